@@ -1,0 +1,54 @@
+# posteri: the two everyday commands are `make run` and `make test`.
+BUILD      ?= build
+ASAN_BUILD ?= build-asan
+FUZZ_BUILD ?= build-fuzz
+JOBS       ?= $(shell nproc)
+FUZZ_SECONDS ?= 30
+PREFIX     ?= /usr/local
+
+.PHONY: all deps build run test test-fast bench fuzz install clean
+
+all: build
+
+deps:
+	@scripts/install-deps
+
+$(BUILD)/CMakeCache.txt:
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+
+build: deps $(BUILD)/CMakeCache.txt
+	cmake --build $(BUILD) -j $(JOBS)
+
+run: build
+	cd $(BUILD)/run && exec ../posteri
+
+$(ASAN_BUILD)/CMakeCache.txt:
+	cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DPOSTERI_SANITIZE=ON
+
+# Every test of the normal build, then the unit tests again under AddressSanitizer and UBSan.
+test: build $(ASAN_BUILD)/CMakeCache.txt
+	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+	cmake --build $(ASAN_BUILD) -j $(JOBS) --target unit_tests
+	cd $(ASAN_BUILD) && ctest --output-on-failure -j $(JOBS) -L unit
+
+bench: build
+	@if ls $(BUILD)/bench/posteri_bench* >/dev/null 2>&1; then \
+	  for b in $(BUILD)/bench/posteri_bench*; do $$b; done; \
+	else echo "no benchmarks built"; fi
+
+$(FUZZ_BUILD)/CMakeCache.txt:
+	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPOSTERI_FUZZ=ON -DBUILD_TESTING=OFF
+
+# Runs every fuzz target for FUZZ_SECONDS, starting from its checked-in seeds.
+fuzz: deps $(FUZZ_BUILD)/CMakeCache.txt
+	cmake --build $(FUZZ_BUILD) -j $(JOBS)
+	@set -e; for t in $(FUZZ_BUILD)/fuzz/fuzz_*; do \
+	  name=$$(basename $$t); corpus=$(FUZZ_BUILD)/corpus/$$name; mkdir -p $$corpus; \
+	  echo "== $$name"; $$t -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 $$corpus fuzz/seeds/$$name; \
+	done
+
+install: build
+	cmake --install $(BUILD) --prefix $(PREFIX)
+
+clean:
+	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)

@@ -1,0 +1,52 @@
+#include "format/text.h"
+
+namespace posteri {
+
+namespace {
+
+// Windows-1252 letters with a case partner: ASCII, the Latin-1 block (but not × and ÷) and the
+// three pairs among 0x80..0x9F (Š/š, Œ/œ, Ž/ž); Ÿ (0x9F) pairs with ÿ (0xFF).
+char upper_of(unsigned char c) {
+    if (c >= 'a' && c <= 'z') return static_cast<char>(c - 32);
+    if (c >= 0xE0 && c <= 0xFE && c != 0xF7) return static_cast<char>(c - 32);
+    if (c == 0x9A || c == 0x9C || c == 0x9E) return static_cast<char>(c - 16);
+    if (c == 0xFF) return static_cast<char>(0x9F);
+    return static_cast<char>(c);
+}
+
+char lower_of(unsigned char c) {
+    if (c >= 'A' && c <= 'Z') return static_cast<char>(c + 32);
+    if (c >= 0xC0 && c <= 0xDE && c != 0xD7) return static_cast<char>(c + 32);
+    if (c == 0x8A || c == 0x8C || c == 0x8E) return static_cast<char>(c + 16);
+    if (c == 0x9F) return static_cast<char>(0xFF);
+    return static_cast<char>(c);
+}
+
+}  // namespace
+
+std::string_view trim_spaces(std::string_view text) {
+    const auto first = text.find_first_not_of(' ');
+    if (first == std::string_view::npos) return {};
+    const auto last = text.find_last_not_of(' ');
+    return text.substr(first, last - first + 1);
+}
+
+std::string to_upper(std::string_view text) {
+    std::string out(text);
+    for (char& c : out) c = upper_of(static_cast<unsigned char>(c));
+    return out;
+}
+
+std::string to_lower(std::string_view text) {
+    std::string out(text);
+    for (char& c : out) c = lower_of(static_cast<unsigned char>(c));
+    return out;
+}
+
+std::string fit_width(std::string_view text, std::size_t width) {
+    std::string out(text.substr(0, width));
+    out.resize(width, ' ');
+    return out;
+}
+
+}  // namespace posteri

@@ -1,0 +1,204 @@
+#include <cmath>
+#include <string>
+
+#include "format/mask_format.h"
+#include "format/text.h"
+#include "main/run_operations.h"
+#include "settings/settings_files.h"
+#include "ui/console_text.h"
+#include "ui/failure.h"
+
+namespace posteri {
+
+namespace {
+
+constexpr float kCmPerInch = 2.54f;
+
+bool is_verbose(const PosterSettings& settings) { return settings.logorroico.view() == "si"; }
+
+std::string_view orientation_word(std::int32_t orientation) {
+    if (orientation == 1) return "verticale";
+    if (orientation == 2) return "orizzontale";
+    return "";
+}
+
+// Speaks only in talkative mode.
+void announce(Platform& platform, const PosterSettings& settings, std::string_view text) {
+    if (!is_verbose(settings)) return;
+    std::string spoken(text);
+    LEGGI_TE(platform, spoken);
+}
+
+// The spoken orientation words keep the voice's "th" spelling.
+void announce_orientation(Platform& platform, const PosterSettings& settings, std::string_view prefix) {
+    if (settings.orientamento == 1) announce(platform, settings, std::string(prefix) + "verticale");
+    if (settings.orientamento == 2) announce(platform, settings, std::string(prefix) + "orizzonthale");
+}
+
+std::string trimmed(std::string_view text) { return std::string(trim_spaces(text)); }
+
+// The field up to its first "." (the whole field when it has none).
+std::string before_first_dot(std::string_view field) { return std::string(field.substr(0, field.find('.'))); }
+
+void choose_photo(Platform& platform, PosterSettings& settings) {
+    const std::string noted_directory = platform.system.working_directory();
+    settings.nomefile = FUN_SCELTA_FILE(platform, "*.jpg");
+    raise_for_errno(platform.fault, platform.system.set_working_directory(noted_directory));
+}
+
+void gather_photo_facts(Platform& platform, PosterSettings& settings, Summary& summary) {
+    const std::string name = trimmed(settings.nomefile.view());
+    write_centred_line(platform.console, "Hai scelto " + name + ".");
+    summary.add("Nome file," + name);
+    LI_DIMEN(platform, name, settings.foto_larghezza_px, settings.foto_altezza_px, settings.orientamento,
+             settings.foto_dpi_x, settings.foto_dpi_y);
+    summary.add("Orientamento," + std::string(orientation_word(settings.orientamento)));
+    summary.add("Dimensione xy della foto," +
+                mask_format("# x # pixels", {settings.foto_larghezza_px, settings.foto_altezza_px}));
+    summary.add("Risoluzione xy," + mask_format("# x # dpi", {settings.foto_dpi_x, settings.foto_dpi_y}));
+    const float width_cm = kCmPerInch * static_cast<float>(settings.foto_larghezza_px) / settings.foto_dpi_x;
+    const float height_cm = kCmPerInch * static_cast<float>(settings.foto_altezza_px) / settings.foto_dpi_y;
+    summary.add("Dimensione xy della foto," + mask_format("#.# x #.# cm", {width_cm, height_cm}));
+}
+
+void attach_printer(Platform& platform, PosterSettings& settings) {
+    const std::string printer = trimmed(settings.nomestampante.view());
+    if (printer == kSystemPrintDialog) {
+        choose_printer_in_dialog(platform, before_first_dot(settings.nomefile.view()));
+        settings.nomestampante = platform.printers.attached_name();
+        return;
+    }
+    const std::string document = before_first_dot(settings.nomefile.view()) + printer;
+    const int failure = platform.printers.attach(printer, document);
+    if (failure != 0) raise_failure(platform.fault, failure);
+}
+
+void leave_without_printer(Platform& platform) {
+    FUN_AVVI(platform, "Abbandono del programma", "un tasto...", 0, 14, "pragmatapro", 1, 0, 0);
+}
+
+// Orientation 0 (the question left with Esc) prints portrait, the printer's own default.
+PageOrientation page_orientation(std::int32_t orientamento) {
+    return orientamento == 2 ? PageOrientation::Landscape : PageOrientation::Portrait;
+}
+
+void show_sheet(Platform& platform, PosterSettings& settings, Summary& summary) {
+    Console& console = platform.console;
+    const SheetMetrics metrics = platform.printers.metrics();
+    settings.punti_cm = static_cast<float>(metrics.dpi_x) / kCmPerInch;
+    DIMENSIO(platform, settings.foglio_larghezza_cm, settings.foglio_altezza_cm);
+
+    console.set_colour(attribute(kLightGreen, kBlack));
+    console.new_line();
+    write_centred_line(console, mask_format("Larghezza del foglio ###.# cm e altezza del foglio ###.# cm",
+                                            {settings.foglio_larghezza_cm, settings.foglio_altezza_cm}));
+    const float print_width_px = settings.punti_cm * settings.foglio_larghezza_cm;
+    const float print_height_px = settings.punti_cm * settings.foglio_altezza_cm;
+    write_centred_line(console, trimmed(settings.nomestampante.view()) + " : " +
+                                    trimmed(settings.nomefile.view()) + "   " +
+                                    mask_format("Larghezza in pixel ####  e altezza in pixel #### ",
+                                                {print_width_px, print_height_px}));
+    summary.add("Larghezza e altezza del foglio cartaceo," +
+                mask_format("##.# x ##.# cm", {settings.foglio_larghezza_cm, settings.foglio_altezza_cm}));
+    summary.add("Larghezza e altezza della stampa," +
+                mask_format("# x # pixels", {print_width_px, print_height_px}));
+    summary.add("Risoluzione di stampa xy," + mask_format("# x # dpi", {metrics.dpi_x, metrics.dpi_y}));
+}
+
+// Loads and edits the parameters until the editor ends with something other than "*".
+// Returns false when the user left with Esc.
+bool parameter_step(Platform& platform, PosterSettings& settings) {
+    for (;;) {
+        const CellPos noted = platform.console.cursor();
+        SCP_DEFA(platform, settings);
+        const std::string key = SCP_CAMB(platform, settings);
+        if (key == "\x1b") return false;
+        if (key == "*") {
+            raise_for_errno(platform.fault, platform.system.delete_file(std::string(kSettingsFile)));
+            continue;
+        }
+        platform.console.set_cursor(noted.row, noted.col);
+        return true;
+    }
+}
+
+// A uniform integer from low to high.
+int random_between(System& system, int low, int high) {
+    return low + static_cast<int>(std::floor(system.random_unit() * (high - low + 1)));
+}
+
+void say_goodbye(Platform& platform, const PosterSettings& settings) {
+    static constexpr std::string_view kPraise[] = {"bravo!",       "sei geniale!",    "sei forte racazzo!",
+                                                   "sei un duro!", "intelligentone!", "bravo mandrillo!",
+                                                   "ei,lucertolone!"};
+    static constexpr std::string_view kTeasing[] = {"pirla!", "intontito!", "vecchiaccio!", "imbranato!",
+                                                    "coglionazzo!"};
+    Console& console = platform.console;
+    platform.system.seed_random(platform.system.seconds_of_day());
+    console.new_line();
+    console.set_colour(attribute(kWhite, kBlack));
+    write_centred_line(console, "\xC8 un fatto fatto! Guarda il pdf. Puoi salvarlo se vuoi.");
+    announce(platform, settings, "Fatto!");
+    if (!is_verbose(settings)) return;
+    if (to_lower(settings.tipoautore.view()).find("zelmo e zolmo") != std::string::npos) {
+        announce(platform, settings, kPraise[random_between(platform.system, 1, 7) - 1]);
+    } else {
+        announce(platform, settings, kTeasing[random_between(platform.system, 1, 5) - 1]);
+    }
+}
+
+}  // namespace
+
+void run_main_sequence(Platform& platform) {
+    RoutineName routine("MAIN");
+    Console& console = platform.console;
+    PosterSettings settings{};
+    Summary summary;
+
+    FUN_FULL(platform, "close on");
+    console.set_colour(attribute(kWhite, kBlack));
+    console.new_line();
+    write_centred_line(console, "Scelta del file da posteriorizzare...Versione 28062017");
+    announce(platform, settings, "Un poster per i posteri.");
+
+    choose_photo(platform, settings);
+    if (trim_spaces(settings.nomefile.view()).empty()) return;
+    gather_photo_facts(platform, settings, summary);
+
+    if (settings.orientamento == 3) settings.orientamento = CHIEDI_O(platform);
+    write_centred_line(console, "Orientamento della foto " + std::string(orientation_word(settings.orientamento)));
+    announce_orientation(platform, settings, "");
+
+    settings.nomestampante = FUN_SCELTA_STAMPANTE(platform);
+    if (trim_spaces(settings.nomestampante.view()).empty()) return leave_without_printer(platform);
+    // A cancelled print dialog, or a printer that failed to attach, leaves nothing to print on.
+    attach_printer(platform, settings);
+    if (platform.printers.attached_name().empty()) return leave_without_printer(platform);
+    summary.add("Nome della stampante," + trimmed(settings.nomestampante.view()));
+    platform.printers.set_orientation(page_orientation(settings.orientamento));
+    console.set_colour(attribute(kWhite, kBlack));
+    write_centred_line(console,
+                       "Ricontrollo orientamento : " + std::string(orientation_word(settings.orientamento)));
+    announce_orientation(platform, settings, "confermo ");
+    show_sheet(platform, settings, summary);
+
+    if (!parameter_step(platform, settings)) return;
+    SCP_SALV(platform, kLogFile, settings, 1);
+    SCP_SALV(platform, kSettingsFile, settings, 0);
+    settings.altezza_testo_cm = std::fabs(settings.altezza_cm);
+
+    const std::string photo = trimmed(settings.nomefile.view());
+    if (!platform.system.is_file(photo)) {
+        console.write("Non trovo il file " + photo + "... (un tasto)");
+        console.new_line();
+        console.read_key();
+        return;
+    }
+    console.set_colour(attribute(kWhite, kBlack));
+    console.new_line();
+    SUB_STAM(platform, settings, summary);
+    say_goodbye(platform, settings);
+    RESOCONT(platform, summary.riassunto, summary.n_riassunto);
+}
+
+}  // namespace posteri

@@ -1,0 +1,32 @@
+#pragma once
+// The built-in PDF printers "pdfcreator A4" … "pdfcreator A0": 600 dpi, no margins, ISO sheets.
+
+#include <optional>
+#include <string>
+
+#include "platform/printers.h"
+
+namespace posteri {
+
+class BuiltinPrinters : public Printers {
+public:
+    std::vector<std::string> list() override;
+    int attach(std::string_view name, std::string_view document) override;
+    std::string attached_name() const override;
+    void set_orientation(PageOrientation orientation) override;
+    SheetMetrics metrics() const override;
+    int end_job() override;
+    void release() override;
+
+private:
+    struct Sheet {
+        std::string name;
+        int width_mm;
+        int height_mm;
+    };
+    std::optional<Sheet> attached_;
+    std::string document_;
+    PageOrientation orientation_ = PageOrientation::Portrait;
+};
+
+}  // namespace posteri

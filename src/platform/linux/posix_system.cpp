@@ -1,0 +1,174 @@
+#include "platform/linux/posix_system.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <bit>
+#include <cerrno>
+#include <cstdint>
+#include <ctime>
+#include <filesystem>
+
+#include "format/codepage.h"
+
+namespace posteri {
+
+namespace {
+
+std::string native(const std::string& path) {
+    return cp1252_to_utf8(path);
+}
+
+int open_retrying(const char* path, int flags, mode_t mode = 0) {
+    int fd = -1;
+    do {
+        fd = ::open(path, flags | O_CLOEXEC, mode);
+    } while (fd < 0 && errno == EINTR);
+    return fd;
+}
+
+// 0 or the error; on Linux the descriptor is gone even when close reports EINTR.
+int close_checked(int fd) {
+    return ::close(fd) != 0 && errno != EINTR ? errno : 0;
+}
+
+// Loops only over partial writes and interruptions: one record normally goes out in one write().
+int write_all(int fd, std::string_view bytes) {
+    while (!bytes.empty()) {
+        const ssize_t written = ::write(fd, bytes.data(), bytes.size());
+        if (written < 0) {
+            if (errno == EINTR) continue;
+            return errno;
+        }
+        bytes.remove_prefix(static_cast<std::size_t>(written));
+    }
+    return 0;
+}
+
+int sync_retrying(int fd) {
+    while (::fsync(fd) != 0) {
+        if (errno != EINTR) return errno;
+    }
+    return 0;
+}
+
+// A replaced file keeps its permissions; a new one gets what open(…, 0666) would have given it.
+mode_t permissions_for(const std::string& target) {
+    struct stat status {};
+    if (::stat(target.c_str(), &status) == 0) return status.st_mode & 07777;
+    // umask can only be read by setting it; the logic's single thread is the only one making files.
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    return 0666 & ~mask;
+}
+
+int fill_temporary(int fd, mode_t permissions, std::string_view bytes) {
+    if (::fchmod(fd, permissions) != 0) return errno;
+    if (const int error = write_all(fd, bytes)) return error;
+    return sync_retrying(fd);
+}
+
+// Makes the rename itself durable; the data is already on disk, so a failure here changes nothing.
+void sync_folder(const std::string& folder) {
+    const int fd = open_retrying(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY);
+    if (fd < 0) return;
+    sync_retrying(fd);
+    close_checked(fd);
+}
+
+}  // namespace
+
+std::string PosixSystem::working_directory() {
+    std::error_code error;
+    const std::string path = std::filesystem::current_path(error).string();
+    return is_valid_utf8(path) ? utf8_to_cp1252(path) : path;
+}
+
+int PosixSystem::set_working_directory(const std::string& path) {
+    return ::chdir(native(path).c_str()) == 0 ? 0 : errno;
+}
+
+bool PosixSystem::is_file(const std::string& path) {
+    struct stat status {};
+    return ::stat(native(path).c_str(), &status) == 0 && S_ISREG(status.st_mode);
+}
+
+int PosixSystem::delete_file(const std::string& path) {
+    return ::unlink(native(path).c_str()) == 0 ? 0 : errno;
+}
+
+int PosixSystem::read_file(const std::string& path, std::string& bytes) {
+    bytes.clear();
+    const int fd = open_retrying(native(path).c_str(), O_RDONLY);
+    if (fd < 0) return errno;
+    char buffer[65536];
+    int error = 0;
+    for (;;) {
+        const ssize_t got = ::read(fd, buffer, sizeof buffer);
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0) error = errno;
+        if (got <= 0) break;
+        bytes.append(buffer, static_cast<std::size_t>(got));
+    }
+    ::close(fd);
+    if (error != 0) bytes.clear();
+    return error;
+}
+
+int PosixSystem::replace_file(const std::string& path, std::string_view bytes) {
+    const std::string target = native(path);
+    const std::size_t slash = target.rfind('/');
+    const std::string folder = slash == std::string::npos ? "" : target.substr(0, slash + 1);
+    // Cut so that a long name still leaves room for the dot and the unique suffix.
+    const std::string name = target.substr(folder.size()).substr(0, 200);
+    std::string temporary = folder + "." + name + ".XXXXXX";
+    const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
+    if (fd < 0) return errno;
+
+    int error = fill_temporary(fd, permissions_for(target), bytes);
+    const int close_error = close_checked(fd);
+    if (error == 0) error = close_error;
+    if (error == 0 && ::rename(temporary.c_str(), target.c_str()) != 0) error = errno;
+    if (error != 0) {
+        ::unlink(temporary.c_str());
+        return error;
+    }
+    sync_folder(folder);
+    return 0;
+}
+
+int PosixSystem::append_file(const std::string& path, std::string_view bytes) {
+    const int fd = open_retrying(native(path).c_str(), O_WRONLY | O_APPEND | O_CREAT, 0666);
+    if (fd < 0) return errno;
+    const int error = write_all(fd, bytes);
+    const int close_error = close_checked(fd);
+    return error != 0 ? error : close_error;
+}
+
+double PosixSystem::seconds_of_day() {
+    timespec now{};
+    ::clock_gettime(CLOCK_REALTIME, &now);
+    tm local{};
+    ::localtime_r(&now.tv_sec, &local);
+    const long milliseconds = now.tv_nsec / 1'000'000;
+    return local.tm_hour * 3600.0 + local.tm_min * 60.0 + local.tm_sec + milliseconds / 1000.0;
+}
+
+void PosixSystem::seed_random(double seed) {
+    random_.seed(std::bit_cast<std::uint64_t>(seed));
+}
+
+// The top 53 bits as a fraction: exactly uniform in [0, 1), never 1.
+double PosixSystem::random_unit() {
+    return static_cast<double>(random_() >> 11) * 0x1.0p-53;
+}
+
+void PosixSystem::sleep_ms(int milliseconds) {
+    if (milliseconds <= 0) return;
+    timespec left{milliseconds / 1000, (milliseconds % 1000) * 1'000'000L};
+    while (::nanosleep(&left, &left) != 0 && errno == EINTR) {
+    }
+}
+
+}  // namespace posteri

@@ -1,0 +1,31 @@
+#pragma once
+// The process's surroundings on Linux: POSIX files and folders, the local clock, a Mersenne Twister.
+// The program's paths are Windows-1252; the file system's names are UTF-8.
+
+#include <random>
+
+#include "platform/system.h"
+
+namespace posteri {
+
+class PosixSystem : public System {
+public:
+    std::string working_directory() override;
+    int set_working_directory(const std::string& path) override;
+    bool is_file(const std::string& path) override;
+    int delete_file(const std::string& path) override;
+
+    int read_file(const std::string& path, std::string& bytes) override;
+    int replace_file(const std::string& path, std::string_view bytes) override;
+    int append_file(const std::string& path, std::string_view bytes) override;
+
+    double seconds_of_day() override;
+    void seed_random(double seed) override;
+    double random_unit() override;
+    void sleep_ms(int milliseconds) override;
+
+private:
+    std::mt19937_64 random_;
+};
+
+}  // namespace posteri

@@ -1,0 +1,77 @@
+#pragma once
+// The console on a real terminal: the screen is drawn with ncursesw on the alternate screen in
+// 16 colours, and input is read from stdin as raw bytes and turned into key strings by the
+// KeyDecoder. The terminal is given back on every way out: restore(), the destructor, exit(),
+// Ctrl-C, SIGTERM, SIGHUP, SIGQUIT and crashes. Ctrl-Z suspends and resumes with the screen redrawn;
+// a resized terminal resizes the screen, keeping its content.
+
+#include <memory>
+#include <stdexcept>
+#include <string>
+
+#include "platform/console_buffer.h"
+#include "platform/key_decoder.h"
+
+struct screen;
+
+namespace posteri {
+
+// The terminal cannot be used; what() is one Italian line for stderr.
+class TerminalError : public std::runtime_error {
+  public:
+    using std::runtime_error::runtime_error;
+};
+
+class TerminalConsole : public BufferedConsole {
+  public:
+    // Takes over the terminal on stdin and stdout. Throws TerminalError when they are not a
+    // terminal, the locale is not UTF-8, the terminal type is unknown or has fewer than 16 colours.
+    // Only one may be open at a time.
+    static std::unique_ptr<TerminalConsole> open();
+    ~TerminalConsole() override;
+    TerminalConsole(const TerminalConsole&) = delete;
+    TerminalConsole& operator=(const TerminalConsole&) = delete;
+
+    // Gives the terminal back as it was (mouse reporting off, normal screen, cursor shown, the
+    // terminal's modes). Idempotent; afterwards the screen is no longer drawn.
+    void restore();
+
+    // The terminal's own size.
+    ScreenSize largest_size() const override;
+    // The screen always has the terminal's size, so this changes nothing.
+    void set_size(ScreenSize size) override;
+    bool key_waiting() override;
+    std::string read_key() override;
+    void discard_input() override;
+    void set_mouse(bool on) override;
+    bool mouse_enabled() const override { return decoder_.mouse_on(); }
+    CellPos mouse_position() const override { return mouse_position_; }
+
+  protected:
+    void screen_changed() override { present(); }
+
+  private:
+    struct Capabilities;
+    TerminalConsole(::screen* screen, Capabilities caps);
+
+    // Draws the changed cells, cursor and title.
+    void present();
+    std::string cursor_shape_sequence() const;
+    // Acts on the signals that arrived since the last call: ends the run, suspends, redraws.
+    void handle_signals();
+    void follow_terminal_size();
+    void suspend();
+    void redraw_all();
+    void leave_screen();
+    // Reads what stdin has within `timeout_ms` into the decoder.
+    void read_input(int timeout_ms);
+    [[noreturn]] void end_run(int signal_number);
+
+    ::screen* screen_;
+    std::unique_ptr<Capabilities> caps_;
+    bool active_ = true;
+    KeyDecoder decoder_;
+    CellPos mouse_position_;
+};
+
+}  // namespace posteri

@@ -1,0 +1,20 @@
+#pragma once
+// Everything the program touches outside itself, built once by main() and handed down.
+
+#include "platform/console.h"
+#include "platform/fault.h"
+#include "platform/printers.h"
+#include "platform/speech.h"
+#include "platform/system.h"
+
+namespace posteri {
+
+struct Platform {
+    Console& console;
+    System& system;
+    Fault& fault;
+    Speech& speech;
+    Printers& printers;
+};
+
+}  // namespace posteri

@@ -1,0 +1,39 @@
+#pragma once
+// The process's surroundings: working directory, files, time of day, a seeded random generator.
+// Paths are Windows-1252 text, like all of the program's text; the implementation converts them.
+// Operations that can fail return 0 or the system's error number (errno), which the caller turns
+// into a failure notice.
+
+#include <string>
+#include <string_view>
+
+namespace posteri {
+
+class System {
+public:
+    virtual ~System() = default;
+
+    virtual std::string working_directory() = 0;
+    virtual int set_working_directory(const std::string& path) = 0;
+    // An existing regular file (not a folder; no wildcards).
+    virtual bool is_file(const std::string& path) = 0;
+    virtual int delete_file(const std::string& path) = 0;
+
+    // The whole file; ENOENT when it does not exist.
+    virtual int read_file(const std::string& path, std::string& bytes) = 0;
+    // Replaces the file's content as one step: a temporary file in the same folder, flushed to disk,
+    // renamed over the old one. A failure leaves the old file as it was.
+    virtual int replace_file(const std::string& path, std::string_view bytes) = 0;
+    // Appends with one write on a file opened for appending (created when missing), so that two
+    // processes appending at once never interleave their records. Empty bytes still create the file.
+    virtual int append_file(const std::string& path, std::string_view bytes) = 0;
+
+    // Seconds since midnight, local time, with milliseconds.
+    virtual double seconds_of_day() = 0;
+    virtual void seed_random(double seed) = 0;
+    // Uniform in [0, 1).
+    virtual double random_unit() = 0;
+    virtual void sleep_ms(int milliseconds) = 0;
+};
+
+}  // namespace posteri

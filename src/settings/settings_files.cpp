@@ -1,0 +1,283 @@
+#include "settings/settings_files.h"
+
+#include <algorithm>
+#include <array>
+#include <cerrno>
+#include <charconv>
+#include <cmath>
+#include <limits>
+#include <optional>
+#include <type_traits>
+#include <variant>
+
+#include "format/codepage.h"
+#include "format/number_text.h"
+#include "format/text.h"
+#include "ui/failure.h"
+
+namespace posteri {
+
+namespace {
+
+constexpr int kOverflow = 6;
+constexpr int kSubscriptOutOfRange = 9;
+constexpr std::size_t kKeyColumn = 21;
+constexpr std::string_view kLineEnd = "\r\n";
+
+using Member =
+    std::variant<float PosterSettings::*, std::int32_t PosterSettings::*, FixedText<254> PosterSettings::*,
+                 FixedText<64> PosterSettings::*, FixedText<2> PosterSettings::*>;
+
+struct Field {
+    std::string_view key;
+    Member member;
+    // The value text of the default file; empty for the fields that are saved but never loaded.
+    std::string_view default_text;
+    bool persistent() const { return !default_text.empty(); }
+};
+
+// In the order of a saved file. The persistent ones, in the same order, make the default file and
+// are the keys the loader looks for.
+const std::array<Field, 14> kFields = {{
+    {"a.px_cm", &PosterSettings::px_cm, "3.2"},
+    {"a.py_cm", &PosterSettings::py_cm, "3.2"},
+    {"a.larghezza_cm", &PosterSettings::larghezza_cm, "-3.2"},
+    {"a.altezza_cm", &PosterSettings::altezza_cm, "-5.8"},
+    {"a.autocentra", &PosterSettings::autocentra, "0"},
+    {"a.fits", &PosterSettings::fits, "3"},
+    {"a.nomefile", &PosterSettings::nomefile, ""},
+    {"a.testo1", &PosterSettings::testo1, "MAXI_STAMPA"},
+    {"a.testo2", &PosterSettings::testo2, "GALMINI OTTAVIANO"},
+    {"a.testo3", &PosterSettings::testo3, "2017"},
+    {"a.nomefont", &PosterSettings::nomefont, "ar bonnie"},
+    {"a.tipoautore", &PosterSettings::tipoautore, "1, Zelmo e Zolmo"},
+    {"a.logorroico", &PosterSettings::logorroico, "si, parlo"},
+    {"a.nomestampante", &PosterSettings::nomestampante, ""},
+}};
+
+std::string key_column(const Field& field) {
+    return fit_width(field.key, kKeyColumn) + "=";
+}
+
+std::string default_settings_text() {
+    std::string text;
+    for (const Field& field : kFields) {
+        if (field.persistent())
+            text += key_column(field) + " " + std::string(field.default_text) + std::string(kLineEnd);
+    }
+    return text;
+}
+
+// Numbers get their sign position and one trailing space; texts one space and the whole field.
+std::string saved_value(const PosterSettings& settings, const Member& member) {
+    return std::visit(
+        [&](auto field) -> std::string {
+            const auto& value = settings.*field;
+            using Value = std::remove_cvref_t<decltype(value)>;
+            if constexpr (std::is_same_v<Value, float>) {
+                return general_number(value, 7) + " ";
+            } else if constexpr (std::is_same_v<Value, std::int32_t>) {
+                return general_number(value, 15) + " ";
+            } else {
+                return " " + value.str();
+            }
+        },
+        member);
+}
+
+std::string saved_settings_text(const PosterSettings& settings) {
+    std::string text;
+    for (const Field& field : kFields)
+        text += key_column(field) + saved_value(settings, field.member) + std::string(kLineEnd);
+    return text + std::string(80, '-') + std::string(kLineEnd);
+}
+
+// A line of a Linux editor's file is UTF-8. A Windows-1252 line with accented letters is almost
+// never valid UTF-8, and an ASCII line reads the same either way.
+std::string as_windows_1252(std::string_view line) {
+    return is_valid_utf8(line) ? utf8_to_cp1252(line) : std::string(line);
+}
+
+// CR LF, LF alone or CR alone ends a line; a last line without an end still counts.
+std::vector<std::string> file_lines(std::string_view bytes) {
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    while (start < bytes.size()) {
+        const std::size_t end = std::min(bytes.find_first_of("\r\n", start), bytes.size());
+        lines.push_back(as_windows_1252(bytes.substr(start, end - start)));
+        start = end + 1;
+        if (end + 1 < bytes.size() && bytes[end] == '\r' && bytes[end + 1] == '\n') ++start;
+    }
+    return lines;
+}
+
+std::size_t skip_digits(std::string_view text, std::size_t pos) {
+    while (pos < text.size() && text[pos] >= '0' && text[pos] <= '9') ++pos;
+    return pos;
+}
+
+// For a number too large or too small for a double: whether it is too large. `mantissa` holds
+// digits with an optional point, `exponent` an optionally signed exponent.
+bool beyond_largest(std::string_view mantissa, std::string_view exponent) {
+    const std::size_t first = mantissa.find_first_of("123456789");
+    const std::size_t point = std::min(mantissa.find('.'), mantissa.size());
+    // The decimal exponent of the first significant digit, without the written exponent.
+    const long long lead =
+        first < point ? static_cast<long long>(point - first) - 1 : -static_cast<long long>(first - point);
+    const bool negative_power = exponent.starts_with('-');
+    if (exponent.starts_with('-') || exponent.starts_with('+')) exponent.remove_prefix(1);
+    long long power = 0;
+    for (const char c : exponent) power = std::min(power * 10 + (c - '0'), 1'000'000LL);
+    return lead + (negative_power ? -power : power) > 0;
+}
+
+// The number at the start of a value: leading spaces skipped, optional sign, digits with an
+// optional decimal point, optional exponent; reading stops at the first other character and no
+// number at all reads as 0. Empty when the number overflows.
+std::optional<double> read_number(std::string_view value) {
+    std::size_t pos = std::min(value.find_first_not_of(' '), value.size());
+    const bool negative = pos < value.size() && value[pos] == '-';
+    if (pos < value.size() && (value[pos] == '-' || value[pos] == '+')) ++pos;
+    const std::size_t start = pos;
+    std::size_t end = skip_digits(value, start);
+    if (end < value.size() && value[end] == '.') end = skip_digits(value, end + 1);
+    const std::string_view mantissa = value.substr(start, end - start);
+    if (mantissa.find_first_of("0123456789") == std::string_view::npos) return 0.0;
+
+    std::string_view exponent;
+    if (end < value.size() && (value[end] == 'E' || value[end] == 'e')) {
+        std::size_t digits = end + 1;
+        if (digits < value.size() && (value[digits] == '-' || value[digits] == '+')) ++digits;
+        const std::size_t exponent_end = skip_digits(value, digits);
+        if (exponent_end > digits) {
+            exponent = value.substr(end + 1, exponent_end - end - 1);
+            end = exponent_end;
+        }
+    }
+    double magnitude = 0;
+    const auto result = std::from_chars(value.data() + start, value.data() + end, magnitude);
+    if (result.ec == std::errc::result_out_of_range) {
+        if (beyond_largest(mantissa, exponent)) return std::nullopt;
+        magnitude = 0;
+    }
+    if (magnitude == 0) return 0.0;
+    return negative ? -magnitude : magnitude;
+}
+
+std::optional<float> read_single(std::string_view value) {
+    const std::optional<double> number = read_number(value);
+    if (!number || std::fabs(*number) > std::numeric_limits<float>::max()) return std::nullopt;
+    return static_cast<float>(*number);
+}
+
+// Rounded to the nearest integer, ties to the even neighbour.
+std::optional<std::int32_t> read_integer(std::string_view value) {
+    const std::optional<double> number = read_number(value);
+    if (!number) return std::nullopt;
+    const double rounded = std::nearbyint(*number);
+    if (rounded < std::numeric_limits<std::int32_t>::min() ||
+        rounded > std::numeric_limits<std::int32_t>::max()) {
+        return std::nullopt;
+    }
+    return static_cast<std::int32_t>(rounded);
+}
+
+// A number that does not fit its field is a run-time overflow; after OK the field keeps its value.
+template <typename T>
+void assign_number(Platform& platform, T& target, std::optional<T> number) {
+    if (number) {
+        target = *number;
+    } else {
+        raise_failure(platform.fault, kOverflow);
+    }
+}
+
+void load_value(Platform& platform, PosterSettings& settings, const Member& member, std::string_view value) {
+    std::visit(
+        [&](auto field) {
+            auto& target = settings.*field;
+            using Value = std::remove_cvref_t<decltype(target)>;
+            if constexpr (std::is_same_v<Value, float>) {
+                assign_number(platform, target, read_single(value));
+            } else if constexpr (std::is_same_v<Value, std::int32_t>) {
+                assign_number(platform, target, read_integer(value));
+            } else {
+                target = trim_spaces(value);
+            }
+        },
+        member);
+}
+
+// The key part is the text before the first "=", the value part the text between the first and
+// the second "="; every persistent key found in the key part takes the value.
+void load_line(Platform& platform, PosterSettings& settings, std::string_view line) {
+    const std::size_t equals = line.find('=');
+    const std::string_view key_part = line.substr(0, equals);
+    std::string_view value;
+    if (equals != std::string_view::npos) {
+        value = line.substr(equals + 1);
+        value = value.substr(0, value.find('='));
+    }
+    for (const Field& field : kFields) {
+        if (field.persistent() && key_part.find(field.key) != std::string_view::npos) {
+            load_value(platform, settings, field.member, value);
+        }
+    }
+}
+
+}  // namespace
+
+void SCP_DEFA(Platform& platform, PosterSettings& settings) {
+    RoutineName routine("SCP_DEFA");
+    const std::string path(kSettingsFile);
+    std::string bytes;
+    int error = platform.system.read_file(path, bytes);
+    // An empty file holds no settings (an interrupted earlier write, a "touch"): it gets the
+    // defaults like a missing one, so no field is left with NUL characters.
+    if (error == ENOENT || (error == 0 && bytes.empty())) {
+        raise_for_errno(platform.fault, platform.system.replace_file(path, default_settings_text()));
+        error = platform.system.read_file(path, bytes);
+    }
+    if (raise_for_errno(platform.fault, error)) return;
+    for (const std::string& line : file_lines(bytes)) load_line(platform, settings, line);
+}
+
+void SCP_SALV(Platform& platform, std::string_view file, const PosterSettings& settings,
+              std::int32_t append) {
+    RoutineName routine("SCP_SALV");
+    const std::string path(file);
+    const std::string text = saved_settings_text(settings);
+    const int error =
+        append == 0 ? platform.system.replace_file(path, text) : platform.system.append_file(path, text);
+    raise_for_errno(platform.fault, error);
+}
+
+void SCP_CARI(Platform& platform, std::string_view file, TextList& list, std::int32_t& count) {
+    RoutineName routine("SCP_CARI");
+    const std::string path(file);
+    std::string bytes;
+    int error = platform.system.read_file(path, bytes);
+    if (error == ENOENT) {
+        raise_for_errno(platform.fault, platform.system.append_file(path, {}));
+        error = platform.system.read_file(path, bytes);
+    }
+    if (raise_for_errno(platform.fault, error)) return;
+    for (std::string& line : file_lines(bytes)) {
+        ++count;
+        if (count < 0) {
+            raise_failure(platform.fault, kSubscriptOutOfRange);
+            continue;
+        }
+        list.resize(static_cast<std::size_t>(count) + 1);
+        list[static_cast<std::size_t>(count)] = std::move(line);
+    }
+}
+
+void SCP_APPE(Platform& platform, std::string_view file, std::string_view text) {
+    RoutineName routine("SCP_APPE");
+    if (trim_spaces(text).empty()) return;
+    raise_for_errno(platform.fault, platform.system.append_file(std::string(file),
+                                                                std::string(text) + std::string(kLineEnd)));
+}
+
+}  // namespace posteri

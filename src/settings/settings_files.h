@@ -1,0 +1,33 @@
+#pragma once
+// The settings file "impostazioni.log", the parameter log "fulllog.log" and the remembered texts
+// "testo.log": loading, saving, reading a list of lines, appending a line.
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/platform.h"
+#include "settings/poster_settings.h"
+
+namespace posteri {
+
+inline constexpr std::string_view kSettingsFile = "impostazioni.log";
+inline constexpr std::string_view kLogFile = "fulllog.log";
+inline constexpr std::string_view kTextsFile = "testo.log";
+
+// A list of texts with first index 0 and a separate count (the last used index).
+using TextList = std::vector<std::string>;
+
+// Creates "impostazioni.log" with the twelve default lines when it is missing, then loads it into
+// the twelve persistent fields.
+void SCP_DEFA(Platform& platform, PosterSettings& settings);
+// Writes the fourteen field lines and the dash line; append 0 replaces the file, anything else
+// appends to it.
+void SCP_SALV(Platform& platform, std::string_view file, const PosterSettings& settings, std::int32_t append);
+// Creates the file empty when missing; appends each of its lines to the list at count + 1.
+void SCP_CARI(Platform& platform, std::string_view file, TextList& list, std::int32_t& count);
+// Appends the text as one line unless it is empty or all spaces.
+void SCP_APPE(Platform& platform, std::string_view file, std::string_view text);
+
+}  // namespace posteri

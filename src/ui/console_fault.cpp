@@ -1,0 +1,159 @@
+#include "ui/console_fault.h"
+
+#include <algorithm>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "format/text.h"
+#include "ui/console_text.h"
+
+namespace posteri {
+
+namespace {
+
+constexpr std::string_view kOkButton = "   OK   ";
+constexpr std::string_view kCancelButton = " Cancel ";
+constexpr int kButtonGap = 4;
+
+std::vector<std::string> split_lines(std::string_view text) {
+    std::vector<std::string> lines;
+    for (std::size_t start = 0;;) {
+        const std::size_t end = text.find('\n', start);
+        lines.emplace_back(text.substr(start, end - start));
+        if (end == std::string_view::npos) return lines;
+        start = end + 1;
+    }
+}
+
+struct BoxGeometry {
+    CellRect outer;
+    int ok_col;      // first column of each button, on the row above the bottom border
+    int cancel_col;
+    int button_row;
+};
+
+BoxGeometry place_box(ScreenSize screen, const std::vector<std::string>& lines) {
+    int inner_width = static_cast<int>(kOkButton.size() + kCancelButton.size()) + kButtonGap;
+    for (const std::string& line : lines) inner_width = std::max(inner_width, static_cast<int>(line.size()));
+    inner_width = std::min(inner_width + 2, std::max(screen.cols - 2, 1));
+    const int inner_height = static_cast<int>(lines.size()) + 2;  // text, an empty row, the buttons
+    BoxGeometry box;
+    box.outer.top = std::max(1, (screen.rows - inner_height - 2) / 2 + 1);
+    box.outer.left = std::max(1, (screen.cols - inner_width - 2) / 2 + 1);
+    box.outer.bottom = box.outer.top + inner_height + 1;
+    box.outer.right = box.outer.left + inner_width + 1;
+    const int buttons_width = static_cast<int>(kOkButton.size() + kCancelButton.size()) + kButtonGap;
+    box.ok_col = box.outer.left + 1 + std::max(0, (inner_width - buttons_width) / 2);
+    box.cancel_col = box.ok_col + static_cast<int>(kOkButton.size()) + kButtonGap;
+    box.button_row = box.outer.bottom - 1;
+    return box;
+}
+
+void write_at(Console& console, int row, int col, std::string_view text, Charset charset = Charset::Text) {
+    console.set_cursor(row, col);
+    console.write(text, charset);
+}
+
+void draw_frame(Console& console, const CellRect& outer) {
+    const int inner = outer.width() - 2;
+    write_at(console, outer.top, outer.left, "\xDA" + std::string(inner, '\xC4') + "\xBF", Charset::Glyphs);
+    for (int row = outer.top + 1; row < outer.bottom; ++row) {
+        write_at(console, row, outer.left, "\xB3", Charset::Glyphs);
+        write_at(console, row, outer.left + 1, std::string(inner, ' '));
+        write_at(console, row, outer.right, "\xB3", Charset::Glyphs);
+    }
+    write_at(console, outer.bottom, outer.left, "\xC0" + std::string(inner, '\xC4') + "\xD9", Charset::Glyphs);
+}
+
+void draw_box(Console& console, const BoxGeometry& box, const std::vector<std::string>& lines) {
+    const Attribute box_colour = attribute(kBlack, kLightGrey);
+    console.set_colour(box_colour);
+    draw_frame(console, box.outer);
+    const int text_width = box.outer.width() - 4;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        const std::string line = lines[i].substr(0, static_cast<std::size_t>(text_width));
+        write_at(console, box.outer.top + 1 + static_cast<int>(i), box.outer.left + 2, line);
+    }
+}
+
+void draw_buttons(Console& console, const BoxGeometry& box, FaultAnswer focus) {
+    const Attribute focused = attribute(kWhite, kBlue);
+    const Attribute plain = attribute(kBlack, kWhite);
+    console.set_colour(focus == FaultAnswer::Ok ? focused : plain);
+    write_at(console, box.button_row, box.ok_col, kOkButton);
+    console.set_colour(focus == FaultAnswer::Cancel ? focused : plain);
+    write_at(console, box.button_row, box.cancel_col, kCancelButton);
+}
+
+// The button under a click, if any.
+std::optional<FaultAnswer> button_at(const BoxGeometry& box, CellPos pos) {
+    if (pos.row != box.button_row) return std::nullopt;
+    const auto within = [&](int first, std::string_view label) {
+        return pos.col >= first && pos.col < first + static_cast<int>(label.size());
+    };
+    if (within(box.ok_col, kOkButton)) return FaultAnswer::Ok;
+    if (within(box.cancel_col, kCancelButton)) return FaultAnswer::Cancel;
+    return std::nullopt;
+}
+
+FaultAnswer other(FaultAnswer answer) {
+    return answer == FaultAnswer::Ok ? FaultAnswer::Cancel : FaultAnswer::Ok;
+}
+
+// Everything about the console the box changes, put back when it closes.
+class SavedConsoleState {
+public:
+    SavedConsoleState(Console& console, const CellRect& covered)
+        : console_(console),
+          covered_(covered),
+          cells_(console.read_cells(covered)),
+          cursor_(console.cursor()),
+          colour_(console.colour()),
+          cursor_visible_(console.cursor_visible()),
+          mouse_(console.mouse_enabled()) {}
+    ~SavedConsoleState() {
+        console_.write_cells(covered_, cells_);
+        console_.set_colour(colour_);
+        console_.set_cursor(cursor_.row, cursor_.col);
+        console_.set_cursor_visible(cursor_visible_);
+        console_.set_mouse(mouse_);
+    }
+    SavedConsoleState(const SavedConsoleState&) = delete;
+    SavedConsoleState& operator=(const SavedConsoleState&) = delete;
+
+private:
+    Console& console_;
+    CellRect covered_;
+    std::vector<Cell> cells_;
+    CellPos cursor_;
+    Attribute colour_;
+    bool cursor_visible_;
+    bool mouse_;
+};
+
+}  // namespace
+
+FaultAnswer ConsoleFault::show_notice(std::string_view text) {
+    const std::vector<std::string> lines = split_lines(text);
+    const BoxGeometry box = place_box(console_.size(), lines);
+    SavedConsoleState saved(console_, box.outer);
+    console_.set_cursor_visible(false);
+    console_.set_mouse(true);
+    draw_box(console_, box, lines);
+    FaultAnswer focus = FaultAnswer::Ok;
+    for (;;) {
+        draw_buttons(console_, box, focus);
+        const std::string key = console_.read_key();
+        const std::string upper = to_upper(key);
+        if (key == "\r") return focus;
+        if (key == "\x1b" || upper == "C") return FaultAnswer::Cancel;
+        if (upper == "O") return FaultAnswer::Ok;
+        if (key == "\t" || key == keys::kLeft || key == keys::kRight) focus = other(focus);
+        if (key == keys::kMousePress || key == keys::kMouseDoubleClick) {
+            if (const auto clicked = button_at(box, console_.mouse_position())) return *clicked;
+        }
+    }
+}
+
+}  // namespace posteri

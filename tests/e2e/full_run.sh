@@ -1,0 +1,27 @@
+# A whole run with the keyboard: photo, orientation, printer, parameters confirmed, summary.
+source "$(dirname "$0")/lib.sh"
+
+cp "$SAMPLE_PHOTO" "$WORK/esempio.jpg"
+start_posteri
+wait_for "Scegli il file"
+type_text "esempio.jpg"; keys Enter
+wait_for "La foto è quadrata"
+keys 2
+wait_for "Stampante (numero)"
+type_text "5"; keys Enter
+wait_for "Invio conferma"
+keys Enter
+wait_for "È un fatto fatto! Guarda il pdf. Puoi salvarlo se vuoi."
+wait_for "Nome della stampante                     : pdfcreator A4"
+wait_for "Larghezza e altezza del foglio cartaceo  : 29.7 x 21.0 cm"
+keys x
+status=$(exit_status)
+[ "$status" -eq 0 ] || fail "exit status $status"
+expect_terminal_restored
+
+# The settings file holds the defaults as saved, byte for byte where it matters.
+printf 'a.px_cm              = 3.2 \r\n' | cmp -s -n 29 - "$WORK/impostazioni.log" || fail "first settings line differs"
+grep -q $'^a.nomestampante      = pdfcreator A4 \{51\}\r$' "$WORK/impostazioni.log" || fail "printer line differs"
+[ "$(tail -c 82 "$WORK/impostazioni.log")" = "$(printf '%080d' 0 | tr 0 -)"$'\r' ] || fail "dash line differs"
+cmp -s "$WORK/impostazioni.log" "$WORK/fulllog.log" || fail "the log does not hold the same record"
+echo "full_run: ok"

@@ -1,0 +1,40 @@
+# In a folder the user may not write to, each file that cannot be written raises the failure notice;
+# OK goes on, and the run still reaches its end.
+source "$(dirname "$0")/lib.sh"
+
+command -v setpriv >/dev/null || { echo "unwritable_folder: setpriv missing"; exit 1; }
+chmod 755 "$WORK"
+mkdir "$WORK/sola-lettura"
+cp "$SAMPLE_PHOTO" "$WORK/sola-lettura/esempio.jpg"
+chmod 755 "$WORK/sola-lettura"
+chmod 644 "$WORK/sola-lettura/esempio.jpg"
+
+tmux -L "$SOCKET" -f /dev/null new-session -d -x 100 -y 30 -s e2e \
+    "cd '$WORK/sola-lettura' && LANG=C.UTF-8 LC_ALL=C.UTF-8 TERM=tmux-256color setpriv --reuid=nobody --regid=nogroup --clear-groups '$POSTERI_BIN'; echo \"EXIT=\$?\" > '$WORK/.exit'; sleep 60"
+
+wait_for "Scegli il file"
+type_text "esempio.jpg"; keys Enter
+wait_for "La foto è quadrata"
+keys 1
+wait_for "Stampante (numero)"
+type_text "1"; keys Enter
+# Loading: the default file cannot be created, then it cannot be read.
+wait_for "Untrapped Error #70 (Permission denied)"
+wait_for "has occurred following execution of SCP_DEFA"
+keys Enter
+wait_for "Untrapped Error #53 (File not found)"
+keys Enter
+wait_for "Invio conferma"
+keys Enter
+# Saving: the log cannot be appended to, the settings file cannot be rewritten.
+wait_for "has occurred following execution of SCP_SALV"
+keys Enter
+sleep 0.3
+wait_for "has occurred following execution of SCP_SALV"
+keys Enter
+wait_for "È un fatto fatto!"
+keys x
+status=$(grep -o '[0-9]*' <(for _ in $(seq 1 100); do [ -s "$WORK/.exit" ] && cat "$WORK/.exit" && break; sleep 0.1; done))
+[ "$status" = 0 ] || fail "exit status $status"
+[ -z "$(ls -A "$WORK/sola-lettura" | grep -v esempio.jpg)" ] || fail "files appeared in the read-only folder"
+echo "unwritable_folder: ok"

@@ -1,0 +1,68 @@
+#include "support/fake_system.h"
+
+#include <cerrno>
+
+namespace posteri {
+
+void FakeSystem::fail(Operation operation, const std::string& path, int error) {
+    if (error == 0) {
+        failures_.erase({operation, path});
+    } else {
+        failures_[{operation, path}] = error;
+    }
+}
+
+int FakeSystem::start(Operation operation, const std::string& path, std::string_view bytes) {
+    calls.push_back(Call{operation, path, std::string(bytes)});
+    const auto failure = failures_.find({operation, path});
+    if (failure != failures_.end()) return failure->second;
+    return folders.contains(path) && operation != Operation::SetWorkingDirectory ? EISDIR : 0;
+}
+
+int FakeSystem::set_working_directory(const std::string& path) {
+    if (const int error = start(Operation::SetWorkingDirectory, path)) return error;
+    cwd = path;
+    return 0;
+}
+
+int FakeSystem::delete_file(const std::string& path) {
+    if (const int error = start(Operation::DeleteFile, path)) return error;
+    return files.erase(path) == 1 ? 0 : ENOENT;
+}
+
+int FakeSystem::read_file(const std::string& path, std::string& bytes) {
+    bytes.clear();
+    if (const int error = start(Operation::ReadFile, path)) return error;
+    const auto file = files.find(path);
+    if (file == files.end()) return ENOENT;
+    bytes = file->second;
+    return 0;
+}
+
+int FakeSystem::replace_file(const std::string& path, std::string_view bytes) {
+    if (const int error = start(Operation::ReplaceFile, path, bytes)) return error;
+    files[path] = std::string(bytes);
+    return 0;
+}
+
+int FakeSystem::append_file(const std::string& path, std::string_view bytes) {
+    if (const int error = start(Operation::AppendFile, path, bytes)) return error;
+    files[path] += bytes;
+    return 0;
+}
+
+double FakeSystem::seconds_of_day() {
+    if (clock.empty()) return 0;
+    const double now = clock.front();
+    if (clock.size() > 1) clock.pop_front();
+    return now;
+}
+
+double FakeSystem::random_unit() {
+    if (randoms.empty()) return 0;
+    const double value = randoms.front();
+    randoms.pop_front();
+    return value;
+}
+
+}  // namespace posteri
