@@ -1,7 +1,9 @@
 #pragma once
-// Printers: the list of installed printers, attaching one by name for a document, its orientation and
-// its sheet metrics. At most one printer is attached at a time.
+// Printers: the list of installed printers, attaching one by name for a document, its orientation,
+// its sheet metrics, and drawing text and photos on its page. At most one printer is attached at a
+// time; the page starts with the first drawing after attaching.
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -23,6 +25,33 @@ struct SheetMetrics {
     bool operator==(const SheetMetrics&) const = default;
 };
 
+struct TextExtent {
+    int width = 0;
+    int height = 0;
+    bool operator==(const TextExtent&) const = default;
+};
+
+struct DevicePoint {
+    int x = 0;
+    int y = 0;
+    bool operator==(const DevicePoint&) const = default;
+};
+
+// A rectangle of whole pixels, corners inclusive (x1..x2 covers x2 - x1 + 1 pixels).
+struct PixelRect {
+    int x1 = 0, y1 = 0, x2 = 0, y2 = 0;
+    bool operator==(const PixelRect&) const = default;
+};
+
+// A rectangle in device coordinates with real corners, inclusive; the printer rounds each corner to
+// the nearest pixel, ties to even.
+struct DeviceRect {
+    double x1 = 0, y1 = 0, x2 = 0, y2 = 0;
+    bool operator==(const DeviceRect&) const = default;
+};
+
+class MemoryBitmap;
+
 class Printers {
 public:
     virtual ~Printers() = default;
@@ -35,6 +64,21 @@ public:
     virtual void set_orientation(PageOrientation orientation) = 0;
     // The attached printer's metrics in the current orientation.
     virtual SheetMetrics metrics() const = 0;
+    // --- drawing on the attached printer's page (device coordinates: the printable area's corner)
+    // Face cut to its first 31 characters; 0 points is taken as 8; height round(points * dpi_y / 72).
+    virtual void select_font(std::string_view face, int points, bool bold) = 0;
+    // 0xRRGGBB, on a transparent background.
+    virtual void set_text_colour(std::uint32_t rgb) = 0;
+    // Width and height in device pixels of a text (Windows-1252) in the selected font.
+    virtual TextExtent text_extent(std::string_view text) = 0;
+    virtual void move_to(DevicePoint position) = 0;
+    // Draws the text with its top-left corner at the current position, which then moves right by
+    // the text's width. Clipped to the printable width and the line's height.
+    virtual void draw_text(std::string_view text) = 0;
+    virtual DevicePoint current_position() const = 0;
+    // Halftone stretch of the bitmap's source rectangle onto the destination rectangle.
+    virtual void stretch_bitmap(const MemoryBitmap& bitmap, const PixelRect& source, const DeviceRect& destination) = 0;
+
     // Ends the open page and the document, and detaches the printer.
     virtual int end_job() = 0;
     // Detaches without printing.

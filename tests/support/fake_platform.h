@@ -2,6 +2,7 @@
 // A whole Platform of fakes for tests: a memory console, an in-memory system, a recording failure
 // notice, a voice that only writes down what it was asked to say, and printers that record calls.
 
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -47,6 +48,45 @@ public:
                                                                : "orientation portrait");
     }
     SheetMetrics metrics() const override { return sheet; }
+
+    // Text extents: width = characters * points, height = points * 3 unless the test says otherwise.
+    std::function<TextExtent(const std::string& face, int points, bool bold, std::string_view text)> measure =
+        [](const std::string&, int points, bool, std::string_view text) {
+            return TextExtent{static_cast<int>(text.size()) * points, points * 3};
+        };
+    std::string font_face;
+    int font_points = 0;
+    bool font_bold = false;
+    DevicePoint position;
+
+    void select_font(std::string_view face, int points, bool bold) override {
+        font_face = face;
+        font_points = points;
+        font_bold = bold;
+        calls.push_back("font " + font_face + " " + std::to_string(points) + (bold ? " bold" : ""));
+    }
+    void set_text_colour(std::uint32_t rgb) override { calls.push_back("colour " + std::to_string(rgb)); }
+    TextExtent text_extent(std::string_view text) override {
+        return measure(font_face, font_points, font_bold, text);
+    }
+    void move_to(DevicePoint to) override {
+        position = to;
+        calls.push_back("move " + std::to_string(to.x) + " " + std::to_string(to.y));
+    }
+    void draw_text(std::string_view text) override {
+        calls.push_back("text " + std::string(text));
+        position.x += text_extent(text).width;
+    }
+    DevicePoint current_position() const override { return position; }
+    void stretch_bitmap(const MemoryBitmap&, const PixelRect& source, const DeviceRect& destination) override {
+        stretched.push_back({source, destination});
+        calls.emplace_back("stretch");
+    }
+    struct Stretch {
+        PixelRect source;
+        DeviceRect destination;
+    };
+    std::vector<Stretch> stretched;
     int end_job() override {
         calls.emplace_back("end_job");
         attached.clear();

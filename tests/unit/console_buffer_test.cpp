@@ -117,14 +117,6 @@ TEST(ConsoleBufferCursor, AnOutOfRangeCoordinateKeepsItsOldValue) {
     EXPECT_EQ(buffer.cursor(), (CellPos{5, 7}));
 }
 
-TEST(ConsoleBufferCursor, SizeIsClampedToAPercentage) {
-    ConsoleBuffer buffer;
-    buffer.set_cursor_size(0);
-    EXPECT_EQ(buffer.cursor_size(), 1);
-    buffer.set_cursor_size(250);
-    EXPECT_EQ(buffer.cursor_size(), 100);
-}
-
 TEST(ConsoleBufferCells, ReadAndWriteRoundTripKeepingGlyphsAndLettersApart) {
     ConsoleBuffer buffer({5, 3});
     buffer.write("\xC4", Charset::Glyphs);  // ─
@@ -158,13 +150,6 @@ TEST(ConsoleBufferCells, WritingIsClippedToTheScreen) {
     buffer.write_cells({2, 3, 3, 4}, cells);
     EXPECT_EQ(buffer.at(2, 3), (Cell{U'1', 1}));
     EXPECT_EQ(row_of(buffer, 2), "  1");
-}
-
-TEST(ConsoleBufferCells, ATooShortVectorWritesWhatItHas) {
-    ConsoleBuffer buffer({3, 2});
-    buffer.write_cells({1, 1, 2, 3}, {{U'a', 7}, {U'b', 7}, {U'c', 7}, {U'd', 7}});
-    EXPECT_EQ(row_of(buffer, 1), "abc");
-    EXPECT_EQ(row_of(buffer, 2), "d  ");
 }
 
 TEST(ConsoleBufferCells, ASavedScreenWrittenBackAfterShrinkingStaysInBounds) {

@@ -58,6 +58,15 @@ SheetMetrics BuiltinPrinters::metrics() const {
     return SheetMetrics{width, height, 0, 0, width, height, kDpi, kDpi};
 }
 
+// The built-in printers do not draw yet: the page stays empty until the PDF writer is in place.
+void BuiltinPrinters::select_font(std::string_view, int, bool) {}
+void BuiltinPrinters::set_text_colour(std::uint32_t) {}
+TextExtent BuiltinPrinters::text_extent(std::string_view) { return {}; }
+void BuiltinPrinters::move_to(DevicePoint position) { position_ = position; }
+void BuiltinPrinters::draw_text(std::string_view) {}
+DevicePoint BuiltinPrinters::current_position() const { return position_; }
+void BuiltinPrinters::stretch_bitmap(const MemoryBitmap&, const PixelRect&, const DeviceRect&) {}
+
 int BuiltinPrinters::end_job() {
     attached_.reset();
     return 0;

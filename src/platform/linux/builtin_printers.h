@@ -15,6 +15,13 @@ public:
     std::string attached_name() const override;
     void set_orientation(PageOrientation orientation) override;
     SheetMetrics metrics() const override;
+    void select_font(std::string_view face, int points, bool bold) override;
+    void set_text_colour(std::uint32_t rgb) override;
+    TextExtent text_extent(std::string_view text) override;
+    void move_to(DevicePoint position) override;
+    void draw_text(std::string_view text) override;
+    DevicePoint current_position() const override;
+    void stretch_bitmap(const MemoryBitmap& bitmap, const PixelRect& source, const DeviceRect& destination) override;
     int end_job() override;
     void release() override;
 
@@ -27,6 +34,7 @@ private:
     std::optional<Sheet> attached_;
     std::string document_;
     PageOrientation orientation_ = PageOrientation::Portrait;
+    DevicePoint position_;
 };
 
 }  // namespace posteri
