@@ -3,14 +3,19 @@
 
 namespace posteri {
 
-// Until photos are decoded, every photo reads as an unreadable one: 0 x 0 pixels and square, with
-// the resolution left as it was.
-void LI_DIMEN(Platform&, std::string_view, std::int32_t& width, std::int32_t& height, std::int32_t& orientation,
-              float&, float&) {
+// A photo that cannot be read comes out as 0 x 0 and square, with the resolution left as it was.
+void LI_DIMEN(Platform& platform, std::string_view file, std::int32_t& width, std::int32_t& height,
+              std::int32_t& orientation, float& dpi_x, float& dpi_y) {
     RoutineName routine("LI_DIMEN");
     width = 0;
     height = 0;
-    orientation = 3;
+    if (const auto facts = platform.images.facts(std::string(file))) {
+        width = facts->width;
+        height = facts->height;
+        dpi_x = facts->dpi_x;
+        dpi_y = facts->dpi_y;
+    }
+    orientation = height < width ? 2 : height > width ? 1 : 3;
 }
 
 }  // namespace posteri

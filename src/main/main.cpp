@@ -4,6 +4,7 @@
 
 #include "main/run_operations.h"
 #include "platform/linux/builtin_printers.h"
+#include "platform/linux/no_images.h"
 #include "platform/linux/no_speech.h"
 #include "platform/linux/posix_system.h"
 #include "platform/linux/terminal_console.h"
@@ -23,7 +24,8 @@ int main() {
     ConsoleFault fault(*console);
     NoSpeech speech;
     BuiltinPrinters printers;
-    Platform platform{*console, system, fault, speech, printers};
+    NoImages images;
+    Platform platform{*console, system, fault, speech, printers, images};
     int exit_code = 0;
     try {
         run_main_sequence(platform);

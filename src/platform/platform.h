@@ -3,6 +3,7 @@
 
 #include "platform/console.h"
 #include "platform/fault.h"
+#include "platform/images.h"
 #include "platform/printers.h"
 #include "platform/speech.h"
 #include "platform/system.h"
@@ -15,6 +16,7 @@ struct Platform {
     Fault& fault;
     Speech& speech;
     Printers& printers;
+    ImageCodec& images;
 };
 
 }  // namespace posteri

@@ -3,6 +3,10 @@
 // notice, a voice that only writes down what it was asked to say, and printers that record calls.
 
 #include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -98,6 +102,47 @@ public:
     }
 };
 
+// Bitmaps that are only sizes; photos are known by path with their facts.
+class FakeBitmap : public MemoryBitmap {
+public:
+    FakeBitmap(int width, int height, std::string source = {})
+        : width_(width), height_(height), source_(std::move(source)) {}
+    int width() const override { return width_; }
+    int height() const override { return height_; }
+    const std::string& source() const { return source_; }
+
+private:
+    int width_;
+    int height_;
+    std::string source_;
+};
+
+class FakeImages : public ImageCodec {
+public:
+    // Photos by path: their facts; a photo listed in `undecodable` has facts but no pixels.
+    std::map<std::string, PhotoFacts> photos;
+    std::set<std::string> undecodable;
+
+    std::optional<PhotoFacts> facts(const std::string& path) override {
+        const auto found = photos.find(path);
+        if (found == photos.end()) return std::nullopt;
+        return found->second;
+    }
+    std::unique_ptr<MemoryBitmap> load_photo(const std::string& path) override {
+        const auto found = photos.find(path);
+        if (found == photos.end() || undecodable.contains(path)) return nullptr;
+        return std::make_unique<FakeBitmap>(found->second.width, found->second.height, path);
+    }
+    std::unique_ptr<MemoryBitmap> create_bitmap(int width, int height) override {
+        if (width <= 0 || height <= 0) return nullptr;
+        return std::make_unique<FakeBitmap>(width, height);
+    }
+    std::string read_bits(const MemoryBitmap&) override { return {}; }
+    void write_bits(MemoryBitmap&, std::string_view) override {}
+    void clear(MemoryBitmap&, std::uint32_t) override {}
+    void stretch(const MemoryBitmap&, const PixelRect&, MemoryBitmap&, const DeviceRect&) override {}
+};
+
 // The Platform refers to the members, so a FakePlatform stays where it was made.
 struct FakePlatform {
     MemoryConsole console;
@@ -105,6 +150,7 @@ struct FakePlatform {
     RecordingFault fault;
     SilentSpeech speech;
     FakePrinters printers;
+    FakeImages images;
 
     FakePlatform() = default;
     FakePlatform(const FakePlatform&) = delete;
@@ -113,7 +159,7 @@ struct FakePlatform {
     Platform& platform() { return platform_; }
 
 private:
-    Platform platform_{console, system, fault, speech, printers};
+    Platform platform_{console, system, fault, speech, printers, images};
 };
 
 }  // namespace posteri

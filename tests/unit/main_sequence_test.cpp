@@ -236,6 +236,29 @@ TEST_F(MainSequenceTest, CancelOnANoticeEndsTheRunWithExitCode255) {
     EXPECT_THAT(fake.printers.calls, Not(Contains("end_job")));
 }
 
+TEST_F(MainSequenceTest, PhotoFactsFillTheFirstFiveSummaryLines) {
+    fake.images.photos[kPhoto] = PhotoFacts{3000, 2000, 300, 300};
+    choose_photo();
+    choose_printer("1");  // landscape photo: no orientation question
+    fake.console.push_keys({keys::kEnter, "x"});
+    run();
+    EXPECT_THAT(screen(), HasSubstr("Orientamento                             : orizzontale"));
+    EXPECT_THAT(screen(), HasSubstr("Dimensione xy della foto                 : 3000 x 2000 pixels"));
+    EXPECT_THAT(screen(), HasSubstr("Risoluzione xy                           : 300 x 300 dpi"));
+    EXPECT_THAT(screen(), HasSubstr("Dimensione xy della foto                 : 25.4 x 16.9 cm"));
+    EXPECT_THAT(fake.printers.calls, Contains("orientation landscape"));
+    EXPECT_EQ(fake.console.keys_left(), 0u);
+}
+
+TEST_F(MainSequenceTest, SquarePhotoAsksButItsSummaryLineStaysEmpty) {
+    fake.images.photos[kPhoto] = PhotoFacts{1000, 1000, 72, 72};
+    reach_parameters();
+    fake.console.push_keys({keys::kEnter, "x"});
+    run();
+    EXPECT_THAT(screen(), ContainsRegex("\nOrientamento {29}: +\n"));
+    EXPECT_THAT(screen(), HasSubstr("Orientamento della foto verticale"));
+}
+
 // The closing words: "Fatto!" and a phrase drawn by the seeded generator, only in talkative mode.
 struct ClosingCase {
     const char* tipoautore;

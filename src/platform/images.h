@@ -1,0 +1,53 @@
+#pragma once
+// Photos and memory bitmaps: facts read from a photo's headers, its pixels, and bitmaps held by the
+// platform (32-bit, pixels blue, green, red, reserved) that can be stretched and read as BitmapBits.
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "platform/printers.h"
+
+namespace posteri {
+
+// A bitmap held by the platform. A bitmap made from a photo file may also keep the file's original
+// bytes, so that a printer can embed them instead of its pixels.
+class MemoryBitmap {
+public:
+    virtual ~MemoryBitmap() = default;
+    virtual int width() const = 0;
+    virtual int height() const = 0;
+};
+
+// What a photo's headers say, with its stored orientation already applied (a photo turned a quarter
+// reports its width and height, and its resolutions, swapped).
+struct PhotoFacts {
+    int width = 0;
+    int height = 0;
+    float dpi_x = 96;
+    float dpi_y = 96;
+    bool operator==(const PhotoFacts&) const = default;
+};
+
+class ImageCodec {
+public:
+    virtual ~ImageCodec() = default;
+    // From the headers alone; nothing when the file cannot be read as an image.
+    virtual std::optional<PhotoFacts> facts(const std::string& path) = 0;
+    // The whole photo at its own size, upright; nothing when its pixels cannot be decoded.
+    virtual std::unique_ptr<MemoryBitmap> load_photo(const std::string& path) = 0;
+    // A blank bitmap; nothing for an empty size or one larger than memory allows.
+    virtual std::unique_ptr<MemoryBitmap> create_bitmap(int width, int height) = 0;
+    // The bitmap as BitmapBits: width and height (32-bit little-endian), then the pixels.
+    virtual std::string read_bits(const MemoryBitmap& bitmap) = 0;
+    // Fills the bitmap from BitmapBits of the same size.
+    virtual void write_bits(MemoryBitmap& bitmap, std::string_view bits) = 0;
+    virtual void clear(MemoryBitmap& bitmap, std::uint32_t rgb) = 0;
+    // Halftone stretch of a source rectangle onto a destination rectangle, corners inclusive.
+    virtual void stretch(const MemoryBitmap& source, const PixelRect& from, MemoryBitmap& target,
+                         const DeviceRect& to) = 0;
+};
+
+}  // namespace posteri
