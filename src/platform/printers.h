@@ -52,6 +52,14 @@ struct DeviceRect {
 
 class MemoryBitmap;
 
+// Where the last ended job went: the PDF file written, or the id of the job handed to a print
+// server (0 when none).
+struct JobOutcome {
+    std::string pdf_path;
+    int job_id = 0;
+    bool operator==(const JobOutcome&) const = default;
+};
+
 class Printers {
 public:
     virtual ~Printers() = default;
@@ -83,6 +91,8 @@ public:
     virtual int end_job() = 0;
     // Detaches without printing.
     virtual void release() = 0;
+    // What the last end_job() produced.
+    virtual JobOutcome last_job() const = 0;
 };
 
 }  // namespace posteri

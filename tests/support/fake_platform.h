@@ -100,6 +100,8 @@ public:
         calls.emplace_back("release");
         attached.clear();
     }
+    JobOutcome outcome;
+    JobOutcome last_job() const override { return outcome; }
 };
 
 // Bitmaps that are only sizes; photos are known by path with their facts.

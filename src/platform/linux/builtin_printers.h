@@ -24,6 +24,7 @@ public:
     void stretch_bitmap(const MemoryBitmap& bitmap, const PixelRect& source, const DeviceRect& destination) override;
     int end_job() override;
     void release() override;
+    JobOutcome last_job() const override { return {}; }
 
 private:
     struct Sheet {
