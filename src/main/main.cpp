@@ -1,12 +1,14 @@
 // posteri: turns one JPEG photo into a one-page poster, full-screen in a terminal.
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
 
 #include "main/run_operations.h"
-#include "platform/linux/builtin_printers.h"
-#include "platform/linux/no_images.h"
-#include "platform/linux/no_speech.h"
+#include "platform/linux/espeak_speech.h"
+#include "platform/linux/jpeg_codec.h"
+#include "platform/linux/linux_printers.h"
 #include "platform/linux/posix_system.h"
+#include "platform/linux/sdl_windows.h"
 #include "platform/linux/terminal_console.h"
 #include "ui/console_fault.h"
 #include "ui/failure.h"
@@ -21,11 +23,14 @@ int main() {
         return 2;
     }
     PosixSystem system;
-    ConsoleFault fault(*console);
-    NoSpeech speech;
-    BuiltinPrinters printers;
-    NoImages images;
-    Platform platform{*console, system, fault, speech, printers, images};
+    SdlWindows windows(*console);
+    ConsoleFault console_fault(*console);
+    DisplayFault fault(windows, console_fault);
+    EspeakSpeech speech;
+    // An interactive run on a desktop shows each PDF it writes.
+    LinuxPrinters printers(std::getenv("DISPLAY") != nullptr || std::getenv("WAYLAND_DISPLAY") != nullptr);
+    JpegCodec images;
+    Platform platform{*console, system, fault, speech, printers, images, windows};
     int exit_code = 0;
     try {
         run_main_sequence(platform);

@@ -4,6 +4,7 @@
 #include "format/mask_format.h"
 #include "format/text.h"
 #include "main/run_operations.h"
+#include "main/run_steps.h"
 #include "settings/settings_files.h"
 #include "ui/console_text.h"
 #include "ui/failure.h"
@@ -37,14 +38,21 @@ void announce_orientation(Platform& platform, const PosterSettings& settings, st
 
 std::string trimmed(std::string_view text) { return std::string(trim_spaces(text)); }
 
-// The field up to its first "." (the whole field when it has none).
-std::string before_first_dot(std::string_view field) { return std::string(field.substr(0, field.find('.'))); }
+// The photo's field up to the first "." of the file's own name (the whole field when that name has
+// none). A dot in a folder's name does not count: it would name the document, and so the PDF, after
+// the folder instead of the photo.
+std::string before_first_dot(std::string_view field) {
+    const std::size_t name_start = field.find_last_of('/') + 1;
+    return std::string(field.substr(0, field.find('.', name_start)));
+}
 
 void choose_photo(Platform& platform, PosterSettings& settings) {
     const std::string noted_directory = platform.system.working_directory();
     settings.nomefile = FUN_SCELTA_FILE(platform, "*.jpg");
     raise_for_errno(platform.fault, platform.system.set_working_directory(noted_directory));
 }
+
+}  // namespace
 
 void gather_photo_facts(Platform& platform, PosterSettings& settings, Summary& summary) {
     const std::string name = trimmed(settings.nomefile.view());
@@ -61,6 +69,12 @@ void gather_photo_facts(Platform& platform, PosterSettings& settings, Summary& s
     summary.add("Dimensione xy della foto," + mask_format("#.# x #.# cm", {width_cm, height_cm}));
 }
 
+std::string document_name(const PosterSettings& settings) {
+    return before_first_dot(settings.nomefile.view()) + trimmed(settings.nomestampante.view());
+}
+
+namespace {
+
 void attach_printer(Platform& platform, PosterSettings& settings) {
     const std::string printer = trimmed(settings.nomestampante.view());
     if (printer == kSystemPrintDialog) {
@@ -68,8 +82,7 @@ void attach_printer(Platform& platform, PosterSettings& settings) {
         settings.nomestampante = platform.printers.attached_name();
         return;
     }
-    const std::string document = before_first_dot(settings.nomefile.view()) + printer;
-    const int failure = platform.printers.attach(printer, document);
+    const int failure = platform.printers.attach(printer, document_name(settings));
     if (failure != 0) raise_failure(platform.fault, failure);
 }
 
@@ -104,6 +117,38 @@ void show_sheet(Platform& platform, PosterSettings& settings, Summary& summary) 
                 mask_format("# x # pixels", {print_width_px, print_height_px}));
     summary.add("Risoluzione di stampa xy," + mask_format("# x # dpi", {metrics.dpi_x, metrics.dpi_y}));
 }
+
+}  // namespace
+
+void prepare_attached_printer(Platform& platform, PosterSettings& settings, Summary& summary) {
+    summary.add("Nome della stampante," + trimmed(settings.nomestampante.view()));
+    platform.printers.set_orientation(page_orientation(settings.orientamento));
+    platform.console.set_colour(attribute(kWhite, kBlack));
+    write_centred_line(platform.console,
+                       "Ricontrollo orientamento : " + std::string(orientation_word(settings.orientamento)));
+    announce_orientation(platform, settings, "confermo ");
+    show_sheet(platform, settings, summary);
+}
+
+void save_parameters(Platform& platform, PosterSettings& settings) {
+    SCP_SALV(platform, kLogFile, settings, 1);
+    SCP_SALV(platform, kSettingsFile, settings, 0);
+    settings.altezza_testo_cm = std::fabs(settings.altezza_cm);
+}
+
+// Like a PDF printer's own window, the run tells where the file it wrote is.
+void print_poster(Platform& platform, PosterSettings& settings, Summary& summary) {
+    Console& console = platform.console;
+    console.set_colour(attribute(kWhite, kBlack));
+    console.new_line();
+    SUB_STAM(platform, settings, summary);
+    const std::string pdf = platform.printers.last_job().pdf_path;
+    if (pdf.empty()) return;
+    console.write("PDF salvato in: " + pdf);
+    console.new_line();
+}
+
+namespace {
 
 // Loads and edits the parameters until the editor ends with something other than "*".
 // Returns false when the user left with Esc.
@@ -174,29 +219,20 @@ void run_main_sequence(Platform& platform) {
     // A cancelled print dialog, or a printer that failed to attach, leaves nothing to print on.
     attach_printer(platform, settings);
     if (platform.printers.attached_name().empty()) return leave_without_printer(platform);
-    summary.add("Nome della stampante," + trimmed(settings.nomestampante.view()));
-    platform.printers.set_orientation(page_orientation(settings.orientamento));
-    console.set_colour(attribute(kWhite, kBlack));
-    write_centred_line(console,
-                       "Ricontrollo orientamento : " + std::string(orientation_word(settings.orientamento)));
-    announce_orientation(platform, settings, "confermo ");
-    show_sheet(platform, settings, summary);
+    prepare_attached_printer(platform, settings, summary);
 
-    if (!parameter_step(platform, settings)) return;
-    SCP_SALV(platform, kLogFile, settings, 1);
-    SCP_SALV(platform, kSettingsFile, settings, 0);
-    settings.altezza_testo_cm = std::fabs(settings.altezza_cm);
+    // The runs that end before printing detach the printer, so that it leaves nothing behind.
+    if (!parameter_step(platform, settings)) return platform.printers.release();
+    save_parameters(platform, settings);
 
     const std::string photo = trimmed(settings.nomefile.view());
     if (!platform.system.is_file(photo)) {
         console.write("Non trovo il file " + photo + "... (un tasto)");
         console.new_line();
         console.read_key();
-        return;
+        return platform.printers.release();
     }
-    console.set_colour(attribute(kWhite, kBlack));
-    console.new_line();
-    SUB_STAM(platform, settings, summary);
+    print_poster(platform, settings, summary);
     say_goodbye(platform, settings);
     RESOCONT(platform, summary.riassunto, summary.n_riassunto);
 }

@@ -41,6 +41,14 @@ struct CellRect {
     int height() const { return bottom - top + 1; }
 };
 
+// The items of the console window's system menu that stay in it.
+struct WindowMenu {
+    bool restore = true;
+    bool minimize = true;
+    bool close = true;
+    bool operator==(const WindowMenu&) const = default;
+};
+
 // How 8-bit output bytes are read: as Windows-1252 text or as code-page-437 glyphs (frame, marks).
 enum class Charset { Text, Glyphs };
 
@@ -77,6 +85,9 @@ public:
     virtual std::vector<Cell> read_cells(const CellRect& rect) const = 0;
     virtual void write_cells(const CellRect& rect, const std::vector<Cell>& cells) = 0;
     virtual void set_title(std::string_view text) = 0;
+    // Keeps only the given system-menu items and shows the console's window maximised. Where the
+    // window has no system menu or cannot be maximised, that part is left out.
+    virtual void maximise_window(const WindowMenu& kept) { (void)kept; }
 
     // --- input
     // Whether a key or mouse event is waiting, without waiting and without taking it.

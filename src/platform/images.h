@@ -38,6 +38,8 @@ public:
     virtual std::optional<PhotoFacts> facts(const std::string& path) = 0;
     // The whole photo at its own size, upright; nothing when its pixels cannot be decoded.
     virtual std::unique_ptr<MemoryBitmap> load_photo(const std::string& path) = 0;
+    // The image on the desktop's clipboard, which is emptied; nothing when there is none.
+    virtual std::unique_ptr<MemoryBitmap> take_clipboard_image() { return nullptr; }
     // A blank bitmap; nothing for an empty size or one larger than memory allows.
     virtual std::unique_ptr<MemoryBitmap> create_bitmap(int width, int height) = 0;
     // The bitmap as BitmapBits: width and height (32-bit little-endian), then the pixels.

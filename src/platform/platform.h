@@ -3,6 +3,7 @@
 
 #include "platform/console.h"
 #include "platform/fault.h"
+#include "platform/graphic_windows.h"
 #include "platform/images.h"
 #include "platform/printers.h"
 #include "platform/speech.h"
@@ -17,6 +18,7 @@ struct Platform {
     Speech& speech;
     Printers& printers;
     ImageCodec& images;
+    GraphicWindows& windows;
 };
 
 }  // namespace posteri

@@ -52,8 +52,8 @@ struct DeviceRect {
 
 class MemoryBitmap;
 
-// Where the last ended job went: the PDF file written, or the id of the job handed to a print
-// server (0 when none).
+// Where the last ended job went: the PDF file written (Windows-1252, like every path the program
+// handles), or the id of the job handed to a print server (0 when none).
 struct JobOutcome {
     std::string pdf_path;
     int job_id = 0;

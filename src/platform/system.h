@@ -6,8 +6,19 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace posteri {
+
+// One entry of a folder listing.
+struct DirectoryEntry {
+    std::string name;  // Windows-1252
+    bool is_folder = false;
+    // The file system's name has characters Windows-1252 cannot hold (or is not UTF-8): `name`
+    // shows them as "?" and cannot be used to reach the entry.
+    bool unusable_name = false;
+    bool operator==(const DirectoryEntry&) const = default;
+};
 
 class System {
 public:
@@ -18,6 +29,9 @@ public:
     // An existing regular file (not a folder; no wildcards).
     virtual bool is_file(const std::string& path) = 0;
     virtual int delete_file(const std::string& path) = 0;
+    // The folder's entries, without "." and ".." and in no particular order; a link counts as what
+    // it points to.
+    virtual int list_directory(const std::string& path, std::vector<DirectoryEntry>& entries) = 0;
 
     // The whole file; ENOENT when it does not exist.
     virtual int read_file(const std::string& path, std::string& bytes) = 0;

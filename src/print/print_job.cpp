@@ -1,12 +1,94 @@
+// The poster's print job: one console line, the job's summary lines, then the photo in its box and
+// the three text lines on the attached printer, and the job ended.
+
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "format/mask_format.h"
+#include "format/number_text.h"
+#include "format/text.h"
 #include "main/run_operations.h"
+#include "print/layout.h"
+#include "ui/console_text.h"
 #include "ui/failure.h"
 
 namespace posteri {
 
-// For now the job draws nothing: it only ends the document on the attached printer.
-void SUB_STAM(Platform& platform, PosterSettings&, Summary&) {
+namespace {
+
+constexpr std::uint32_t kBlackInk = 0x000000;
+
+TextMeasurer measure_on(Printers& printers) {
+    return [&printers](std::string_view face, int points, bool bold, std::string_view text) {
+        printers.select_font(face, points, bold);
+        return printers.text_extent(text);
+    };
+}
+
+void add_job_summary(const PosterSettings& settings, Summary& summary) {
+    const EffectiveBox effective = effective_box(settings);
+    summary.add("Posizione," + mask_format("a.px_cm       =+#.# cm  a.py_cm     =+#.# cm",
+                                           {settings.px_cm, settings.py_cm}));
+    summary.add("Dimensioni riquadro interno," + mask_format("a.larghezza_cm=+#.# cm  a.altezza_cm=+#.# cm",
+                                                             {settings.larghezza_cm, settings.altezza_cm}));
+    summary.add("Dimensioni riquadro interno reale," +
+                mask_format("a.larghezza_cm= #.# cm  a.altezza_cm= #.# cm",
+                            {effective.width_cm, effective.height_cm}));
+    summary.add(",");
+    summary.add("Font usata," + settings.nomefont.str());
+}
+
+// The photo's pixels, or nothing when the file is missing or cannot be decoded; the poster is then
+// printed without it.
+std::unique_ptr<MemoryBitmap> STAMPA_I(Platform& platform, const std::string& file) {
+    RoutineName routine("STAMPA_I");
+    if (file.empty() || !platform.system.is_file(file)) return nullptr;
+    std::unique_ptr<MemoryBitmap> photo = platform.images.load_photo(file);
+    if (photo && (photo->width() <= 0 || photo->height() <= 0)) return nullptr;
+    return photo;
+}
+
+std::unique_ptr<MemoryBitmap> STAMPAIM(Platform& platform, const PosterSettings& settings) {
+    RoutineName routine("STAMPAIM");
+    return STAMPA_I(platform, std::string(trim_spaces(settings.nomefile.view())));
+}
+
+std::optional<PhotoSize> size_of(const std::unique_ptr<MemoryBitmap>& photo) {
+    if (!photo) return std::nullopt;
+    return PhotoSize{photo->width(), photo->height()};
+}
+
+void PRE_STAM(Printers& printers, const PosterLayout& layout) {
+    RoutineName routine("PRE_STAM");
+    for (const TextLine& line : layout.lines) {
+        printers.select_font(line.face, line.points, line.bold);
+        printers.set_text_colour(kBlackInk);
+        printers.move_to({round_even(line.x), line.y});
+        printers.draw_text(line.text);
+    }
+}
+
+}  // namespace
+
+// The entered box sizes stay in the record: the layout works with their effective values itself.
+void SUB_STAM(Platform& platform, PosterSettings& settings, Summary& summary) {
     RoutineName routine("SUB_STAM");
-    const int failure = platform.printers.end_job();
+    Printers& printers = platform.printers;
+    if (printers.attached_name().empty()) return;
+    write_centred_line(platform.console, "Altezza dello spazio per scrivere il testo" +
+                                             general_number(settings.altezza_testo_cm, 7));
+    add_job_summary(settings, summary);
+
+    const std::unique_ptr<MemoryBitmap> photo = STAMPAIM(platform, settings);
+    const PosterLayout layout =
+        lay_out_poster(settings, printers.metrics(), size_of(photo), measure_on(printers));
+    if (photo && layout.photo)
+        printers.stretch_bitmap(*photo, layout.photo->source, layout.photo->destination);
+    PRE_STAM(printers, layout);
+    settings.y_testo_px = layout.y_testo_px;
+
+    const int failure = printers.end_job();
     if (failure != 0) raise_failure(platform.fault, failure);
 }
 

@@ -7,6 +7,7 @@
 
 #include "format/text.h"
 #include "ui/console_text.h"
+#include "ui/frame.h"
 
 namespace posteri {
 
@@ -50,40 +51,24 @@ BoxGeometry place_box(ScreenSize screen, const std::vector<std::string>& lines) 
     return box;
 }
 
-void write_at(Console& console, int row, int col, std::string_view text, Charset charset = Charset::Text) {
-    console.set_cursor(row, col);
-    console.write(text, charset);
-}
-
-void draw_frame(Console& console, const CellRect& outer) {
-    const int inner = outer.width() - 2;
-    write_at(console, outer.top, outer.left, "\xDA" + std::string(inner, '\xC4') + "\xBF", Charset::Glyphs);
-    for (int row = outer.top + 1; row < outer.bottom; ++row) {
-        write_at(console, row, outer.left, "\xB3", Charset::Glyphs);
-        write_at(console, row, outer.left + 1, std::string(inner, ' '));
-        write_at(console, row, outer.right, "\xB3", Charset::Glyphs);
-    }
-    write_at(console, outer.bottom, outer.left, "\xC0" + std::string(inner, '\xC4') + "\xD9", Charset::Glyphs);
-}
-
 void draw_box(Console& console, const BoxGeometry& box, const std::vector<std::string>& lines) {
     const Attribute box_colour = attribute(kBlack, kLightGrey);
-    console.set_colour(box_colour);
-    draw_frame(console, box.outer);
+    const CellRect& outer = box.outer;
+    draw_frame(console, FrameSpec{CellPos{outer.top, outer.left}, outer.width() - 2, outer.height() - 2,
+                                  box_colour, "", FrameTop::Plain});
     const int text_width = box.outer.width() - 4;
     for (std::size_t i = 0; i < lines.size(); ++i) {
         const std::string line = lines[i].substr(0, static_cast<std::size_t>(text_width));
-        write_at(console, box.outer.top + 1 + static_cast<int>(i), box.outer.left + 2, line);
+        write_at(console, box.outer.top + 1 + static_cast<int>(i), box.outer.left + 2, line, box_colour);
     }
 }
 
 void draw_buttons(Console& console, const BoxGeometry& box, FaultAnswer focus) {
     const Attribute focused = attribute(kWhite, kBlue);
     const Attribute plain = attribute(kBlack, kWhite);
-    console.set_colour(focus == FaultAnswer::Ok ? focused : plain);
-    write_at(console, box.button_row, box.ok_col, kOkButton);
-    console.set_colour(focus == FaultAnswer::Cancel ? focused : plain);
-    write_at(console, box.button_row, box.cancel_col, kCancelButton);
+    write_at(console, box.button_row, box.ok_col, kOkButton, focus == FaultAnswer::Ok ? focused : plain);
+    write_at(console, box.button_row, box.cancel_col, kCancelButton,
+             focus == FaultAnswer::Cancel ? focused : plain);
 }
 
 // The button under a click, if any.
@@ -103,7 +88,7 @@ FaultAnswer other(FaultAnswer answer) {
 
 // Everything about the console the box changes, put back when it closes.
 class SavedConsoleState {
-public:
+  public:
     SavedConsoleState(Console& console, const CellRect& covered)
         : console_(console),
           covered_(covered),
@@ -122,7 +107,7 @@ public:
     SavedConsoleState(const SavedConsoleState&) = delete;
     SavedConsoleState& operator=(const SavedConsoleState&) = delete;
 
-private:
+  private:
     Console& console_;
     CellRect covered_;
     std::vector<Cell> cells_;

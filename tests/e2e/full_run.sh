@@ -4,14 +4,13 @@ source "$(dirname "$0")/lib.sh"
 cp "$SAMPLE_PHOTO" "$WORK/esempio.jpg"
 start_posteri
 wait_for "Scegli il file"
-type_text "esempio.jpg"; keys Enter
-wait_for "La foto è quadrata"
-keys 2
+type_text "esempio"; keys Enter
 wait_for "Stampante (numero)"
 type_text "5"; keys Enter
 wait_for "Invio conferma"
 keys Enter
 wait_for "È un fatto fatto! Guarda il pdf. Puoi salvarlo se vuoi."
+wait_for "PDF salvato in: $WORK/esempiopdfcreator A4.pdf"
 wait_for "Nome della stampante                     : pdfcreator A4"
 wait_for "Larghezza e altezza del foglio cartaceo  : 29.7 x 21.0 cm"
 keys x
@@ -24,4 +23,7 @@ printf 'a.px_cm              = 3.2 \r\n' | cmp -s -n 29 - "$WORK/impostazioni.lo
 grep -q $'^a.nomestampante      = pdfcreator A4 \{51\}\r$' "$WORK/impostazioni.log" || fail "printer line differs"
 [ "$(tail -c 82 "$WORK/impostazioni.log")" = "$(printf '%080d' 0 | tr 0 -)"$'\r' ] || fail "dash line differs"
 cmp -s "$WORK/impostazioni.log" "$WORK/fulllog.log" || fail "the log does not hold the same record"
+# The poster: one landscape A4 page carrying the photo and the text.
+pdfinfo "$WORK/esempiopdfcreator A4.pdf" | grep -qE "Page size: +841.9[0-9]* x 595.3[0-9]* pts \(A4\)" || fail "the PDF is not landscape A4"
+[ "$(pdfimages -list "$WORK/esempiopdfcreator A4.pdf" | tail -n +3 | wc -l)" -eq 1 ] || fail "the PDF does not hold the photo"
 echo "full_run: ok"

@@ -10,12 +10,10 @@ chmod 755 "$WORK/sola-lettura"
 chmod 644 "$WORK/sola-lettura/esempio.jpg"
 
 tmux -L "$SOCKET" -f /dev/null new-session -d -x 100 -y 30 -s e2e \
-    "cd '$WORK/sola-lettura' && LANG=C.UTF-8 LC_ALL=C.UTF-8 TERM=tmux-256color setpriv --reuid=nobody --regid=nogroup --clear-groups '$POSTERI_BIN'; echo \"EXIT=\$?\" > '$WORK/.exit'; sleep 60"
+    "cd '$WORK/sola-lettura' && env -u DISPLAY -u WAYLAND_DISPLAY LANG=C.UTF-8 LC_ALL=C.UTF-8 TERM=tmux-256color setpriv --reuid=nobody --regid=nogroup --clear-groups '$POSTERI_BIN'; echo \"EXIT=\$?\" > '$WORK/.exit'; sleep 60"
 
 wait_for "Scegli il file"
-type_text "esempio.jpg"; keys Enter
-wait_for "La foto è quadrata"
-keys 1
+type_text "esempio"; keys Enter
 wait_for "Stampante (numero)"
 type_text "1"; keys Enter
 # Loading: the default file cannot be created, then it cannot be read.
@@ -31,6 +29,9 @@ wait_for "has occurred following execution of SCP_SALV"
 keys Enter
 sleep 0.3
 wait_for "has occurred following execution of SCP_SALV"
+keys Enter
+# Printing: the PDF cannot be written into the folder.
+wait_for "has occurred following execution of SUB_STAM"
 keys Enter
 wait_for "È un fatto fatto!"
 keys x

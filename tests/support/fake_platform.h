@@ -13,6 +13,7 @@
 
 #include "platform/platform.h"
 #include "support/fake_system.h"
+#include "support/fake_windows.h"
 #include "support/memory_console.h"
 #include "support/recording_fault.h"
 
@@ -21,7 +22,12 @@ namespace posteri {
 class SilentSpeech : public Speech {
 public:
     std::vector<std::string> spoken;
-    void speak(std::string_view text) override { spoken.emplace_back(text); }
+    // Runs after each text is noted, while it would still be heard (a test can type a key then).
+    std::function<void()> while_speaking;
+    void speak(std::string_view text) override {
+        spoken.emplace_back(text);
+        if (while_speaking) while_speaking();
+    }
 };
 
 class FakePrinters : public Printers {
@@ -153,15 +159,16 @@ struct FakePlatform {
     SilentSpeech speech;
     FakePrinters printers;
     FakeImages images;
+    FakeWindows windows;
 
-    FakePlatform() = default;
+    FakePlatform() { windows.console = &console; }
     FakePlatform(const FakePlatform&) = delete;
     FakePlatform& operator=(const FakePlatform&) = delete;
 
     Platform& platform() { return platform_; }
 
 private:
-    Platform platform_{console, system, fault, speech, printers, images};
+    Platform platform_{console, system, fault, speech, printers, images, windows};
 };
 
 }  // namespace posteri

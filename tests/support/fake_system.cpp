@@ -1,6 +1,8 @@
 #include "support/fake_system.h"
 
 #include <cerrno>
+#include <optional>
+#include <utility>
 
 namespace posteri {
 
@@ -28,6 +30,38 @@ int FakeSystem::set_working_directory(const std::string& path) {
 int FakeSystem::delete_file(const std::string& path) {
     if (const int error = start(Operation::DeleteFile, path)) return error;
     return files.erase(path) == 1 ? 0 : ENOENT;
+}
+
+namespace {
+
+// The first part of `path` below `folder`, and whether more follows it; nothing when the path is
+// not below the folder.
+std::optional<std::pair<std::string, bool>> part_below(const std::string& path, const std::string& folder) {
+    const std::string prefix = folder.ends_with('/') ? folder : folder + "/";
+    if (!path.starts_with(prefix) || path.size() == prefix.size()) return std::nullopt;
+    const std::string rest = path.substr(prefix.size());
+    const std::size_t slash = rest.find('/');
+    return std::make_pair(rest.substr(0, slash), slash != std::string::npos);
+}
+
+}  // namespace
+
+int FakeSystem::list_directory(const std::string& path, std::vector<DirectoryEntry>& entries) {
+    entries.clear();
+    if (const int error = start(Operation::ListDirectory, path)) return error;
+    if (files.contains(path)) return ENOTDIR;
+    std::map<std::string, bool> found;  // name, is folder
+    for (const auto& [file, bytes] : files) {
+        if (const auto part = part_below(file, path)) found[part->first] = found[part->first] || part->second;
+    }
+    for (const std::string& folder : folders) {
+        if (const auto part = part_below(folder, path)) found[part->first] = true;
+    }
+    if (found.empty() && !folders.contains(path)) return ENOENT;
+    for (const auto& [name, is_folder] : found) {
+        entries.push_back(DirectoryEntry{name, is_folder, unusable_names.contains(name)});
+    }
+    return 0;
 }
 
 int FakeSystem::read_file(const std::string& path, std::string& bytes) {

@@ -16,7 +16,7 @@ namespace posteri {
 
 class FakeSystem : public System {
 public:
-    enum class Operation { SetWorkingDirectory, DeleteFile, ReadFile, ReplaceFile, AppendFile };
+    enum class Operation { SetWorkingDirectory, DeleteFile, ListDirectory, ReadFile, ReplaceFile, AppendFile };
 
     struct Call {
         Operation operation;
@@ -29,8 +29,11 @@ public:
 
     // --- the state a test sets up and inspects
     std::map<std::string, std::string> files;
-    // Paths that are folders: not files, and reading or writing them fails with EISDIR.
+    // Paths that are folders: not files, and reading or writing them fails with EISDIR. The folders
+    // holding the paths of `files` and `folders` exist too, without being listed here.
     std::set<std::string> folders;
+    // Names of `files` and `folders` that list_directory() reports as unusable.
+    std::set<std::string> unusable_names;
     std::string cwd = "/home/utente";
     // The file operations in the order they were called, failed ones included.
     std::vector<Call> calls;
@@ -46,6 +49,9 @@ public:
     int set_working_directory(const std::string& path) override;
     bool is_file(const std::string& path) override { return files.contains(path); }
     int delete_file(const std::string& path) override;
+    // Every `files` and `folders` path directly inside the folder, in path order; ENOTDIR for a file,
+    // ENOENT when nothing is inside and the folder is not in `folders`.
+    int list_directory(const std::string& path, std::vector<DirectoryEntry>& entries) override;
     int read_file(const std::string& path, std::string& bytes) override;
     int replace_file(const std::string& path, std::string_view bytes) override;
     int append_file(const std::string& path, std::string_view bytes) override;

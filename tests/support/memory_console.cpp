@@ -7,7 +7,7 @@ namespace posteri {
 MemoryConsole::MemoryConsole(ScreenSize size) : BufferedConsole(size) {}
 
 void MemoryConsole::push_key(std::string key) {
-    script_.push_back(Event{std::move(key), false, CellPos{}});
+    script_.push_back(Event{std::move(key), false, false, CellPos{}});
 }
 
 void MemoryConsole::push_keys(std::initializer_list<std::string> keys) {
@@ -19,7 +19,11 @@ void MemoryConsole::push_text(std::string_view text) {
 }
 
 void MemoryConsole::push_mouse(std::string key, int row, int col) {
-    script_.push_back(Event{std::move(key), true, CellPos{row, col}});
+    script_.push_back(Event{std::move(key), true, false, CellPos{row, col}});
+}
+
+void MemoryConsole::push_pause() {
+    script_.push_back(Event{{}, false, true, CellPos{}});
 }
 
 std::string MemoryConsole::row_text(int row) const {
@@ -52,11 +56,12 @@ void MemoryConsole::set_size(ScreenSize size) {
 
 bool MemoryConsole::key_waiting() {
     drop_unreported_mouse();
-    return !script_.empty();
+    return !script_.empty() && !script_.front().is_pause;
 }
 
 std::string MemoryConsole::read_key() {
-    drop_unreported_mouse();
+    if (before_read) before_read();
+    skip_pauses();
     if (script_.empty()) throw ScriptExhausted();
     Event event = std::move(script_.front());
     script_.pop_front();
@@ -66,6 +71,14 @@ std::string MemoryConsole::read_key() {
 
 void MemoryConsole::drop_unreported_mouse() {
     while (!mouse_on_ && !script_.empty() && script_.front().is_mouse) script_.pop_front();
+}
+
+void MemoryConsole::skip_pauses() {
+    for (;;) {
+        drop_unreported_mouse();
+        if (script_.empty() || !script_.front().is_pause) return;
+        script_.pop_front();
+    }
 }
 
 }  // namespace posteri

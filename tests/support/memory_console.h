@@ -4,7 +4,9 @@
 // ScriptExhausted, so a test whose code waits for more keys than scripted fails instead of hanging.
 
 #include <deque>
+#include <functional>
 #include <initializer_list>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -31,6 +33,11 @@ class MemoryConsole : public BufferedConsole {
     // the console reports mouse events only while mouse reporting is on: one that comes up in the
     // script while it is off is dropped.
     void push_mouse(std::string key, int row, int col);
+    // Runs at the start of every read_key(), with the screen as the program left it for the user.
+    std::function<void()> before_read;
+    // The keys pushed after a pause are typed only once the program waits for a key: until it next
+    // reads one, key_waiting() finds none.
+    void push_pause();
     std::size_t keys_left() const { return script_.size(); }
 
     // --- what the test inspects
@@ -44,6 +51,8 @@ class MemoryConsole : public BufferedConsole {
     int cursor_size() const { return buffer().cursor_size(); }
     bool mouse_on() const { return mouse_enabled(); }
     int discard_count() const { return discard_count_; }
+    // The system-menu items kept by the last maximise_window(), nothing when it was never called.
+    const std::optional<WindowMenu>& maximised() const { return maximised_; }
     // What largest_size() reports; the screen size itself by default.
     void set_largest_size(ScreenSize size) { largest_ = size; }
 
@@ -56,6 +65,7 @@ class MemoryConsole : public BufferedConsole {
     // input leaves the script alone; the calls are counted.
     void discard_input() override { ++discard_count_; }
     void set_mouse(bool on) override { mouse_on_ = on; }
+    void maximise_window(const WindowMenu& kept) override { maximised_ = kept; }
     bool mouse_enabled() const override { return mouse_on_; }
     CellPos mouse_position() const override { return mouse_position_; }
 
@@ -63,15 +73,18 @@ class MemoryConsole : public BufferedConsole {
     struct Event {
         std::string key;
         bool is_mouse = false;
+        bool is_pause = false;
         CellPos pos;
     };
     void drop_unreported_mouse();
+    void skip_pauses();
 
     std::deque<Event> script_;
     bool mouse_on_ = false;
     CellPos mouse_position_;
     ScreenSize largest_;
     int discard_count_ = 0;
+    std::optional<WindowMenu> maximised_;
 };
 
 }  // namespace posteri

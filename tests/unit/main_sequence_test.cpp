@@ -4,6 +4,7 @@
 #include <cerrno>
 
 #include "main/run_operations.h"
+#include "main/run_steps.h"
 #include "settings/settings_files.h"
 #include "support/fake_platform.h"
 #include "ui/failure.h"
@@ -47,6 +48,13 @@ protected:
         choose_printer("1");
     }
 
+    // Enter confirms the parameters; "x", typed once the summary waits for it, closes the summary.
+    void confirm_and_close_summary() {
+        fake.console.push_key(keys::kEnter);
+        fake.console.push_pause();
+        fake.console.push_key("x");
+    }
+
     void run() { run_main_sequence(fake.platform()); }
     bool has_file(const std::string& name) const { return fake.system.files.contains(name); }
     std::string screen() const { return fake.console.screen_text(); }
@@ -79,7 +87,7 @@ TEST_F(MainSequenceTest, NoPrinterShowsAndSpeaksTheNoticeThenEnds) {
     fake.console.push_key(keys::kEsc);  // printer list
     fake.console.push_key("x");         // the notice's key
     run();
-    EXPECT_THAT(screen(), HasSubstr("un tasto..."));
+    EXPECT_THAT(fake.windows.calls, Contains(HasSubstr("|un tasto...|")));
     EXPECT_THAT(fake.speech.spoken, ElementsAre("Abbandono del programma"));
     EXPECT_THAT(screen(), HasSubstr("Orientamento della foto orizzontale"));
     EXPECT_FALSE(has_file("impostazioni.log"));
@@ -98,7 +106,8 @@ TEST_F(MainSequenceTest, EscInTheEditorEndsWithoutSavingOrPrinting) {
 TEST_F(MainSequenceTest, StarTwiceRecreatesTheSettingsFromTheDefaultsEachTime) {
     reach_parameters();
     fake.system.files["impostazioni.log"] = "a.px_cm = 7\r\n";
-    fake.console.push_keys({"*", "*", keys::kEnter, "x"});
+    fake.console.push_keys({"*", "*"});
+    confirm_and_close_summary();
     run();
     int deletions = 0;
     for (const auto& call : fake.system.calls) {
@@ -110,11 +119,14 @@ TEST_F(MainSequenceTest, StarTwiceRecreatesTheSettingsFromTheDefaultsEachTime) {
 
 TEST_F(MainSequenceTest, NormalRunSavesPrintsAndShowsTheSummary) {
     reach_parameters();
-    fake.console.push_keys({keys::kEnter, "x"});
+    confirm_and_close_summary();
     run();
-    EXPECT_THAT(fake.printers.calls,
-                ElementsAre("list", "attach pdfcreator A4 | /home/utente/marepdfcreator A4", "orientation portrait",
-                            "end_job"));
+    const std::vector<std::string>& calls = fake.printers.calls;
+    ASSERT_GE(calls.size(), 4u);
+    EXPECT_THAT(std::vector<std::string>(calls.begin(), calls.begin() + 3),
+                ElementsAre("list", "attach pdfcreator A4 | /home/utente/marepdfcreator A4", "orientation portrait"));
+    EXPECT_THAT(calls, Contains("text MAXI_STAMPA"));
+    EXPECT_EQ(calls.back(), "end_job");
     EXPECT_THAT(fake.system.files["fulllog.log"], HasSubstr("a.nomestampante      = pdfcreator A4"));
     EXPECT_THAT(fake.system.files["impostazioni.log"], HasSubstr("a.nomefile           = " + kPhoto));
     EXPECT_THAT(screen(), HasSubstr("Larghezza del foglio  21.0 cm e altezza del foglio  29.7 cm"));
@@ -129,6 +141,23 @@ TEST_F(MainSequenceTest, NormalRunSavesPrintsAndShowsTheSummary) {
     EXPECT_THAT(screen(), HasSubstr("Larghezza e altezza della stampa         : 4961 x 7016 pixels"));
     EXPECT_THAT(screen(), HasSubstr("Risoluzione di stampa xy                 : 600 x 600 dpi"));
     EXPECT_EQ(fake.console.keys_left(), 0u);
+}
+
+TEST_F(MainSequenceTest, PdfWrittenByThePrinterIsNamedAfterTheJobLine) {
+    fake.printers.outcome.pdf_path = "/home/utente/marepdfcreator A4.pdf";
+    reach_parameters();
+    confirm_and_close_summary();
+    run();
+    EXPECT_THAT(screen(), ContainsRegex("Altezza dello spazio per scrivere il testo 5.8 *\n"
+                                        "PDF salvato in: /home/utente/marepdfcreator A4.pdf *\n"));
+}
+
+TEST_F(MainSequenceTest, RunsEndingBeforeThePrintDetachThePrinter) {
+    reach_parameters();
+    fake.console.push_key(keys::kEsc);
+    run();
+    EXPECT_EQ(fake.printers.calls.back(), "release");
+    EXPECT_THAT(screen(), Not(HasSubstr("PDF salvato")));
 }
 
 TEST_F(MainSequenceTest, LandscapeAnswerTurnsThePrinterAndItsSheet) {
@@ -184,8 +213,11 @@ TEST_F(MainSequenceTest, PrinterThatCannotBeAttachedRaisesTheNoticeThenEndsAsWit
 
 TEST_F(MainSequenceTest, PhotoDeletedBeforePrintingShowsTheMessageAfterSavingBothFiles) {
     reach_parameters();
-    fake.system.files.erase(kPhoto);
-    fake.console.push_keys({keys::kEnter, "x"});
+    confirm_and_close_summary();
+    // The photo goes while the editor waits for its key (Enter, the pause and "x" still to come).
+    fake.console.before_read = [this] {
+        if (fake.console.keys_left() == 3) fake.system.files.erase(kPhoto);
+    };
     run();
     EXPECT_THAT(screen(), HasSubstr("Non trovo il file /home/utente/mare.jpg... (un tasto)"));
     EXPECT_TRUE(has_file("fulllog.log"));
@@ -196,7 +228,7 @@ TEST_F(MainSequenceTest, PhotoDeletedBeforePrintingShowsTheMessageAfterSavingBot
 
 TEST_F(MainSequenceTest, LogIsAppendedBeforeTheSettingsFileIsRewritten) {
     reach_parameters();
-    fake.console.push_keys({keys::kEnter, "x"});
+    confirm_and_close_summary();
     run();
     std::vector<std::string> writes;
     for (const auto& call : fake.system.calls) {
@@ -211,7 +243,7 @@ TEST_F(MainSequenceTest, SettingsFolderWithoutPermissionGivesTheNoticeAndOkGoesO
     fake.system.fail(Operation::ReplaceFile, "impostazioni.log", EACCES);
     fake.system.fail(Operation::AppendFile, "fulllog.log", EACCES);
     reach_parameters();
-    fake.console.push_keys({keys::kEnter, "x"});
+    confirm_and_close_summary();
     run();
     ASSERT_GE(fake.fault.notices.size(), 2u);
     EXPECT_THAT(fake.fault.notices,
@@ -240,7 +272,7 @@ TEST_F(MainSequenceTest, PhotoFactsFillTheFirstFiveSummaryLines) {
     fake.images.photos[kPhoto] = PhotoFacts{3000, 2000, 300, 300};
     choose_photo();
     choose_printer("1");  // landscape photo: no orientation question
-    fake.console.push_keys({keys::kEnter, "x"});
+    confirm_and_close_summary();
     run();
     EXPECT_THAT(screen(), HasSubstr("Orientamento                             : orizzontale"));
     EXPECT_THAT(screen(), HasSubstr("Dimensione xy della foto                 : 3000 x 2000 pixels"));
@@ -253,13 +285,13 @@ TEST_F(MainSequenceTest, PhotoFactsFillTheFirstFiveSummaryLines) {
 TEST_F(MainSequenceTest, SquarePhotoAsksButItsSummaryLineStaysEmpty) {
     fake.images.photos[kPhoto] = PhotoFacts{1000, 1000, 72, 72};
     reach_parameters();
-    fake.console.push_keys({keys::kEnter, "x"});
+    confirm_and_close_summary();
     run();
     EXPECT_THAT(screen(), ContainsRegex("\nOrientamento {29}: +\n"));
     EXPECT_THAT(screen(), HasSubstr("Orientamento della foto verticale"));
 }
 
-// The closing words: "Fatto!" and a phrase drawn by the seeded generator, only in talkative mode.
+// The closing words, each read as a sentence: "Fatto!" and a phrase drawn by the seeded generator, only in talkative mode.
 struct ClosingCase {
     const char* tipoautore;
     const char* logorroico;
@@ -276,7 +308,7 @@ TEST_P(ClosingWordsTest, SpeaksTheRightPhrases) {
     fake.system.clock = {45296.789};
     fake.system.randoms = {c.random};
     reach_parameters();
-    fake.console.push_keys({keys::kEnter, "x"});
+    confirm_and_close_summary();
     run();
     EXPECT_EQ(fake.speech.spoken, c.spoken);
     EXPECT_THAT(fake.system.seeds, ElementsAre(45296.789));
@@ -284,12 +316,24 @@ TEST_P(ClosingWordsTest, SpeaksTheRightPhrases) {
 
 INSTANTIATE_TEST_SUITE_P(
     MainSequence, ClosingWordsTest,
-    ::testing::Values(ClosingCase{"1, Zelmo e Zolmo", "si", 0.0, {"Fatto!", "bravo!"}},
-                      ClosingCase{"1, ZELMO E ZOLMO.", "si", 0.99, {"Fatto!", "ei,lucertolone!"}},
-                      ClosingCase{"0, Visitor.", "si", 0.5, {"Fatto!", "vecchiaccio!"}},
-                      ClosingCase{"0, Visitor.", "si", 0.0, {"Fatto!", "pirla!"}},
+    ::testing::Values(ClosingCase{"1, Zelmo e Zolmo", "si", 0.0, {"Fatto!.", "bravo!."}},
+                      ClosingCase{"1, ZELMO E ZOLMO.", "si", 0.99, {"Fatto!.", "ei,lucertolone!."}},
+                      ClosingCase{"0, Visitor.", "si", 0.5, {"Fatto!.", "vecchiaccio!."}},
+                      ClosingCase{"0, Visitor.", "si", 0.0, {"Fatto!.", "pirla!."}},
                       ClosingCase{"1, Zelmo e Zolmo", "no", 0.0, {}},
-                      ClosingCase{"1, Zelmo e Zolmo", "si, parlo", 0.0, {"Fatto!", "bravo!"}}));
+                      ClosingCase{"1, Zelmo e Zolmo", "si, parlo", 0.0, {"Fatto!.", "bravo!."}}));
+
+// The photo's name up to its first dot, then the printer; dots in folder names do not count.
+TEST(DocumentName, PhotoNameWithoutItsEndingThenThePrinter) {
+    PosterSettings settings{};
+    settings.nomestampante = "PDFCreator";
+    settings.nomefile = "D:/foto/mare.jpg";
+    EXPECT_EQ(document_name(settings), "D:/foto/marePDFCreator");
+    settings.nomefile = "/home/utente/foto.2017/mare.estate.jpg";
+    EXPECT_EQ(document_name(settings), "/home/utente/foto.2017/marePDFCreator");
+    settings.nomefile = "/home/utente/mare";
+    EXPECT_EQ(document_name(settings), "/home/utente/mare" + std::string(254 - 17, ' ') + "PDFCreator");
+}
 
 TEST(SummaryLine, LabelIsPaddedTo40AndTheValueCutAtItsComma) {
     EXPECT_EQ(summary_line("Nome file,/foto/a,b.jpg"), "Nome file                                : /foto/a");

@@ -1,13 +1,30 @@
 #include "platform/linux/builtin_printers.h"
 
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <thread>
 #include <utility>
+
+#include "format/codepage.h"
+
+extern char** environ;
 
 namespace posteri {
 
 namespace {
 
 constexpr int kDpi = 600;
+// Room left in a file name (255 bytes) for a number and ".pdf".
+constexpr std::size_t kLongestStem = 200;
+constexpr int kMostNumberedNames = 10000;
+constexpr int kFileAlreadyExists = 58;
 
 struct IsoSheet {
     const char* name;
@@ -16,7 +33,7 @@ struct IsoSheet {
 };
 
 constexpr IsoSheet kSheets[] = {
-    {"pdfcreator A4", 210, 297}, {"pdfcreator A3", 297, 420}, {"pdfcreator A2", 420, 594},
+    {"pdfcreator A4", 210, 297}, {"pdfcreator A3", 297, 420},  {"pdfcreator A2", 420, 594},
     {"pdfcreator A1", 594, 841}, {"pdfcreator A0", 841, 1189},
 };
 
@@ -25,53 +42,117 @@ int to_pixels(int millimetres) {
     return static_cast<int>(std::nearbyint(millimetres / 25.4 * kDpi));
 }
 
+// The document name's last part as a UTF-8 file name, cut at a character so that a number and
+// ".pdf" still fit.
+std::string pdf_stem(std::string_view document) {
+    const std::size_t slash = document.rfind('/');
+    std::string stem =
+        cp1252_to_utf8(slash == std::string_view::npos ? document : document.substr(slash + 1));
+    if (stem.empty()) stem = "documento";
+    if (stem.size() > kLongestStem) {
+        std::size_t cut = kLongestStem;
+        while ((static_cast<unsigned char>(stem[cut]) & 0xC0) == 0x80) --cut;  // back to a character's start
+        stem.resize(cut);
+    }
+    return stem;
+}
+
+std::string numbered_name(const std::string& stem, int number) {
+    return number == 0 ? stem + ".pdf" : stem + " (" + std::to_string(number) + ").pdf";
+}
+
+// Renames without ever replacing a file; errno on failure (EEXIST when the name is taken).
+int move_without_overwrite(const std::string& from, const std::string& to) {
+    if (renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return 0;
+    if (errno != EINVAL && errno != ENOSYS) return errno;
+    // A file system that cannot rename that way can still refuse a taken name through a link.
+    if (link(from.c_str(), to.c_str()) != 0) return errno;
+    unlink(from.c_str());
+    return 0;
+}
+
+// Starts the desktop's viewer without a shell and without waiting; a thread collects its exit.
+void open_in_viewer(const std::string& path) {
+    posix_spawn_file_actions_t quiet;
+    posix_spawn_file_actions_init(&quiet);
+    for (int fd = 0; fd <= 2; ++fd) {
+        posix_spawn_file_actions_addopen(&quiet, fd, "/dev/null", fd == 0 ? O_RDONLY : O_WRONLY, 0);
+    }
+    std::string program = "xdg-open";
+    std::string argument = path;
+    char* argv[] = {program.data(), argument.data(), nullptr};
+    pid_t pid = 0;
+    if (posix_spawnp(&pid, argv[0], &quiet, nullptr, argv, environ) == 0) {
+        std::thread([pid] { waitpid(pid, nullptr, 0); }).detach();
+    }
+    posix_spawn_file_actions_destroy(&quiet);
+}
+
+std::string working_directory() {
+    std::error_code error;
+    const std::filesystem::path folder = std::filesystem::current_path(error);
+    return error ? std::string(".") : folder.string();
+}
+
+class BuiltinPrinter : public PdfDestination {
+  public:
+    BuiltinPrinter(const IsoSheet& sheet, bool open_viewer)
+        : name_(sheet.name),
+          width_(to_pixels(sheet.width_mm)),
+          height_(to_pixels(sheet.height_mm)),
+          folder_(working_directory()),
+          open_viewer_(open_viewer) {}
+
+    const std::string& name() const override { return name_; }
+
+    SheetMetrics metrics(PageOrientation orientation) const override {
+        int width = width_;
+        int height = height_;
+        if (orientation == PageOrientation::Landscape) std::swap(width, height);
+        return SheetMetrics{width, height, 0, 0, width, height, kDpi, kDpi};
+    }
+
+    std::string render_folder() const override { return folder_; }
+
+    int deliver(const std::string& rendered, std::string_view document, JobOutcome& outcome) override {
+        // The temporary file was made private; the poster gets the permissions of any new file.
+        const mode_t mask = umask(0);
+        umask(mask);
+        chmod(rendered.c_str(), 0666 & ~mask);
+        const std::string stem = folder_ + "/" + pdf_stem(document);
+        for (int number = 0; number < kMostNumberedNames; ++number) {
+            const std::string path = numbered_name(stem, number);
+            const int error = move_without_overwrite(rendered, path);
+            if (error == EEXIST) continue;
+            if (error != 0) return file_failure_number(error);
+            outcome.pdf_path = path_from_native(path);
+            if (open_viewer_) open_in_viewer(path);
+            return 0;
+        }
+        return kFileAlreadyExists;
+    }
+
+  private:
+    std::string name_;
+    int width_;
+    int height_;
+    std::string folder_;
+    bool open_viewer_;
+};
+
 }  // namespace
 
-std::vector<std::string> BuiltinPrinters::list() {
+std::vector<std::string> builtin_printer_names() {
     std::vector<std::string> names;
     for (const IsoSheet& sheet : kSheets) names.emplace_back(sheet.name);
     return names;
 }
 
-int BuiltinPrinters::attach(std::string_view name, std::string_view document) {
-    attached_.reset();
+std::unique_ptr<PdfDestination> attach_builtin_printer(std::string_view name, bool open_viewer) {
     for (const IsoSheet& sheet : kSheets) {
-        if (name == sheet.name) {
-            attached_ = Sheet{sheet.name, sheet.width_mm, sheet.height_mm};
-            document_ = std::string(document);
-            orientation_ = PageOrientation::Portrait;
-            return 0;
-        }
+        if (name == sheet.name) return std::make_unique<BuiltinPrinter>(sheet, open_viewer);
     }
-    return 68;
+    return nullptr;
 }
-
-std::string BuiltinPrinters::attached_name() const { return attached_ ? attached_->name : std::string(); }
-
-void BuiltinPrinters::set_orientation(PageOrientation orientation) { orientation_ = orientation; }
-
-SheetMetrics BuiltinPrinters::metrics() const {
-    if (!attached_) return {};
-    int width = to_pixels(attached_->width_mm);
-    int height = to_pixels(attached_->height_mm);
-    if (orientation_ == PageOrientation::Landscape) std::swap(width, height);
-    return SheetMetrics{width, height, 0, 0, width, height, kDpi, kDpi};
-}
-
-// The built-in printers do not draw yet: the page stays empty until the PDF writer is in place.
-void BuiltinPrinters::select_font(std::string_view, int, bool) {}
-void BuiltinPrinters::set_text_colour(std::uint32_t) {}
-TextExtent BuiltinPrinters::text_extent(std::string_view) { return {}; }
-void BuiltinPrinters::move_to(DevicePoint position) { position_ = position; }
-void BuiltinPrinters::draw_text(std::string_view) {}
-DevicePoint BuiltinPrinters::current_position() const { return position_; }
-void BuiltinPrinters::stretch_bitmap(const MemoryBitmap&, const PixelRect&, const DeviceRect&) {}
-
-int BuiltinPrinters::end_job() {
-    attached_.reset();
-    return 0;
-}
-
-void BuiltinPrinters::release() { attached_.reset(); }
 
 }  // namespace posteri

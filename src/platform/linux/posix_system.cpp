@@ -1,5 +1,6 @@
 #include "platform/linux/posix_system.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -9,6 +10,7 @@
 #include <cstdint>
 #include <ctime>
 #include <filesystem>
+#include <memory>
 
 #include "format/codepage.h"
 
@@ -77,12 +79,30 @@ void sync_folder(const std::string& folder) {
     close_checked(fd);
 }
 
+// A name the program's Windows-1252 text can carry there and back unchanged.
+DirectoryEntry entry_for(std::string_view native_name, bool is_folder) {
+    DirectoryEntry entry;
+    entry.is_folder = is_folder;
+    if (is_valid_utf8(native_name)) {
+        entry.name = utf8_to_cp1252(native_name);
+        entry.unusable_name = cp1252_to_utf8(entry.name) != native_name;
+    } else {
+        for (const char byte : native_name) entry.name += static_cast<unsigned char>(byte) < 0x80 ? byte : '?';
+        entry.unusable_name = true;
+    }
+    return entry;
+}
+
+bool names_folder(int folder_fd, const char* name) {
+    struct stat status {};
+    return ::fstatat(folder_fd, name, &status, 0) == 0 && S_ISDIR(status.st_mode);
+}
+
 }  // namespace
 
 std::string PosixSystem::working_directory() {
     std::error_code error;
-    const std::string path = std::filesystem::current_path(error).string();
-    return is_valid_utf8(path) ? utf8_to_cp1252(path) : path;
+    return path_from_native(std::filesystem::current_path(error).string());
 }
 
 int PosixSystem::set_working_directory(const std::string& path) {
@@ -96,6 +116,23 @@ bool PosixSystem::is_file(const std::string& path) {
 
 int PosixSystem::delete_file(const std::string& path) {
     return ::unlink(native(path).c_str()) == 0 ? 0 : errno;
+}
+
+int PosixSystem::list_directory(const std::string& path, std::vector<DirectoryEntry>& entries) {
+    entries.clear();
+    const std::unique_ptr<DIR, int (*)(DIR*)> folder(::opendir(native(path).c_str()), ::closedir);
+    if (!folder) return errno;
+    errno = 0;
+    while (const dirent* item = ::readdir(folder.get())) {
+        const std::string_view name = item->d_name;
+        if (name != "." && name != "..") {
+            entries.push_back(entry_for(name, names_folder(::dirfd(folder.get()), item->d_name)));
+        }
+        errno = 0;
+    }
+    const int error = errno;
+    if (error != 0) entries.clear();
+    return error;
 }
 
 int PosixSystem::read_file(const std::string& path, std::string& bytes) {

@@ -14,6 +14,7 @@ public:
     int set_working_directory(const std::string& path) override;
     bool is_file(const std::string& path) override;
     int delete_file(const std::string& path) override;
+    int list_directory(const std::string& path, std::vector<DirectoryEntry>& entries) override;
 
     int read_file(const std::string& path, std::string& bytes) override;
     int replace_file(const std::string& path, std::string_view bytes) override;

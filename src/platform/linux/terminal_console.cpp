@@ -33,6 +33,8 @@ constexpr const char* kFewColours =
 
 constexpr std::string_view kMouseOn = "\x1b[?1000h\x1b[?1006h";
 constexpr std::string_view kMouseOff = "\x1b[?1006l\x1b[?1000l";
+// xterm window operation 9;1: maximise.
+constexpr std::string_view kMaximiseWindow = "\x1b[9;1t";
 
 constexpr std::array kEndingSignals{SIGINT, SIGTERM, SIGHUP, SIGQUIT};
 constexpr std::array kFatalSignals{SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT};
@@ -229,6 +231,7 @@ void give_up(SCREEN* screen, const char* message) {
 
 struct TerminalConsole::Capabilities {
     bool titles = false;
+    bool window_operations = false;
     std::string cursor_shape;  // terminfo Ss, or empty for the plain DECSCUSR form
     std::string cursor_reset;
     bool cursor_shapes = false;
@@ -267,6 +270,7 @@ std::unique_ptr<TerminalConsole> TerminalConsole::open() {
 
     Capabilities caps;
     caps.titles = !is_linux_console();
+    caps.window_operations = !is_linux_console();
     caps.cursor_shape = capability("Ss");
     caps.cursor_shapes = !caps.cursor_shape.empty() || !is_linux_console();
     caps.cursor_reset = capability("Se");
@@ -341,6 +345,12 @@ void TerminalConsole::discard_input() {
 void TerminalConsole::set_mouse(bool on) {
     decoder_.set_mouse(on);
     if (active_) write_all(on ? kMouseOn : kMouseOff);
+}
+
+void TerminalConsole::maximise_window(const WindowMenu&) {
+    if (!active_ || !caps_->window_operations) return;
+    std::fflush(stdout);
+    write_all(kMaximiseWindow);
 }
 
 void TerminalConsole::present() {

@@ -44,6 +44,9 @@ class TerminalConsole : public BufferedConsole {
     std::string read_key() override;
     void discard_input() override;
     void set_mouse(bool on) override;
+    // Asks an xterm-like terminal to maximise its window (terminals that do not allow it ignore the
+    // request; a resize follows when it is granted). A terminal has no system menu.
+    void maximise_window(const WindowMenu& kept) override;
     bool mouse_enabled() const override { return decoder_.mouse_on(); }
     CellPos mouse_position() const override { return mouse_position_; }
 

@@ -1,0 +1,43 @@
+// Reads arbitrary bytes as a photo file: the header reader (JPEG with its EXIF block, or PNG) must
+// never crash, and whatever it accepts must describe a real picture. Small pictures are decoded
+// at 1/8 as well, the check a photo passes before it is printed.
+#include <cairo.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "platform/linux/exif_reader.h"
+#include "platform/linux/jpeg_pixels.h"
+#include "platform/linux/photo_header.h"
+
+namespace {
+
+constexpr long long kLargestDecodedPixels = 1 << 20;
+
+void check_exif(const std::uint8_t* data, std::size_t size) {
+    const posteri::ExifFacts exif = posteri::read_exif(data, size);
+    if (exif.orientation < 1 || exif.orientation > 8) std::abort();
+    if (exif.resolution && (exif.resolution->dpi_x <= 0 || exif.resolution->dpi_y <= 0)) std::abort();
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    check_exif(data, size);
+    if (size == 0) return 0;
+    std::string bytes(reinterpret_cast<const char*>(data), size);
+    const posteri::PhotoFile file(fmemopen(bytes.data(), bytes.size(), "rb"), std::fclose);
+    if (!file) return 0;
+    const auto header = posteri::read_photo_header(file.get());
+    if (!header) return 0;
+    const posteri::PhotoFacts facts = posteri::upright_facts(*header);
+    if (facts.width <= 0 || facts.height <= 0 || !(facts.dpi_x > 0) || !(facts.dpi_y > 0)) std::abort();
+    if (header->kind == posteri::PhotoKind::Jpeg &&
+        static_cast<long long>(facts.width) * facts.height <= kLargestDecodedPixels) {
+        cairo_surface_destroy(posteri::decode_jpeg(bytes, 8));
+    }
+    return 0;
+}

@@ -1,0 +1,74 @@
+#include "main/batch_run.h"
+
+#include <string_view>
+
+#include "format/codepage.h"
+#include "format/text.h"
+#include "main/run_steps.h"
+#include "settings/settings_files.h"
+#include "ui/failure.h"
+
+namespace posteri {
+
+namespace {
+
+std::string without_trailing_spaces(std::string_view text) {
+    return std::string(text.substr(0, text.find_last_not_of(' ') + 1));
+}
+
+std::vector<std::string> report(const Summary& summary, const JobOutcome& job) {
+    std::vector<std::string> lines;
+    for (std::int32_t i = 1; i <= summary.n_riassunto; ++i) {
+        lines.push_back(without_trailing_spaces(summary.riassunto[static_cast<std::size_t>(i)]));
+    }
+    if (!job.pdf_path.empty()) {
+        lines.push_back("PDF: " + job.pdf_path);
+    } else if (job.job_id != 0) {
+        lines.push_back("Job: " + std::to_string(job.job_id));
+    }
+    return lines;
+}
+
+}  // namespace
+
+FaultAnswer StreamFault::show_notice(std::string_view text) {
+    out_ << cp1252_to_utf8(text) << '\n';
+    out_.flush();
+    return FaultAnswer::Cancel;
+}
+
+BatchOutcome run_batch(Platform& platform, const BatchRequest& request) {
+    RoutineName routine("BATCH");
+    if (!request.workdir.empty() && platform.system.set_working_directory(request.workdir) != 0) {
+        return {2, {}, "Cartella di lavoro non utilizzabile: " + request.workdir};
+    }
+    PosterSettings settings{};
+    Summary summary;
+    settings.nomefile = request.photo;
+    gather_photo_facts(platform, settings, summary);
+    // A square photo is printed upright, as if the person had answered "1 Verticale".
+    if (settings.orientamento == 3) settings.orientamento = 1;
+
+    settings.nomestampante = request.printer;
+    const std::string printer(trim_spaces(settings.nomestampante.view()));
+    const int failure = platform.printers.attach(printer, document_name(settings));
+    if (failure != 0) {
+        return {1,
+                {},
+                "Stampante non utilizzabile: " + printer + " (" + std::string(failure_description(failure)) +
+                    ")"};
+    }
+    prepare_attached_printer(platform, settings, summary);
+    SCP_DEFA(platform, settings);
+    save_parameters(platform, settings);
+
+    const std::string photo(trim_spaces(settings.nomefile.view()));
+    if (!platform.system.is_file(photo)) {
+        platform.printers.release();
+        return {1, {}, "Non trovo il file " + photo};
+    }
+    print_poster(platform, settings, summary);
+    return {0, report(summary, platform.printers.last_job()), {}};
+}
+
+}  // namespace posteri

@@ -1,0 +1,39 @@
+#pragma once
+// The open-file dialog as the run asks for it: a filter text, a file-name buffer of fixed size and
+// flags, answered by the console file chooser.
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "platform/platform.h"
+
+namespace posteri {
+
+// Dialog flags.
+inline constexpr std::int32_t kOfnHideReadOnly = 0x4;
+inline constexpr std::int32_t kOfnExtensionDifferent = 0x400;
+inline constexpr std::int32_t kOfnFileMustExist = 0x1000;
+inline constexpr std::int32_t kOfnExplorer = 0x80000;
+inline constexpr std::int32_t kOfnLongNames = 0x200000;
+
+// The size of the dialog's file-name buffer, in characters.
+inline constexpr std::size_t kFileNameBufferSize = 16384;
+
+// Shows the dialog. `filter` holds description and pattern pairs, each followed by "|"; the first
+// pair is used. The chosen full path comes back in `file_name` and the dialog's flags in `flags`.
+// A file whose full path is longer than `longest_path` cannot be chosen: the user is told so.
+// Non-zero when the user chose a file, 0 otherwise.
+std::int32_t OPENFILE(Platform& platform, std::string_view title, std::string& file_name,
+                      std::string_view initial_directory, std::string_view filter,
+                      std::string_view default_extension, std::int32_t& flags,
+                      std::size_t longest_path = kFileNameBufferSize - 1);
+
+// The filter text as the dialog takes it: every "|" a NUL, and one more NUL at the end.
+std::string dialog_filter(std::string_view filter);
+// The name the dialog left in its buffer: up to the first pair of NULs, else up to the only NUL;
+// a buffer without any NUL gives nothing.
+std::string returned_file_name(std::string_view buffer);
+
+}  // namespace posteri

@@ -1,0 +1,16 @@
+#pragma once
+// Halftone stretching with cairo, shared by memory bitmaps and windows.
+
+#include <cairo.h>
+
+#include "platform/printers.h"
+
+namespace posteri {
+
+// Paints the source rectangle of `pixels` onto the destination rectangle of `cr`'s target, both with
+// inclusive corners; the destination's real corners round to whole pixels, ties to even. Box-filtered
+// (cairo's "good" filter), and pixels just outside the source repeat its edge rather than fade.
+// Nothing is painted for an empty rectangle. The context's state is left as it was.
+void paint_stretched(cairo_t* cr, cairo_surface_t* pixels, const PixelRect& from, const DeviceRect& to);
+
+}  // namespace posteri

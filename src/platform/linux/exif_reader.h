@@ -1,0 +1,25 @@
+#pragma once
+// The few EXIF facts a photo's size depends on: its resolution and how its pixel grid turns
+// upright. Every offset in the block is checked against the block's own bytes.
+
+#include <cstddef>
+#include <optional>
+
+namespace posteri {
+
+struct ExifResolution {
+    float dpi_x = 0;
+    float dpi_y = 0;
+};
+
+struct ExifFacts {
+    // Present only when both values are non-zero and the unit is inches or centimetres.
+    std::optional<ExifResolution> resolution;
+    // 1..8; a missing, zero or unknown value reads as 1 (as stored).
+    int orientation = 1;
+};
+
+// `data` is an APP1 segment's payload, starting with "Exif\0\0"; anything else gives no facts.
+ExifFacts read_exif(const unsigned char* data, std::size_t size);
+
+}  // namespace posteri

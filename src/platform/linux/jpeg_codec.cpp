@@ -1,0 +1,276 @@
+#include "platform/linux/jpeg_codec.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <utility>
+
+#include "platform/linux/cairo_bitmap.h"
+#include "platform/linux/cairo_stretch.h"
+#include "platform/linux/jpeg_pixels.h"
+#include "platform/linux/photo_header.h"
+#include "platform/linux/png_pixels.h"
+#include "platform/linux/x11_clipboard.h"
+
+namespace posteri {
+
+namespace {
+
+// The proxy that stands for a JPEG's pixels: a decode at 1/8 of its size.
+constexpr int kProxyDenominator = 8;
+
+// A bitmap this codec made. Drawing into it goes through drawable(), which a photo uses to drop
+// its original bytes, since they no longer show what the bitmap holds.
+class CodecBitmap : public CairoBitmap {
+public:
+    virtual cairo_surface_t* drawable() = 0;
+};
+
+class SurfaceBitmap : public CodecBitmap {
+public:
+    explicit SurfaceBitmap(cairo_surface_t* surface) : surface_(surface) {}
+    ~SurfaceBitmap() override { cairo_surface_destroy(surface_); }
+    SurfaceBitmap(const SurfaceBitmap&) = delete;
+    SurfaceBitmap& operator=(const SurfaceBitmap&) = delete;
+
+    int width() const override { return cairo_image_surface_get_width(surface_); }
+    int height() const override { return cairo_image_surface_get_height(surface_); }
+    cairo_surface_t* pixels() const override { return surface_; }
+    cairo_surface_t* drawable() override { return surface_; }
+
+private:
+    cairo_surface_t* surface_;
+};
+
+std::uint32_t* pixel_row(cairo_surface_t* surface, int y) {
+    unsigned char* data = cairo_image_surface_get_data(surface);
+    return reinterpret_cast<std::uint32_t*>(data + static_cast<std::ptrdiff_t>(y) * cairo_image_surface_get_stride(surface));
+}
+
+// Where the stored pixel (x, y) of a w x h grid lands in the upright picture.
+std::pair<int, int> upright_position(int orientation, int x, int y, int w, int h) {
+    switch (orientation) {
+        case 2: return {w - 1 - x, y};
+        case 3: return {w - 1 - x, h - 1 - y};
+        case 4: return {x, h - 1 - y};
+        case 5: return {y, x};
+        case 6: return {h - 1 - y, x};
+        case 7: return {h - 1 - y, w - 1 - x};
+        case 8: return {y, w - 1 - x};
+        default: return {x, y};
+    }
+}
+
+// Takes the stored grid and gives the upright picture (the same surface when nothing turns).
+cairo_surface_t* turned_upright(cairo_surface_t* stored, int orientation) {
+    if (orientation < 2 || orientation > 8) return stored;
+    const int w = cairo_image_surface_get_width(stored);
+    const int h = cairo_image_surface_get_height(stored);
+    cairo_surface_t* upright = turns_quarter(orientation) ? cairo_image_surface_create(CAIRO_FORMAT_RGB24, h, w)
+                                                          : cairo_image_surface_create(CAIRO_FORMAT_RGB24, w, h);
+    if (cairo_surface_status(upright) != CAIRO_STATUS_SUCCESS) {
+        cairo_surface_destroy(upright);
+        cairo_surface_destroy(stored);
+        return nullptr;
+    }
+    cairo_surface_flush(stored);
+    for (int y = 0; y < h; ++y) {
+        const std::uint32_t* row = pixel_row(stored, y);
+        for (int x = 0; x < w; ++x) {
+            const auto [u, v] = upright_position(orientation, x, y, w, h);
+            pixel_row(upright, v)[u] = row[x];
+        }
+    }
+    cairo_surface_mark_dirty(upright);
+    cairo_surface_destroy(stored);
+    return upright;
+}
+
+// A JPEG photo that a PDF page can carry as it is: its full pixels are decoded only when asked.
+class PhotoBitmap : public CodecBitmap {
+public:
+    PhotoBitmap(EmbeddableJpeg jpeg, int width, int height) : jpeg_(std::move(jpeg)), width_(width), height_(height) {}
+    ~PhotoBitmap() override {
+        cairo_surface_destroy(jpeg_.proxy);
+        cairo_surface_destroy(pixels_);
+    }
+    PhotoBitmap(const PhotoBitmap&) = delete;
+    PhotoBitmap& operator=(const PhotoBitmap&) = delete;
+
+    int width() const override { return width_; }
+    int height() const override { return height_; }
+    cairo_surface_t* pixels() const override {
+        if (pixels_ == nullptr) pixels_ = turned_upright(decode_jpeg(*jpeg_.bytes, 1), jpeg_.orientation);
+        return pixels_;
+    }
+    const EmbeddableJpeg* jpeg() const override { return drawn_on_ ? nullptr : &jpeg_; }
+    cairo_surface_t* drawable() override {
+        drawn_on_ = true;
+        return pixels();
+    }
+
+private:
+    EmbeddableJpeg jpeg_;
+    int width_;
+    int height_;
+    mutable cairo_surface_t* pixels_ = nullptr;
+    bool drawn_on_ = false;
+};
+
+std::unique_ptr<MemoryBitmap> bitmap_of(cairo_surface_t* surface) {
+    if (surface == nullptr) return nullptr;
+    return std::make_unique<SurfaceBitmap>(surface);
+}
+
+std::unique_ptr<MemoryBitmap> jpeg_photo(std::string bytes, const PhotoHeader& header) {
+    if (!header.pdf_colours) return bitmap_of(turned_upright(decode_jpeg(bytes, 1), header.orientation));
+    if (header.arithmetic) bytes = huffman_coded(bytes);
+    if (bytes.empty()) return nullptr;
+    cairo_surface_t* proxy = decode_jpeg(bytes, kProxyDenominator);
+    if (proxy == nullptr) return nullptr;
+    const PhotoFacts upright = upright_facts(header);
+    EmbeddableJpeg jpeg{std::make_shared<const std::string>(std::move(bytes)), header.stored_width,
+                        header.stored_height, header.orientation, proxy};
+    return std::make_unique<PhotoBitmap>(std::move(jpeg), upright.width, upright.height);
+}
+
+// A photo from its file's bytes; the photo is refused before any pixel is decoded when its full
+// upright size could not be held.
+std::unique_ptr<MemoryBitmap> photo_from_bytes(std::string bytes) {
+    if (bytes.empty()) return nullptr;
+    PhotoFile memory(fmemopen(bytes.data(), bytes.size(), "rb"), std::fclose);
+    if (!memory) return nullptr;
+    const auto header = read_photo_header(memory.get());
+    if (!header) return nullptr;
+    const PhotoFacts upright = upright_facts(*header);
+    if (!fits_in_memory(upright.width, upright.height)) return nullptr;
+    if (header->kind == PhotoKind::Png) {
+        std::rewind(memory.get());
+        return bitmap_of(decode_png(memory.get()));
+    }
+    memory.reset();
+    return jpeg_photo(std::move(bytes), *header);
+}
+
+std::string whole_file(std::FILE* file) {
+    std::string bytes;
+    char buffer[1 << 16];
+    std::size_t got = 0;
+    while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0) bytes.append(buffer, got);
+    return std::ferror(file) ? std::string() : bytes;
+}
+
+cairo_surface_t* surface_of(const MemoryBitmap& bitmap) {
+    const auto* cairo = dynamic_cast<const CairoBitmap*>(&bitmap);
+    return cairo != nullptr ? cairo->pixels() : nullptr;
+}
+
+cairo_surface_t* drawable_of(MemoryBitmap& bitmap) {
+    auto* codec = dynamic_cast<CodecBitmap*>(&bitmap);
+    return codec != nullptr ? codec->drawable() : nullptr;
+}
+
+void put_le32(std::string& out, std::int32_t value) {
+    const auto bits = static_cast<std::uint32_t>(value);
+    for (int shift = 0; shift < 32; shift += 8) out.push_back(static_cast<char>(bits >> shift & 0xFF));
+}
+
+std::int32_t get_le32(std::string_view in, std::size_t at) {
+    std::uint32_t bits = 0;
+    for (int i = 3; i >= 0; --i) bits = bits << 8 | static_cast<unsigned char>(in[at + i]);
+    return static_cast<std::int32_t>(bits);
+}
+
+}  // namespace
+
+std::optional<PhotoFacts> JpegCodec::facts(const std::string& path) {
+    const PhotoFile file = open_photo(path);
+    if (!file) return std::nullopt;
+    const auto header = read_photo_header(file.get());
+    if (!header) return std::nullopt;
+    return upright_facts(*header);
+}
+
+std::unique_ptr<MemoryBitmap> JpegCodec::load_photo(const std::string& path) {
+    const PhotoFile file = open_photo(path);
+    if (!file) return nullptr;
+    const auto header = read_photo_header(file.get());
+    if (!header) return nullptr;
+    const PhotoFacts upright = upright_facts(*header);
+    if (!fits_in_memory(upright.width, upright.height)) return nullptr;
+    std::rewind(file.get());
+    return photo_from_bytes(whole_file(file.get()));
+}
+
+std::unique_ptr<MemoryBitmap> JpegCodec::take_clipboard_image() {
+    const auto bytes = take_clipboard_image_bytes();
+    return bytes ? photo_from_bytes(*bytes) : nullptr;
+}
+
+std::unique_ptr<MemoryBitmap> JpegCodec::create_bitmap(int width, int height) {
+    if (!fits_in_memory(width, height)) return nullptr;
+    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, width, height);
+    if (cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS) {
+        cairo_surface_destroy(surface);
+        return nullptr;
+    }
+    return bitmap_of(surface);
+}
+
+std::string JpegCodec::read_bits(const MemoryBitmap& bitmap) {
+    cairo_surface_t* surface = surface_of(bitmap);
+    if (surface == nullptr) return {};
+    cairo_surface_flush(surface);
+    const int width = cairo_image_surface_get_width(surface);
+    const int height = cairo_image_surface_get_height(surface);
+    std::string bits;
+    bits.reserve(8 + 4 * static_cast<std::size_t>(width) * height);
+    put_le32(bits, width);
+    put_le32(bits, height);
+    for (int y = 0; y < height; ++y) {
+        const std::uint32_t* row = pixel_row(surface, y);
+        for (int x = 0; x < width; ++x) put_le32(bits, static_cast<std::int32_t>(row[x] & 0xFFFFFF));
+    }
+    return bits;
+}
+
+void JpegCodec::write_bits(MemoryBitmap& bitmap, std::string_view bits) {
+    const std::size_t pixels = static_cast<std::size_t>(bitmap.width()) * bitmap.height();
+    if (bits.size() != 8 + 4 * pixels || get_le32(bits, 0) != bitmap.width() || get_le32(bits, 4) != bitmap.height()) {
+        return;
+    }
+    cairo_surface_t* surface = drawable_of(bitmap);
+    if (surface == nullptr) return;
+    cairo_surface_flush(surface);
+    std::size_t at = 8;
+    for (int y = 0; y < bitmap.height(); ++y) {
+        std::uint32_t* row = pixel_row(surface, y);
+        for (int x = 0; x < bitmap.width(); ++x, at += 4) row[x] = static_cast<std::uint32_t>(get_le32(bits, at)) & 0xFFFFFF;
+    }
+    cairo_surface_mark_dirty(surface);
+}
+
+void JpegCodec::clear(MemoryBitmap& bitmap, std::uint32_t rgb) {
+    cairo_surface_t* surface = drawable_of(bitmap);
+    if (surface == nullptr) return;
+    cairo_surface_flush(surface);
+    for (int y = 0; y < cairo_image_surface_get_height(surface); ++y) {
+        std::uint32_t* row = pixel_row(surface, y);
+        std::fill(row, row + cairo_image_surface_get_width(surface), rgb & 0xFFFFFF);
+    }
+    cairo_surface_mark_dirty(surface);
+}
+
+void JpegCodec::stretch(const MemoryBitmap& source, const PixelRect& from, MemoryBitmap& target,
+                        const DeviceRect& to) {
+    if (&source == &target) return;
+    cairo_surface_t* pixels = surface_of(source);
+    cairo_surface_t* surface = pixels != nullptr ? drawable_of(target) : nullptr;
+    if (surface == nullptr) return;
+    cairo_t* cr = cairo_create(surface);
+    paint_stretched(cr, pixels, from, to);
+    cairo_destroy(cr);
+}
+
+}  // namespace posteri

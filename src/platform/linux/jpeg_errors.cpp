@@ -1,0 +1,38 @@
+#include "platform/linux/jpeg_errors.h"
+
+#include <jerror.h>
+
+namespace posteri {
+
+namespace {
+
+JpegErrors& errors_of(j_common_ptr info) {
+    // The manager is the first member, so its address is the whole record's.
+    return *reinterpret_cast<JpegErrors*>(info->err);
+}
+
+[[noreturn]] void jump_back(j_common_ptr info) {
+    std::longjmp(errors_of(info).jump, 1);
+}
+
+bool means_damaged_data(int code) {
+    return code == JWRN_JPEG_EOF || code == JWRN_HIT_MARKER || code == JWRN_MUST_RESYNC ||
+           code == JWRN_HUFF_BAD_CODE || code == JWRN_ARITH_BAD_CODE;
+}
+
+void note_warning(j_common_ptr info, int level) {
+    if (level < 0 && means_damaged_data(info->err->msg_code)) errors_of(info).damaged = true;
+}
+
+void say_nothing(j_common_ptr) {}
+
+}  // namespace
+
+void install_jpeg_errors(jpeg_common_struct& info, JpegErrors& errors) {
+    info.err = jpeg_std_error(&errors.manager);
+    errors.manager.error_exit = jump_back;
+    errors.manager.emit_message = note_warning;
+    errors.manager.output_message = say_nothing;
+}
+
+}  // namespace posteri

@@ -1,0 +1,168 @@
+#include "platform/linux/jpeg_pixels.h"
+
+#include <cstdint>
+#include <vector>
+
+#include "platform/linux/jpeg_errors.h"
+#include "platform/linux/photo_header.h"
+
+namespace posteri {
+
+namespace {
+
+// Each step that calls libjpeg sets its own return point (setjmp) and changes no local state of
+// its own after it, so a jump back leaves nothing undefined.
+
+struct Decoder {
+    JpegErrors errors;
+    jpeg_decompress_struct info{};
+    Decoder() {
+        install_jpeg_errors(*reinterpret_cast<jpeg_common_struct*>(&info), errors);
+        jpeg_create_decompress(&info);
+    }
+    ~Decoder() { jpeg_destroy_decompress(&info); }
+    Decoder(const Decoder&) = delete;
+    Decoder& operator=(const Decoder&) = delete;
+};
+
+bool is_cmyk(J_COLOR_SPACE colours) {
+    return colours == JCS_CMYK || colours == JCS_YCCK;
+}
+
+void read_from(jpeg_decompress_struct& info, const std::string& bytes) {
+    jpeg_mem_src(&info, reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size());
+}
+
+bool prepare(Decoder& decoder, const std::string& bytes, int denominator) {
+    if (setjmp(decoder.errors.jump)) return false;
+    read_from(decoder.info, bytes);
+    jpeg_read_header(&decoder.info, TRUE);
+    decoder.info.scale_num = 1;
+    decoder.info.scale_denom = static_cast<unsigned>(denominator);
+    decoder.info.out_color_space = is_cmyk(decoder.info.jpeg_color_space) ? JCS_CMYK : JCS_EXT_BGRX;
+    jpeg_calc_output_dimensions(&decoder.info);
+    return true;
+}
+
+// Adobe's applications write CMYK inverted (255 = no ink), and mark such files with their APP14
+// segment; other writers store the amount of ink.
+void cmyk_to_bgrx(const unsigned char* cmyk, unsigned char* bgrx, unsigned width, bool inverted) {
+    for (unsigned x = 0; x < width; ++x, cmyk += 4, bgrx += 4) {
+        const unsigned k = inverted ? cmyk[3] : 255u - cmyk[3];
+        for (int channel = 0; channel < 3; ++channel) {
+            const unsigned ink = inverted ? cmyk[channel] : 255u - cmyk[channel];
+            bgrx[2 - channel] = static_cast<unsigned char>((ink * k + 127) / 255);
+        }
+        bgrx[3] = 0;
+    }
+}
+
+bool read_rows(Decoder& decoder, unsigned char* pixels, int stride, unsigned char* cmyk_row) {
+    if (setjmp(decoder.errors.jump)) return false;
+    jpeg_decompress_struct& info = decoder.info;
+    jpeg_start_decompress(&info);
+    while (info.output_scanline < info.output_height) {
+        unsigned char* target = pixels + static_cast<std::ptrdiff_t>(info.output_scanline) * stride;
+        JSAMPROW row = cmyk_row != nullptr ? cmyk_row : target;
+        jpeg_read_scanlines(&info, &row, 1);
+        if (cmyk_row != nullptr) cmyk_to_bgrx(cmyk_row, target, info.output_width, info.saw_Adobe_marker);
+    }
+    jpeg_finish_decompress(&info);
+    return !decoder.errors.damaged;
+}
+
+// Collects a compressor's output in a string.
+struct StringDestination {
+    static constexpr std::size_t kChunk = 1 << 16;
+    jpeg_destination_mgr manager{};
+    std::string bytes;
+
+    StringDestination() {
+        manager.init_destination = [](j_compress_ptr info) { self(info).grow(); };
+        manager.empty_output_buffer = [](j_compress_ptr info) -> boolean {
+            StringDestination& destination = self(info);
+            destination.manager.free_in_buffer = 0;
+            destination.grow();
+            return TRUE;
+        };
+        manager.term_destination = [](j_compress_ptr info) {
+            StringDestination& destination = self(info);
+            destination.bytes.resize(destination.bytes.size() - destination.manager.free_in_buffer);
+        };
+    }
+    static StringDestination& self(j_compress_ptr info) {
+        return *reinterpret_cast<StringDestination*>(info->dest);
+    }
+    void grow() {
+        const std::size_t used = bytes.size() - manager.free_in_buffer;
+        bytes.resize(used + kChunk);
+        manager.next_output_byte = reinterpret_cast<JOCTET*>(bytes.data() + used);
+        manager.free_in_buffer = kChunk;
+    }
+};
+
+// One error record serves both ends, so either one jumps back to the same point.
+struct Transcoder {
+    JpegErrors errors;
+    jpeg_decompress_struct source{};
+    jpeg_compress_struct target{};
+    StringDestination destination;
+    Transcoder() {
+        install_jpeg_errors(*reinterpret_cast<jpeg_common_struct*>(&source), errors);
+        install_jpeg_errors(*reinterpret_cast<jpeg_common_struct*>(&target), errors);
+        jpeg_create_decompress(&source);
+        jpeg_create_compress(&target);
+        target.dest = &destination.manager;
+    }
+    ~Transcoder() {
+        jpeg_destroy_compress(&target);
+        jpeg_destroy_decompress(&source);
+    }
+    Transcoder(const Transcoder&) = delete;
+    Transcoder& operator=(const Transcoder&) = delete;
+};
+
+bool transcode(Transcoder& transcoder, const std::string& bytes) {
+    if (setjmp(transcoder.errors.jump)) return false;
+    read_from(transcoder.source, bytes);
+    jpeg_read_header(&transcoder.source, TRUE);
+    jvirt_barray_ptr* coefficients = jpeg_read_coefficients(&transcoder.source);
+    jpeg_copy_critical_parameters(&transcoder.source, &transcoder.target);
+    transcoder.target.arith_code = FALSE;
+    transcoder.target.optimize_coding = TRUE;
+    jpeg_write_coefficients(&transcoder.target, coefficients);
+    jpeg_finish_compress(&transcoder.target);
+    jpeg_finish_decompress(&transcoder.source);
+    return !transcoder.errors.damaged;
+}
+
+}  // namespace
+
+cairo_surface_t* decode_jpeg(const std::string& bytes, int denominator) {
+    Decoder decoder;
+    if (!prepare(decoder, bytes, denominator)) return nullptr;
+    const unsigned width = decoder.info.output_width;
+    const unsigned height = decoder.info.output_height;
+    if (!fits_in_memory(width, height)) return nullptr;
+    cairo_surface_t* surface =
+        cairo_image_surface_create(CAIRO_FORMAT_RGB24, static_cast<int>(width), static_cast<int>(height));
+    unsigned char* pixels = cairo_image_surface_get_data(surface);
+    std::vector<unsigned char> cmyk_row(decoder.info.out_color_space == JCS_CMYK ? width * 4 : 0);
+    const bool decoded = pixels != nullptr &&
+                         read_rows(decoder, pixels, cairo_image_surface_get_stride(surface),
+                                   cmyk_row.empty() ? nullptr : cmyk_row.data());
+    if (!decoded) {
+        cairo_surface_destroy(surface);
+        return nullptr;
+    }
+    cairo_surface_mark_dirty(surface);
+    return surface;
+}
+
+std::string huffman_coded(const std::string& bytes) {
+    Transcoder transcoder;
+    if (!transcode(transcoder, bytes)) return {};
+    return std::move(transcoder.destination.bytes);
+}
+
+}  // namespace posteri

@@ -1,0 +1,166 @@
+#include "platform/linux/linux_printers.h"
+
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+
+#include "platform/linux/builtin_printers.h"
+#include "platform/linux/cups_printers.h"
+#include "platform/linux/pdf_page.h"
+
+namespace posteri {
+
+namespace {
+
+constexpr int kDeviceUnavailable = 68;
+
+}  // namespace
+
+// The hidden temporary file a page is rendered into. A failure to create or write it is kept, not
+// thrown, so that drawing goes on and the job's end reports it; whatever is left of the file goes
+// with the object.
+class RenderFile {
+  public:
+    explicit RenderFile(const std::string& folder) : path_(folder + "/.posteri-XXXXXX.pdf") {
+        fd_ = mkstemps(path_.data(), 4);
+        if (fd_ < 0) {
+            error_ = errno;
+            path_.clear();
+        }
+    }
+
+    ~RenderFile() {
+        if (fd_ >= 0) ::close(fd_);
+        if (!path_.empty()) unlink(path_.c_str());
+    }
+
+    RenderFile(const RenderFile&) = delete;
+    RenderFile& operator=(const RenderFile&) = delete;
+
+    void write(const unsigned char* data, unsigned int length) {
+        while (error_ == 0 && length > 0) {
+            const ssize_t written = ::write(fd_, data, length);
+            if (written < 0 && errno == EINTR) continue;
+            if (written < 0) {
+                error_ = errno;
+                return;
+            }
+            data += written;
+            length -= static_cast<unsigned int>(written);
+        }
+    }
+
+    // Closes the file; the first error met (an errno), or 0.
+    int close() {
+        if (fd_ >= 0 && ::close(fd_) != 0 && error_ == 0) error_ = errno;
+        fd_ = -1;
+        return error_;
+    }
+
+    const std::string& path() const { return path_; }
+
+  private:
+    std::string path_;
+    int fd_ = -1;
+    int error_ = 0;
+};
+
+LinuxPrinters::LinuxPrinters(bool open_viewer) : open_viewer_(open_viewer) {}
+
+LinuxPrinters::~LinuxPrinters() {
+    release();
+}
+
+std::vector<std::string> LinuxPrinters::list() {
+    std::vector<std::string> names = builtin_printer_names();
+    for (std::string& name : cups_printer_names()) names.push_back(std::move(name));
+    return names;
+}
+
+int LinuxPrinters::attach(std::string_view name, std::string_view document) {
+    release();
+    attached_ = attach_builtin_printer(name, open_viewer_);
+    if (!attached_) attached_ = attach_cups_printer(name);
+    if (!attached_) return kDeviceUnavailable;
+    document_ = std::string(document);
+    orientation_ = PageOrientation::Portrait;
+    return 0;
+}
+
+std::string LinuxPrinters::attached_name() const {
+    return attached_ ? attached_->name() : std::string();
+}
+
+void LinuxPrinters::set_orientation(PageOrientation orientation) {
+    orientation_ = orientation;
+    if (page_) page_->set_sheet(metrics());
+}
+
+SheetMetrics LinuxPrinters::metrics() const {
+    return attached_ ? attached_->metrics(orientation_) : SheetMetrics{};
+}
+
+PdfPage* LinuxPrinters::page() {
+    if (!attached_) return nullptr;
+    if (!page_) {
+        file_ = std::make_unique<RenderFile>(attached_->render_folder());
+        page_ = std::make_unique<PdfPage>(
+            metrics(), document_, [file = file_.get()](const unsigned char* data, unsigned int length) {
+                file->write(data, length);
+            });
+    }
+    return page_.get();
+}
+
+void LinuxPrinters::select_font(std::string_view face, int points, bool bold) {
+    if (PdfPage* drawing = page()) drawing->select_font(face, points, bold);
+}
+
+void LinuxPrinters::set_text_colour(std::uint32_t rgb) {
+    if (PdfPage* drawing = page()) drawing->set_text_colour(rgb);
+}
+
+TextExtent LinuxPrinters::text_extent(std::string_view text) {
+    PdfPage* drawing = page();
+    return drawing != nullptr ? drawing->text_extent(text) : TextExtent{};
+}
+
+void LinuxPrinters::move_to(DevicePoint position) {
+    if (PdfPage* drawing = page()) drawing->move_to(position);
+}
+
+void LinuxPrinters::draw_text(std::string_view text) {
+    if (PdfPage* drawing = page()) drawing->draw_text(text);
+}
+
+DevicePoint LinuxPrinters::current_position() const {
+    return page_ ? page_->current_position() : DevicePoint{};
+}
+
+void LinuxPrinters::stretch_bitmap(const MemoryBitmap& bitmap, const PixelRect& source,
+                                   const DeviceRect& destination) {
+    if (PdfPage* drawing = page()) drawing->stretch_bitmap(bitmap, source, destination);
+}
+
+int LinuxPrinters::end_job() {
+    last_job_ = JobOutcome{};
+    PdfPage* drawing = page();  // a job that drew nothing still makes its blank page
+    if (drawing == nullptr) return 0;
+    const bool rendered = drawing->finish();
+    page_.reset();
+    int error = file_->close();
+    if (error == 0 && !rendered) error = EIO;
+    const int failure =
+        error != 0 ? file_failure_number(error) : attached_->deliver(file_->path(), document_, last_job_);
+    release();
+    return failure;
+}
+
+void LinuxPrinters::release() {
+    page_.reset();
+    file_.reset();
+    attached_.reset();
+}
+
+}  // namespace posteri

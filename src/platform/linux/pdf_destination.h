@@ -1,0 +1,44 @@
+#pragma once
+// An attached printer as the Linux printers see it: a sheet, and a place that takes the finished
+// PDF page (a file beside the user's work, or a print server's queue).
+
+#include <cerrno>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "platform/printers.h"
+
+namespace posteri {
+
+class PdfDestination {
+  public:
+    virtual ~PdfDestination() = default;
+    virtual const std::string& name() const = 0;
+    virtual SheetMetrics metrics(PageOrientation orientation) const = 0;
+    // The folder in which the page is rendered into a temporary file.
+    virtual std::string render_folder() const = 0;
+    // Hands the rendered PDF file on (moving or copying it) and tells where it went; 0 or the
+    // failure number to report.
+    virtual int deliver(const std::string& rendered, std::string_view document, JobOutcome& outcome) = 0;
+};
+
+// The failure number for a file that could not be written (errno).
+inline int file_failure_number(int error) {
+    switch (error) {
+        case EACCES:
+        case EPERM:
+        case EROFS:
+            return 70;  // Permission denied
+        case ENOSPC:
+        case EDQUOT:
+            return 61;  // Disk full
+        case ENOENT:
+        case ENOTDIR:
+            return 76;  // Path not found
+        default:
+            return 75;  // Path/file access error
+    }
+}
+
+}  // namespace posteri

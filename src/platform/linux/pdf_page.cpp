@@ -1,0 +1,208 @@
+#include "platform/linux/pdf_page.h"
+
+#include <cairo-pdf.h>
+#include <pango/pangocairo.h>
+
+#include <cmath>
+#include <memory>
+
+#include "format/codepage.h"
+#include "platform/linux/cairo_bitmap.h"
+
+namespace posteri {
+
+namespace {
+
+constexpr std::size_t kFaceLength = 31;
+constexpr int kSmallestPoints = 8;
+
+cairo_status_t write_to(void* closure, const unsigned char* data, unsigned int length) {
+    (*static_cast<PdfWriter*>(closure))(data, length);
+    return CAIRO_STATUS_SUCCESS;
+}
+
+double sheet_points(int pixels, int dpi) {
+    return pixels * 72.0 / dpi;
+}
+
+int round_even(double value) {
+    return static_cast<int>(std::nearbyint(value));
+}
+
+cairo_matrix_t matrix(double xx, double yx, double xy, double yy, double x0, double y0) {
+    cairo_matrix_t m;
+    cairo_matrix_init(&m, xx, yx, xy, yy, x0, y0);
+    return m;
+}
+
+// Maps the stored pixel grid of a JPEG (width w, height h) onto its upright grid, as its EXIF
+// orientation says; the embedded bytes keep the stored grid, so the turn is the page's.
+cairo_matrix_t stored_to_upright(int orientation, double w, double h) {
+    switch (orientation) {
+        case 2:  // mirrored left to right
+            return matrix(-1, 0, 0, 1, w, 0);
+        case 3:  // half a turn
+            return matrix(-1, 0, 0, -1, w, h);
+        case 4:  // mirrored top to bottom
+            return matrix(1, 0, 0, -1, 0, h);
+        case 5:  // transposed
+            return matrix(0, 1, 1, 0, 0, 0);
+        case 6:  // a quarter turn clockwise
+            return matrix(0, 1, -1, 0, h, 0);
+        case 7:  // transversed
+            return matrix(0, -1, -1, 0, h, w);
+        case 8:  // a quarter turn anticlockwise
+            return matrix(0, -1, 1, 0, 0, w);
+        default:
+            return matrix(1, 0, 0, 1, 0, 0);
+    }
+}
+
+// The proxy carries the photo's original bytes, so the PDF embeds them instead of its pixels.
+void attach_jpeg_bytes(const EmbeddableJpeg& jpeg) {
+    const unsigned char* data = nullptr;
+    unsigned long length = 0;
+    cairo_surface_get_mime_data(jpeg.proxy, CAIRO_MIME_TYPE_JPEG, &data, &length);
+    if (data != nullptr) return;
+    auto* keeper = new std::shared_ptr<const std::string>(jpeg.bytes);
+    cairo_surface_set_mime_data(
+        jpeg.proxy, CAIRO_MIME_TYPE_JPEG, reinterpret_cast<const unsigned char*>((*keeper)->data()),
+        (*keeper)->size(), [](void* kept) { delete static_cast<std::shared_ptr<const std::string>*>(kept); },
+        keeper);
+}
+
+void paint(cairo_t* cr, cairo_surface_t* surface, double x, double y) {
+    cairo_set_source_surface(cr, surface, x, y);
+    cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_GOOD);
+    cairo_paint(cr);
+}
+
+// Paints the photo upright in its own pixel units, from its JPEG bytes when it has them. Pixels are
+// cut to the source rectangle first, so that smoothing never pulls in colour from beyond it.
+void paint_photo(cairo_t* cr, const CairoBitmap& photo, const PixelRect& source) {
+    const EmbeddableJpeg* jpeg = photo.jpeg();
+    if (jpeg == nullptr || jpeg->proxy == nullptr || jpeg->bytes == nullptr) {
+        cairo_surface_t* pixels = photo.pixels();
+        if (pixels == nullptr) return;
+        cairo_surface_t* part = cairo_surface_create_for_rectangle(
+            pixels, source.x1, source.y1, source.x2 - source.x1 + 1, source.y2 - source.y1 + 1);
+        paint(cr, part, source.x1, source.y1);
+        cairo_surface_destroy(part);
+        return;
+    }
+    const cairo_matrix_t upright =
+        stored_to_upright(jpeg->orientation, jpeg->stored_width, jpeg->stored_height);
+    cairo_transform(cr, &upright);
+    cairo_scale(cr, static_cast<double>(jpeg->stored_width) / cairo_image_surface_get_width(jpeg->proxy),
+                static_cast<double>(jpeg->stored_height) / cairo_image_surface_get_height(jpeg->proxy));
+    attach_jpeg_bytes(*jpeg);
+    paint(cr, jpeg->proxy, 0, 0);
+}
+
+}  // namespace
+
+PdfPage::PdfPage(const SheetMetrics& sheet, std::string_view title, PdfWriter writer)
+    : sheet_(sheet), writer_(std::move(writer)) {
+    surface_ = cairo_pdf_surface_create_for_stream(write_to, &writer_,
+                                                   sheet_points(sheet.physical_width, sheet.dpi_x),
+                                                   sheet_points(sheet.physical_height, sheet.dpi_y));
+    cairo_pdf_surface_set_metadata(surface_, CAIRO_PDF_METADATA_TITLE, cp1252_to_utf8(title).c_str());
+    cr_ = cairo_create(surface_);
+    layout_ = pango_cairo_create_layout(cr_);
+    // One line, whatever the text holds: line breaks are drawn, never followed.
+    pango_layout_set_single_paragraph_mode(layout_, TRUE);
+    place_origin();
+    select_font("", kSmallestPoints, false);
+}
+
+PdfPage::~PdfPage() {
+    if (layout_ != nullptr) g_object_unref(layout_);
+    if (cr_ != nullptr) cairo_destroy(cr_);
+    if (surface_ != nullptr) cairo_surface_destroy(surface_);
+}
+
+void PdfPage::place_origin() {
+    cairo_reset_clip(cr_);
+    cairo_identity_matrix(cr_);
+    cairo_scale(cr_, 72.0 / sheet_.dpi_x, 72.0 / sheet_.dpi_y);
+    cairo_translate(cr_, sheet_.offset_x, sheet_.offset_y);
+    cairo_rectangle(cr_, 0, 0, sheet_.printable_width, sheet_.printable_height);
+    cairo_clip(cr_);
+    pango_cairo_update_layout(cr_, layout_);
+}
+
+void PdfPage::set_sheet(const SheetMetrics& sheet) {
+    sheet_ = sheet;
+    cairo_pdf_surface_set_size(surface_, sheet_points(sheet.physical_width, sheet.dpi_x),
+                               sheet_points(sheet.physical_height, sheet.dpi_y));
+    place_origin();
+}
+
+void PdfPage::select_font(std::string_view face, int points, bool bold) {
+    const int size = points > 0 ? points : kSmallestPoints;
+    PangoFontDescription* font = pango_font_description_new();
+    pango_font_description_set_family(font, cp1252_to_utf8(face.substr(0, kFaceLength)).c_str());
+    pango_font_description_set_weight(font, bold ? PANGO_WEIGHT_BOLD : PANGO_WEIGHT_NORMAL);
+    pango_font_description_set_absolute_size(font, std::nearbyint(size * sheet_.dpi_y / 72.0) * PANGO_SCALE);
+    pango_layout_set_font_description(layout_, font);
+    pango_font_description_free(font);
+}
+
+TextExtent PdfPage::lay_out(std::string_view text) {
+    pango_layout_set_text(layout_, cp1252_to_utf8(text).c_str(), -1);
+    PangoRectangle logical;
+    pango_layout_get_pixel_extents(layout_, nullptr, &logical);
+    return TextExtent{logical.width, logical.height};
+}
+
+TextExtent PdfPage::text_extent(std::string_view text) {
+    return lay_out(text);
+}
+
+void PdfPage::draw_text(std::string_view text) {
+    const TextExtent extent = lay_out(text);
+    cairo_save(cr_);
+    cairo_rectangle(cr_, 0, position_.y, sheet_.printable_width, extent.height);
+    cairo_clip(cr_);
+    cairo_set_source_rgb(cr_, ((colour_ >> 16) & 0xFF) / 255.0, ((colour_ >> 8) & 0xFF) / 255.0,
+                         (colour_ & 0xFF) / 255.0);
+    cairo_move_to(cr_, position_.x, position_.y);
+    pango_cairo_show_layout(cr_, layout_);
+    cairo_restore(cr_);
+    position_.x += extent.width;
+}
+
+void PdfPage::stretch_bitmap(const MemoryBitmap& bitmap, const PixelRect& source,
+                             const DeviceRect& destination) {
+    const auto* photo = dynamic_cast<const CairoBitmap*>(&bitmap);
+    const int x1 = round_even(destination.x1);
+    const int y1 = round_even(destination.y1);
+    const int width = round_even(destination.x2) - x1 + 1;
+    const int height = round_even(destination.y2) - y1 + 1;
+    const int source_width = source.x2 - source.x1 + 1;
+    const int source_height = source.y2 - source.y1 + 1;
+    if (photo == nullptr || width <= 0 || height <= 0 || source_width <= 0 || source_height <= 0) return;
+    cairo_save(cr_);
+    cairo_rectangle(cr_, x1, y1, width, height);
+    cairo_clip(cr_);
+    cairo_translate(cr_, x1, y1);
+    cairo_scale(cr_, static_cast<double>(width) / source_width, static_cast<double>(height) / source_height);
+    cairo_translate(cr_, -source.x1, -source.y1);
+    paint_photo(cr_, *photo, source);
+    cairo_restore(cr_);
+}
+
+bool PdfPage::finish() {
+    g_object_unref(layout_);
+    layout_ = nullptr;
+    const bool drawn = cairo_status(cr_) == CAIRO_STATUS_SUCCESS;
+    cairo_destroy(cr_);
+    cr_ = nullptr;
+    cairo_surface_finish(surface_);
+    const bool written = cairo_surface_status(surface_) == CAIRO_STATUS_SUCCESS;
+    cairo_surface_destroy(surface_);
+    surface_ = nullptr;
+    return drawn && written;
+}
+
+}  // namespace posteri

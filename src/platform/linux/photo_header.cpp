@@ -1,0 +1,127 @@
+#include "platform/linux/photo_header.h"
+
+#include <unistd.h>
+
+
+#include "format/codepage.h"
+#include "platform/linux/exif_reader.h"
+#include "platform/linux/jpeg_errors.h"
+#include "platform/linux/png_pixels.h"
+
+namespace posteri {
+
+namespace {
+
+constexpr float kDefaultDpi = 96;
+constexpr float kCmPerInch = 2.54f;
+constexpr long long kLargestSide = 32767;  // cairo's image surfaces go no further
+
+struct JpegHeaderReader {
+    jpeg_decompress_struct info{};
+    JpegErrors errors;
+    JpegHeaderReader() {
+        install_jpeg_errors(*reinterpret_cast<jpeg_common_struct*>(&info), errors);
+        jpeg_create_decompress(&info);
+    }
+    ~JpegHeaderReader() { jpeg_destroy_decompress(&info); }
+    JpegHeaderReader(const JpegHeaderReader&) = delete;
+    JpegHeaderReader& operator=(const JpegHeaderReader&) = delete;
+};
+
+void apply_jfif_density(const jpeg_decompress_struct& info, PhotoHeader& header) {
+    if (!info.saw_JFIF_marker || info.X_density == 0 || info.Y_density == 0) return;
+    if (info.density_unit == 1) {
+        header.dpi_x = info.X_density;
+        header.dpi_y = info.Y_density;
+    } else if (info.density_unit == 2) {
+        header.dpi_x = static_cast<float>(info.X_density) * kCmPerInch;
+        header.dpi_y = static_cast<float>(info.Y_density) * kCmPerInch;
+    }
+}
+
+void apply_exif(const jpeg_decompress_struct& info, PhotoHeader& header) {
+    for (jpeg_saved_marker_ptr marker = info.marker_list; marker != nullptr; marker = marker->next) {
+        if (marker->marker != JPEG_APP0 + 1) continue;
+        const ExifFacts exif = read_exif(marker->data, marker->data_length);
+        if (exif.resolution) {
+            header.dpi_x = exif.resolution->dpi_x;
+            header.dpi_y = exif.resolution->dpi_y;
+        }
+        header.orientation = exif.orientation;
+        return;
+    }
+}
+
+bool has_pdf_colours(J_COLOR_SPACE colours) {
+    return colours == JCS_GRAYSCALE || colours == JCS_YCbCr;
+}
+
+// Fills `header` from the JPEG headers up to the first scan; false when they cannot be read.
+bool read_jpeg_header(std::FILE* file, PhotoHeader& header) {
+    JpegHeaderReader reader;
+    if (setjmp(reader.errors.jump)) return false;
+    jpeg_stdio_src(&reader.info, file);
+    jpeg_save_markers(&reader.info, JPEG_APP0 + 1, 0xFFFF);
+    if (jpeg_read_header(&reader.info, TRUE) != JPEG_HEADER_OK) return false;
+    header.kind = PhotoKind::Jpeg;
+    header.stored_width = static_cast<int>(reader.info.image_width);
+    header.stored_height = static_cast<int>(reader.info.image_height);
+    header.pdf_colours = has_pdf_colours(reader.info.jpeg_color_space);
+    header.arithmetic = reader.info.arith_code;
+    apply_jfif_density(reader.info, header);
+    apply_exif(reader.info, header);
+    return true;
+}
+
+bool starts_like_jpeg(const unsigned char* start) {
+    return start[0] == 0xFF && start[1] == 0xD8;
+}
+
+}  // namespace
+
+PhotoFile open_photo(const std::string& path) {
+    return PhotoFile(std::fopen(cp1252_to_utf8(path).c_str(), "rb"), std::fclose);
+}
+
+std::optional<PhotoHeader> read_photo_header(std::FILE* file) {
+    unsigned char start[8] = {};
+    const long origin = std::ftell(file);
+    const std::size_t got = std::fread(start, 1, sizeof start, file);
+    if (origin < 0 || std::fseek(file, origin, SEEK_SET) != 0) return std::nullopt;
+    PhotoHeader header;
+    if (got >= 2 && starts_like_jpeg(start)) {
+        if (!read_jpeg_header(file, header)) return std::nullopt;
+    } else if (got == sizeof start && is_png_signature(start)) {
+        const auto png = read_png_header(file);
+        if (!png) return std::nullopt;
+        header.kind = PhotoKind::Png;
+        header.stored_width = png->width;
+        header.stored_height = png->height;
+        header.dpi_x = png->dpi_x.value_or(kDefaultDpi);
+        header.dpi_y = png->dpi_y.value_or(kDefaultDpi);
+    } else {
+        return std::nullopt;
+    }
+    return header;
+}
+
+bool turns_quarter(int orientation) {
+    return orientation >= 5 && orientation <= 8;
+}
+
+PhotoFacts upright_facts(const PhotoHeader& header) {
+    if (turns_quarter(header.orientation)) {
+        return {header.stored_height, header.stored_width, header.dpi_y, header.dpi_x};
+    }
+    return {header.stored_width, header.stored_height, header.dpi_x, header.dpi_y};
+}
+
+bool fits_in_memory(long long width, long long height) {
+    if (width <= 0 || height <= 0 || width > kLargestSide || height > kLargestSide) return false;
+    const long long pages = ::sysconf(_SC_PHYS_PAGES);
+    const long long page_size = ::sysconf(_SC_PAGESIZE);
+    if (pages <= 0 || page_size <= 0) return true;
+    return width * height * 4 <= pages / 2 * page_size;
+}
+
+}  // namespace posteri

@@ -1,0 +1,46 @@
+#pragma once
+// What a photo file's headers say, read without decoding any pixels: a JPEG through libjpeg's
+// header reader and its EXIF block, or a PNG (a PNG saved under a .jpg name is still a photo).
+
+#include <cstdio>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "platform/images.h"
+
+namespace posteri {
+
+enum class PhotoKind { Jpeg, Png };
+
+struct PhotoHeader {
+    PhotoKind kind = PhotoKind::Jpeg;
+    int stored_width = 0;  // the pixel grid as stored, before the orientation is applied
+    int stored_height = 0;
+    float dpi_x = 96;      // along the stored grid's axes
+    float dpi_y = 96;
+    int orientation = 1;   // EXIF 1..8
+    // JPEG only: gray or YCbCr, which a PDF page can carry as it is once Huffman-coded.
+    bool pdf_colours = false;
+    bool arithmetic = false;
+};
+
+using PhotoFile = std::unique_ptr<std::FILE, int (*)(std::FILE*)>;
+
+// Opens a photo by its Windows-1252 name; a null handle when it cannot be opened.
+PhotoFile open_photo(const std::string& path);
+
+// Reads from the file's current position; nothing when the headers cannot be read.
+std::optional<PhotoHeader> read_photo_header(std::FILE* file);
+
+// Orientations 5..8 turn the stored grid a quarter: width and height change places.
+bool turns_quarter(int orientation);
+
+// The facts of the upright photo.
+PhotoFacts upright_facts(const PhotoHeader& header);
+
+// Whether a 32-bit bitmap of this size can be held: positive sizes within the raster's limit and
+// within half of the machine's memory. Checked before any pixel buffer is allocated.
+bool fits_in_memory(long long width, long long height);
+
+}  // namespace posteri

@@ -1,0 +1,426 @@
+#include "platform/linux/sdl_windows.h"
+
+#include <SDL.h>
+#include <cairo.h>
+#include <pango/pangocairo.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <deque>
+#include <string>
+#include <utility>
+
+#include "format/codepage.h"
+#include "platform/linux/cairo_bitmap.h"
+#include "platform/linux/cairo_stretch.h"
+
+namespace posteri {
+
+namespace {
+
+// Screens are taken as 96 dots per inch, as the desktop's fonts are.
+constexpr double kScreenDpi = 96.0;
+constexpr std::string_view kFaultCaption = "posteri";
+
+struct LayoutDeleter {
+    void operator()(PangoLayout* layout) const { g_object_unref(layout); }
+};
+using LayoutPtr = std::unique_ptr<PangoLayout, LayoutDeleter>;
+
+struct FontDeleter {
+    void operator()(PangoFontDescription* font) const { pango_font_description_free(font); }
+};
+using FontPtr = std::unique_ptr<PangoFontDescription, FontDeleter>;
+
+FontPtr font_description(const FontSpec& font) {
+    FontPtr description(pango_font_description_new());
+    pango_font_description_set_family(description.get(), cp1252_to_utf8(font.face).c_str());
+    const double pixels = std::nearbyint(std::abs(font.points) * kScreenDpi / 72.0);
+    pango_font_description_set_absolute_size(description.get(), std::max(pixels, 1.0) * PANGO_SCALE);
+    const int style = std::max(font.style, 0);
+    if (style & font_style::kBold) pango_font_description_set_weight(description.get(), PANGO_WEIGHT_BOLD);
+    if (style & font_style::kItalic) pango_font_description_set_style(description.get(), PANGO_STYLE_ITALIC);
+    return description;
+}
+
+// One line of text in the font, ready to measure or draw on `cr`.
+LayoutPtr text_layout(cairo_t* cr, const FontSpec& font, std::string_view text) {
+    LayoutPtr layout(pango_cairo_create_layout(cr));
+    const FontPtr description = font_description(font);
+    pango_layout_set_font_description(layout.get(), description.get());
+    const int style = std::max(font.style, 0);
+    if (style & (font_style::kUnderline | font_style::kStrikeOut)) {
+        PangoAttrList* attributes = pango_attr_list_new();
+        if (style & font_style::kUnderline)
+            pango_attr_list_insert(attributes, pango_attr_underline_new(PANGO_UNDERLINE_SINGLE));
+        if (style & font_style::kStrikeOut)
+            pango_attr_list_insert(attributes, pango_attr_strikethrough_new(TRUE));
+        pango_layout_set_attributes(layout.get(), attributes);
+        pango_attr_list_unref(attributes);
+    }
+    const std::string utf8 = cp1252_to_utf8(text);
+    pango_layout_set_text(layout.get(), utf8.c_str(), static_cast<int>(utf8.size()));
+    return layout;
+}
+
+TextExtent logical_extent(PangoLayout* layout) {
+    PangoRectangle logical;
+    pango_layout_get_pixel_extents(layout, nullptr, &logical);
+    return {logical.width, logical.height};
+}
+
+void set_colour(cairo_t* cr, std::uint32_t rgb) {
+    cairo_set_source_rgb(cr, ((rgb >> 16) & 0xFF) / 255.0, ((rgb >> 8) & 0xFF) / 255.0, (rgb & 0xFF) / 255.0);
+}
+
+// The key string of a key that brings no text of its own (letters and digits arrive as text input).
+std::string key_string(const SDL_Keysym& key) {
+    const bool control = (key.mod & KMOD_CTRL) != 0;
+    if (control && key.sym >= SDLK_a && key.sym <= SDLK_z) return std::string(1, char(key.sym - SDLK_a + 1));
+    switch (key.sym) {
+        case SDLK_RETURN:
+        case SDLK_KP_ENTER:
+            return keys::kEnter;
+        case SDLK_ESCAPE:
+            return keys::kEsc;
+        case SDLK_TAB:
+            return keys::kTab;
+        case SDLK_BACKSPACE:
+            return keys::kBackspace;
+        case SDLK_UP:
+            return keys::kUp;
+        case SDLK_DOWN:
+            return keys::kDown;
+        case SDLK_LEFT:
+            return keys::kLeft;
+        case SDLK_RIGHT:
+            return keys::kRight;
+        case SDLK_PAGEUP:
+            return keys::kPgUp;
+        case SDLK_PAGEDOWN:
+            return keys::kPgDn;
+        case SDLK_HOME:
+            return keys::kHome;
+        case SDLK_END:
+            return keys::kEnd;
+        case SDLK_INSERT:
+            return keys::kIns;
+        case SDLK_DELETE:
+            return keys::kDel;
+        case SDLK_F1:
+            return keys::kF1;
+        case SDLK_F2:
+            return keys::kF2;
+        case SDLK_F3:
+            return keys::kF3;
+        case SDLK_F4:
+            return keys::kF4;
+        case SDLK_F5:
+            return keys::kF5;
+        case SDLK_F10:
+            return keys::kF10;
+        default:
+            return {};
+    }
+}
+
+const char* video_driver_for_session() {
+    const char* x11 = std::getenv("DISPLAY");
+    if (x11 && *x11) return "x11";
+    const char* wayland = std::getenv("WAYLAND_DISPLAY");
+    if (wayland && *wayland) return "wayland";
+    return nullptr;
+}
+
+}  // namespace
+
+struct SdlWindows::Window {
+    SDL_Window* sdl = nullptr;
+    cairo_surface_t* surface = nullptr;
+    cairo_t* cr = nullptr;
+    std::deque<std::string> keys;
+    std::optional<MouseClick> click;
+
+    ~Window() {
+        if (cr) cairo_destroy(cr);
+        if (surface) cairo_surface_destroy(surface);
+        if (sdl) SDL_DestroyWindow(sdl);
+    }
+
+    // Copies the picture to the window.
+    void show() {
+        cairo_surface_flush(surface);
+        SDL_Surface* picture = SDL_CreateRGBSurfaceWithFormatFrom(
+            cairo_image_surface_get_data(surface), cairo_image_surface_get_width(surface),
+            cairo_image_surface_get_height(surface), 32, cairo_image_surface_get_stride(surface),
+            SDL_PIXELFORMAT_ARGB8888);
+        SDL_Surface* screen = SDL_GetWindowSurface(sdl);
+        if (picture && screen) {
+            SDL_SetSurfaceBlendMode(picture, SDL_BLENDMODE_NONE);
+            SDL_BlitSurface(picture, nullptr, screen, nullptr);
+            SDL_UpdateWindowSurface(sdl);
+        }
+        if (picture) SDL_FreeSurface(picture);
+    }
+};
+
+// A small surface of its own for measuring text without a window.
+struct SdlWindows::Measure {
+    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 1, 1);
+    cairo_t* cr = cairo_create(surface);
+    ~Measure() {
+        cairo_destroy(cr);
+        cairo_surface_destroy(surface);
+    }
+};
+
+SdlWindows::SdlWindows(Console& console) : boxes_(console), measure_(std::make_unique<Measure>()) {}
+
+SdlWindows::~SdlWindows() {
+    windows_.clear();
+    if (video_ == Video::Started) SDL_QuitSubSystem(SDL_INIT_VIDEO);
+}
+
+bool SdlWindows::has_display() {
+    if (video_ == Video::Unknown) {
+        video_ = Video::Absent;
+        if (const char* driver = video_driver_for_session()) {
+            // Picking the driver ourselves keeps a missing display quick and quiet; no OpenGL for a
+            // plain surface, no signal handlers of SDL's own, and the screensaver left alone.
+            SDL_SetHint(SDL_HINT_VIDEODRIVER, driver);
+            SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+            SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+            SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
+            if (SDL_InitSubSystem(SDL_INIT_VIDEO) == 0) video_ = Video::Started;
+        }
+    }
+    return video_ == Video::Started;
+}
+
+PixelArea SdlWindows::desktop() {
+    if (!has_display()) return boxes_.desktop();
+    SDL_Rect bounds{};
+    SDL_GetDisplayBounds(0, &bounds);
+    return {bounds.x, bounds.y, bounds.w, bounds.h};
+}
+
+PixelArea SdlWindows::work_area() {
+    if (!has_display()) return boxes_.work_area();
+    SDL_Rect bounds{};
+    if (SDL_GetDisplayUsableBounds(0, &bounds) != 0) return desktop();
+    return {bounds.x, bounds.y, bounds.w, bounds.h};
+}
+
+WindowHandle SdlWindows::open(const WindowSpec& window_spec) {
+    if (!has_display()) return boxes_.open(window_spec);
+    auto window = std::make_unique<Window>();
+    const int width = std::max(window_spec.area.width, 1);
+    const int height = std::max(window_spec.area.height, 1);
+    const Uint32 flags = window_spec.caption.empty() ? SDL_WINDOW_BORDERLESS : 0;
+    window->sdl = SDL_CreateWindow(cp1252_to_utf8(window_spec.caption).c_str(), window_spec.area.x, window_spec.area.y, width,
+                                   height, flags | SDL_WINDOW_SHOWN);
+    if (!window->sdl) return 0;
+    window->surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height);
+    window->cr = cairo_create(window->surface);
+    set_colour(window->cr, 0xFFFFFF);
+    cairo_paint(window->cr);
+    const WindowHandle handle = next_handle_++;
+    windows_.emplace(handle, std::move(window));
+    return handle;
+}
+
+void SdlWindows::close(WindowHandle window) {
+    if (!has_display()) return boxes_.close(window);
+    windows_.erase(window);
+    pump_events();
+}
+
+void SdlWindows::raise(WindowHandle window) {
+    if (!has_display()) return boxes_.raise(window);
+    if (Window* found = find(window)) SDL_RaiseWindow(found->sdl);
+}
+
+PixelArea SdlWindows::client_area(WindowHandle window) {
+    if (!has_display()) return boxes_.client_area(window);
+    const Window* found = find(window);
+    if (!found) return {};
+    return {0, 0, cairo_image_surface_get_width(found->surface),
+            cairo_image_surface_get_height(found->surface)};
+}
+
+TextExtent SdlWindows::measure_text(const FontSpec& font, std::string_view text) {
+    if (!has_display()) return boxes_.measure_text(font, text);
+    return logical_extent(text_layout(measure_->cr, font, text).get());
+}
+
+TextExtent SdlWindows::character_size(const FontSpec& font) {
+    if (!has_display()) return boxes_.character_size(font);
+    const LayoutPtr layout = text_layout(measure_->cr, font, "X");
+    const FontPtr description = font_description(font);
+    PangoFontMetrics* metrics =
+        pango_context_get_metrics(pango_layout_get_context(layout.get()), description.get(), nullptr);
+    const int width = static_cast<int>(
+        std::nearbyint(double(pango_font_metrics_get_approximate_char_width(metrics)) / PANGO_SCALE));
+    pango_font_metrics_unref(metrics);
+    return {width, logical_extent(layout.get()).height};
+}
+
+void SdlWindows::clear(WindowHandle window, std::uint32_t rgb) {
+    if (!has_display()) return boxes_.clear(window, rgb);
+    Window* found = find(window);
+    if (!found) return;
+    set_colour(found->cr, rgb);
+    cairo_paint(found->cr);
+}
+
+void SdlWindows::draw_text(WindowHandle window, DevicePoint at, const FontSpec& font, std::string_view text,
+                           std::uint32_t rgb, std::optional<std::uint32_t> background) {
+    if (!has_display()) return boxes_.draw_text(window, at, font, text, rgb, background);
+    Window* found = find(window);
+    if (!found) return;
+    const LayoutPtr layout = text_layout(found->cr, font, text);
+    if (background) {
+        const TextExtent extent = logical_extent(layout.get());
+        set_colour(found->cr, *background);
+        cairo_rectangle(found->cr, at.x, at.y, extent.width, extent.height);
+        cairo_fill(found->cr);
+    }
+    set_colour(found->cr, rgb);
+    cairo_move_to(found->cr, at.x, at.y);
+    pango_cairo_show_layout(found->cr, layout.get());
+}
+
+void SdlWindows::draw_box(WindowHandle window, const PixelArea& area, std::optional<std::uint32_t> outline,
+                          std::optional<std::uint32_t> fill) {
+    if (!has_display()) return boxes_.draw_box(window, area, outline, fill);
+    Window* found = find(window);
+    if (!found || area.width <= 0 || area.height <= 0) return;
+    cairo_t* cr = found->cr;
+    if (fill) {
+        set_colour(cr, *fill);
+        cairo_rectangle(cr, area.x, area.y, area.width, area.height);
+        cairo_fill(cr);
+    }
+    if (outline) {
+        // Half-pixel offsets put the one-pixel line exactly on the box's edge pixels.
+        set_colour(cr, *outline);
+        cairo_set_line_width(cr, 1.0);
+        cairo_rectangle(cr, area.x + 0.5, area.y + 0.5, area.width - 1.0, area.height - 1.0);
+        cairo_stroke(cr);
+    }
+}
+
+void SdlWindows::draw_bitmap(WindowHandle window, const MemoryBitmap& bitmap, const PixelRect& from,
+                             const DeviceRect& to) {
+    if (!has_display()) return boxes_.draw_bitmap(window, bitmap, from, to);
+    Window* found = find(window);
+    const auto* pixels_of = dynamic_cast<const CairoBitmap*>(&bitmap);
+    cairo_surface_t* pixels = pixels_of ? pixels_of->pixels() : nullptr;
+    if (!found || !pixels) return;
+    paint_stretched(found->cr, pixels, from, to);
+}
+
+void SdlWindows::present(WindowHandle window) {
+    if (!has_display()) return boxes_.present(window);
+    if (Window* found = find(window)) found->show();
+    pump_events();
+}
+
+std::string SdlWindows::poll_key(WindowHandle window) {
+    if (!has_display()) return boxes_.poll_key(window);
+    pump_events();
+    if (Window* found = find(window); found && !found->keys.empty()) {
+        std::string key = found->keys.front();
+        found->keys.pop_front();
+        return key;
+    }
+    // With no boxes open, the console boxes read the console's keys and drop its clicks.
+    return boxes_.poll_key(window);
+}
+
+std::optional<MouseClick> SdlWindows::poll_click(WindowHandle window) {
+    if (!has_display()) return boxes_.poll_click(window);
+    pump_events();
+    Window* found = find(window);
+    if (!found) return std::nullopt;
+    return std::exchange(found->click, std::nullopt);
+}
+
+SdlWindows::Window* SdlWindows::find(WindowHandle window) {
+    const auto found = windows_.find(window);
+    return found == windows_.end() ? nullptr : found->second.get();
+}
+
+SdlWindows::Window* SdlWindows::find_sdl(std::uint32_t sdl_id) {
+    for (auto& [handle, window] : windows_) {
+        if (SDL_GetWindowID(window->sdl) == sdl_id) return window.get();
+    }
+    return nullptr;
+}
+
+void SdlWindows::pump_events() {
+    SDL_Event event;
+    while (SDL_PollEvent(&event)) {
+        switch (event.type) {
+            case SDL_KEYDOWN:
+                if (Window* window = find_sdl(event.key.windowID)) {
+                    if (std::string key = key_string(event.key.keysym); !key.empty())
+                        window->keys.push_back(key);
+                }
+                break;
+            case SDL_TEXTINPUT:
+                if (Window* window = find_sdl(event.text.windowID)) {
+                    // Characters with no Windows-1252 byte cannot be typed into the program.
+                    const std::string text = utf8_to_cp1252(event.text.text, '\0');
+                    for (const char ch : text) {
+                        if (ch != '\0') window->keys.emplace_back(1, ch);
+                    }
+                }
+                break;
+            case SDL_MOUSEBUTTONDOWN:
+                if (Window* window = find_sdl(event.button.windowID);
+                    window && event.button.button == SDL_BUTTON_LEFT) {
+                    window->click =
+                        MouseClick{event.button.clicks >= 2 ? 2 : 1, event.button.x, event.button.y};
+                }
+                break;
+            case SDL_WINDOWEVENT:
+                if (Window* window = find_sdl(event.window.windowID)) {
+                    if (event.window.event == SDL_WINDOWEVENT_EXPOSED) window->show();
+                    // The desktop's close button leaves the window as Esc would.
+                    if (event.window.event == SDL_WINDOWEVENT_CLOSE) window->keys.push_back(keys::kEsc);
+                }
+                break;
+            default:
+                break;
+        }
+    }
+}
+
+std::optional<FaultAnswer> SdlWindows::ask_ok_cancel(std::string_view caption, std::string_view text) {
+    if (!has_display()) return std::nullopt;
+    enum : int { kOk = 0, kCancel = 1 };
+    const SDL_MessageBoxButtonData buttons[] = {
+        {SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT, kOk, "OK"},
+        {SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, kCancel, "Cancel"},
+    };
+    const std::string title = cp1252_to_utf8(caption);
+    const std::string message = cp1252_to_utf8(text);
+    const SDL_MessageBoxData box{SDL_MESSAGEBOX_WARNING | SDL_MESSAGEBOX_BUTTONS_LEFT_TO_RIGHT,
+                                 nullptr,
+                                 title.c_str(),
+                                 message.c_str(),
+                                 SDL_arraysize(buttons),
+                                 buttons,
+                                 nullptr};
+    int chosen = -1;
+    if (SDL_ShowMessageBox(&box, &chosen) != 0) return std::nullopt;
+    return chosen == kOk ? FaultAnswer::Ok : FaultAnswer::Cancel;
+}
+
+FaultAnswer DisplayFault::show_notice(std::string_view text) {
+    if (const std::optional<FaultAnswer> answer = windows_.ask_ok_cancel(kFaultCaption, text)) return *answer;
+    return console_fault_.show_notice(text);
+}
+
+}  // namespace posteri

@@ -1,0 +1,106 @@
+# On a virtual X display: the notice window shows centred, in its colours, and returns the key typed
+# into it; the failure notice is a message box whose OK goes on and whose Cancel ends with 255.
+# The windows are shown by the show-notice test program, built beside the unit tests. Set
+# POSTERI_E2E_SHOTS to a folder to keep the screenshots.
+source "$(dirname "$0")/lib.sh"
+
+SHOW_NOTICE="$(dirname "$POSTERI_BIN")/tests/show-notice"
+LEAKS="$(readlink -f "$(dirname "$0")")/library_leaks.supp"
+CONVERT=$(command -v convert-im6.q16 || command -v convert || true)
+for tool in Xvfb xdotool xwd xwininfo; do command -v "$tool" >/dev/null || fail "$tool missing"; done
+[ -n "$CONVERT" ] || fail "imagemagick missing"
+[ -x "$SHOW_NOTICE" ] || fail "no test program at $SHOW_NOTICE"
+
+display_number=91
+while [ -e "/tmp/.X11-unix/X$display_number" ] || [ -e "/tmp/.X$display_number-lock" ]; do
+    display_number=$((display_number + 1))
+done
+Xvfb ":$display_number" -screen 0 1024x768x24 -nolisten tcp >"$WORK/xvfb.log" 2>&1 &
+XVFB_PID=$!
+trap 'kill "$XVFB_PID" 2>/dev/null || true; cleanup' EXIT
+export DISPLAY=":$display_number"
+for _ in $(seq 1 50); do xwininfo -root >/dev/null 2>&1 && break; sleep 0.1; done
+xwininfo -root >/dev/null 2>&1 || fail "Xvfb did not start"
+
+run_show_notice() {
+    tmux -L "$SOCKET" kill-server 2>/dev/null || true
+    rm -f "$WORK/.exit" "$WORK/result"
+    tmux -L "$SOCKET" -f /dev/null new-session -d -x 100 -y 30 -s e2e \
+        "cd '$WORK' && DISPLAY='$DISPLAY' LSAN_OPTIONS=suppressions='$LEAKS' LANG=C.UTF-8 LC_ALL=C.UTF-8 TERM=tmux-256color '$SHOW_NOTICE' $*; echo \"EXIT=\$?\" > '$WORK/.exit'; sleep 60"
+}
+
+screenshot() {
+    xwd -root -silent | "$CONVERT" xwd:- "png:$WORK/$1.png"
+    if [ -n "${POSTERI_E2E_SHOTS:-}" ]; then cp "$WORK/$1.png" "$POSTERI_E2E_SHOTS/"; fi
+}
+
+# How many pixels of the window's area have the colour (#RRGGBB).
+pixels_of() {
+    "$CONVERT" "$WORK/$1.png" -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage -format %c histogram:info:- |
+        awk -v colour="$2" 'index($0, colour) { sum += $1 } END { print sum + 0 }'
+}
+
+# Puts the pointer in the middle of the window and sends a harmless key first: the first key a fresh
+# display delivers can be lost.
+type_into_window() {
+    xdotool mousemove $((X + WIDTH / 2)) $((Y + HEIGHT / 2))
+    xdotool key Shift_L
+    sleep 0.2
+    xdotool key "$1"
+}
+
+result_and_status() {
+    status=$(exit_status)
+    echo "$(cat "$WORK/result" 2>/dev/null) / $status"
+}
+
+# --- the notice window
+run_show_notice notice 0 "'$WORK/result'"
+window=""
+for _ in $(seq 1 100); do
+    window=$(xdotool search --class show-notice 2>/dev/null | head -1) && [ -n "$window" ] && break
+    sleep 0.1
+done
+[ -n "$window" ] || fail "the notice window never showed"
+sleep 0.3
+eval "$(xdotool getwindowgeometry --shell "$window")"
+[ $((2 * X + WIDTH - 1024)) -ge -1 ] && [ $((2 * X + WIDTH - 1024)) -le 1 ] || fail "not centred across: $X + $WIDTH"
+[ $((2 * Y + HEIGHT - 768)) -ge -1 ] && [ $((2 * Y + HEIGHT - 768)) -le 1 ] || fail "not centred down: $Y + $HEIGHT"
+screenshot notice
+background=$(pixels_of notice "#B0E0E6")
+text=$(pixels_of notice "#4169E1")
+[ "$background" -gt $((WIDTH * HEIGHT * 3 / 4)) ] || fail "the notice's background covers only $background pixels"
+[ "$text" -gt 100 ] || fail "the notice's text shows only $text pixels"
+type_into_window x
+[ "$(result_and_status)" = "KEY 78 / 0" ] || fail "the notice returned $(result_and_status)"
+
+# A key typed on the terminal serves as well; a time-out ends the notice with no key.
+run_show_notice notice 0 "'$WORK/result'"
+sleep 1
+keys q
+[ "$(result_and_status)" = "KEY 71 / 0" ] || fail "a terminal key gave $(result_and_status)"
+run_show_notice notice 1 "'$WORK/result'"
+[ "$(result_and_status)" = " / 0" ] || fail "the time-out gave $(result_and_status)"
+
+# --- the failure notice, answered with Cancel and then with OK
+for answer in Escape Return; do
+    run_show_notice fault "'$WORK/result'"
+    geometry=""
+    for _ in $(seq 1 100); do
+        geometry=$(xwininfo -root -tree | awk '/"posteri"/ { print $(NF - 1) }' | head -1)
+        [ -n "$geometry" ] && break
+        sleep 0.1
+    done
+    [ -n "$geometry" ] || fail "the failure notice never showed"
+    sleep 0.3
+    IFS='x+' read -r WIDTH HEIGHT X Y <<<"$geometry"
+    if [ "$answer" = Escape ]; then
+        screenshot fault
+        [ "$(pixels_of fault "#000000")" -lt $((WIDTH * HEIGHT / 2)) ] || fail "the failure notice is not drawn"
+    fi
+    type_into_window "$answer"
+    expected="OK / 0"
+    [ "$answer" = Escape ] && expected="CANCEL / 255"
+    [ "$(result_and_status)" = "$expected" ] || fail "$answer on the failure notice gave $(result_and_status)"
+done
+echo "graphic_notice: ok"

@@ -1,0 +1,285 @@
+#include "platform/linux/jpeg_codec.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <array>
+#include <chrono>
+#include <map>
+#include <tuple>
+#include <filesystem>
+
+#include "image/photo_bits.h"
+#include "integration/test_photos.h"
+#include "main/run_operations.h"
+#include "platform/linux/cairo_bitmap.h"
+#include "support/fake_platform.h"
+
+namespace posteri {
+namespace {
+
+namespace fs = std::filesystem;
+using test::Coding;
+using test::Colours;
+using test::ExifSpec;
+using test::JpegSpec;
+using test::Rgb;
+
+class JpegCodecTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::string pattern = (fs::temp_directory_path() / "posteri-jpeg-XXXXXX").string();
+        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+        dir_ = pattern;
+    }
+    void TearDown() override { fs::remove_all(dir_); }
+
+    std::string photo(const std::string& name, const std::string& bytes) {
+        const std::string path = (dir_ / name).string();
+        test::write_file(path, bytes);
+        return path;
+    }
+    std::string jpeg(const std::string& name, const JpegSpec& recipe) { return photo(name, test::make_jpeg(recipe)); }
+    static const CairoBitmap& cairo(const std::unique_ptr<MemoryBitmap>& bitmap) {
+        return dynamic_cast<const CairoBitmap&>(*bitmap);
+    }
+    // The colour of an upright pixel of a bitmap, from its BitmapBits.
+    Rgb colour_at(const MemoryBitmap& bitmap, int x, int y) {
+        const std::string bits = codec_.read_bits(bitmap);
+        const std::size_t at = 8 + 4 * (static_cast<std::size_t>(y) * bitmap.width() + x);
+        const auto byte = [&](std::size_t i) { return static_cast<int>(static_cast<unsigned char>(bits.at(i))); };
+        return {byte(at + 2), byte(at + 1), byte(at)};
+    }
+
+    fs::path dir_;
+    JpegCodec codec_;
+};
+
+MATCHER_P(LooksLike, expected, "") {
+    const auto near = [](int a, int b) { return std::abs(a - b) <= 24; };
+    *result_listener << "is " << arg.r << "," << arg.g << "," << arg.b;
+    return near(arg.r, expected.r) && near(arg.g, expected.g) && near(arg.b, expected.b);
+}
+
+const Rgb kRed{255, 0, 0}, kGreen{0, 255, 0}, kBlue{0, 0, 255}, kWhite{255, 255, 255};
+
+TEST_F(JpegCodecTest, ResolutionComesFromExifThenJfifThenDefault) {
+    const auto dpi = [&](const JpegSpec& recipe) {
+        const auto facts = codec_.facts(jpeg("r.jpg", recipe));
+        return facts ? std::pair(facts->dpi_x, facts->dpi_y) : std::pair(-1.0f, -1.0f);
+    };
+    EXPECT_EQ(dpi({.density_unit = 1, .x_density = 300, .y_density = 200}), std::pair(300.0f, 200.0f));
+    EXPECT_EQ(dpi({.density_unit = 2, .x_density = 100, .y_density = 50}), std::pair(254.0f, 127.0f));
+    EXPECT_EQ(dpi({.density_unit = 0, .x_density = 3, .y_density = 4}), std::pair(96.0f, 96.0f));
+    EXPECT_EQ(dpi({.density_unit = 1, .x_density = 0, .y_density = 72}), std::pair(96.0f, 96.0f));
+    const std::string exif_inches = test::make_exif({.x_resolution = 240, .y_resolution = 180, .unit = 2});
+    EXPECT_EQ(dpi({.jfif = false, .exif = exif_inches}), std::pair(240.0f, 180.0f));
+    EXPECT_EQ(dpi({.density_unit = 1, .x_density = 72, .y_density = 72, .exif = exif_inches}), std::pair(240.0f, 180.0f));
+    const std::string exif_cm = test::make_exif({.big_endian = true, .x_resolution = 100, .y_resolution = 100, .unit = 3});
+    EXPECT_EQ(dpi({.jfif = false, .exif = exif_cm}), std::pair(254.0f, 254.0f));
+    const std::string exif_no_unit = test::make_exif({.x_resolution = 300, .y_resolution = 300, .unit = 1});
+    EXPECT_EQ(dpi({.density_unit = 1, .x_density = 72, .y_density = 72, .exif = exif_no_unit}), std::pair(72.0f, 72.0f));
+    const std::string exif_zero = test::make_exif({.x_resolution = 0, .y_resolution = 300, .unit = 2});
+    EXPECT_EQ(dpi({.jfif = false, .exif = exif_zero}), std::pair(96.0f, 96.0f));
+}
+
+TEST_F(JpegCodecTest, QuarterTurnedPhotoReportsUprightSizeAndSwappedResolution) {
+    const std::string exif = test::make_exif({.orientation = 6, .x_resolution = 300, .y_resolution = 200, .unit = 2});
+    const auto facts = codec_.facts(jpeg("turned.jpg", {.width = 400, .height = 304, .exif = exif}));
+    EXPECT_EQ(facts, (PhotoFacts{304, 400, 200, 300}));
+    FakePlatform fake;
+    fake.images.photos.clear();
+    Platform platform{fake.console, fake.system, fake.fault, fake.speech, fake.printers, codec_, fake.windows};
+    std::int32_t width = 0, height = 0, orientation = 0;
+    float dpi_x = 0, dpi_y = 0;
+    LI_DIMEN(platform, (dir_ / "turned.jpg").string(), width, height, orientation, dpi_x, dpi_y);
+    EXPECT_EQ(std::tuple(width, height, orientation), std::tuple(304, 400, 1));
+}
+
+TEST_F(JpegCodecTest, EveryOrientationDrawsUpright) {
+    // Upright corners (top-left, top-right, bottom-left, bottom-right) of the stored quadrants
+    // red, green / blue, white, for each EXIF orientation; 0 and a bad value mean as stored.
+    const std::map<int, std::array<Rgb, 4>> corners = {
+        {0, {kRed, kGreen, kBlue, kWhite}}, {1, {kRed, kGreen, kBlue, kWhite}}, {2, {kGreen, kRed, kWhite, kBlue}},
+        {3, {kWhite, kBlue, kGreen, kRed}}, {4, {kBlue, kWhite, kRed, kGreen}}, {5, {kRed, kBlue, kGreen, kWhite}},
+        {6, {kBlue, kRed, kWhite, kGreen}}, {7, {kWhite, kGreen, kBlue, kRed}}, {8, {kGreen, kWhite, kRed, kBlue}},
+        {9, {kRed, kGreen, kBlue, kWhite}}};
+    for (const auto& [orientation, expected] : corners) {
+        SCOPED_TRACE(orientation);
+        const std::string exif = test::make_exif({.big_endian = orientation % 2 == 1, .orientation = orientation});
+        const std::string path = jpeg("o.jpg", {.width = 64, .height = 48, .exif = exif});
+        const auto photo = codec_.load_photo(path);
+        ASSERT_NE(photo, nullptr);
+        const bool quarter = orientation >= 5 && orientation <= 8;
+        EXPECT_EQ(photo->width(), quarter ? 48 : 64);
+        EXPECT_EQ(codec_.facts(path)->width, photo->width());
+        const int right = photo->width() - 1, bottom = photo->height() - 1;
+        EXPECT_THAT(colour_at(*photo, 0, 0), LooksLike(expected[0]));
+        EXPECT_THAT(colour_at(*photo, right, 0), LooksLike(expected[1]));
+        EXPECT_THAT(colour_at(*photo, 0, bottom), LooksLike(expected[2]));
+        EXPECT_THAT(colour_at(*photo, right, bottom), LooksLike(expected[3]));
+        const EmbeddableJpeg* embeddable = cairo(photo).jpeg();
+        ASSERT_NE(embeddable, nullptr);
+        EXPECT_EQ(embeddable->orientation, orientation >= 1 && orientation <= 8 ? orientation : 1);
+        EXPECT_EQ(std::pair(embeddable->stored_width, embeddable->stored_height), std::pair(64, 48));
+    }
+}
+
+TEST_F(JpegCodecTest, HuffmanPhotosKeepTheirBytesAndASmallProxy) {
+    for (const JpegSpec& recipe : {JpegSpec{.width = 160, .height = 96, .coding = Coding::Progressive},
+                                 JpegSpec{.width = 160, .height = 96, .colours = Colours::Gray}}) {
+        const std::string path = jpeg("h.jpg", recipe);
+        const auto photo = codec_.load_photo(path);
+        ASSERT_NE(photo, nullptr);
+        const EmbeddableJpeg* embeddable = cairo(photo).jpeg();
+        ASSERT_NE(embeddable, nullptr);
+        EXPECT_EQ(*embeddable->bytes, test::read_file(path));
+        EXPECT_EQ(cairo_image_surface_get_width(embeddable->proxy), 20);
+        EXPECT_EQ(cairo_image_surface_get_height(embeddable->proxy), 12);
+        const Rgb top_left = recipe.colours == Colours::Gray ? Rgb{76, 76, 76} : kRed;
+        EXPECT_THAT(colour_at(*photo, 3, 3), LooksLike(top_left));
+    }
+}
+
+TEST_F(JpegCodecTest, DrawingIntoAPhotoDropsItsOriginalBytes) {
+    const auto photo = codec_.load_photo(jpeg("p.jpg", {}));
+    ASSERT_NE(cairo(photo).jpeg(), nullptr);
+    codec_.clear(*photo, 0x102030);
+    EXPECT_EQ(cairo(photo).jpeg(), nullptr);
+    EXPECT_THAT(colour_at(*photo, 0, 0), LooksLike(Rgb{0x10, 0x20, 0x30}));
+}
+
+TEST_F(JpegCodecTest, ArithmeticPhotoBecomesTheSameCoefficientsHuffmanCoded) {
+    const std::string path = jpeg("a.jpg", {.width = 80, .height = 64, .coding = Coding::Arithmetic});
+    const auto loaded = codec_.load_photo(path);
+    ASSERT_NE(loaded, nullptr);
+    const EmbeddableJpeg* embeddable = cairo(loaded).jpeg();
+    ASSERT_NE(embeddable, nullptr);
+    EXPECT_NE(*embeddable->bytes, test::read_file(path));
+    const std::string huffman = photo("huffman.jpg", *embeddable->bytes);
+    const auto again = codec_.load_photo(huffman);
+    ASSERT_NE(again, nullptr);
+    EXPECT_EQ(*cairo(again).jpeg()->bytes, *embeddable->bytes);  // already Huffman: kept as it is
+    EXPECT_EQ(codec_.read_bits(*again), codec_.read_bits(*loaded));  // lossless
+    EXPECT_THAT(colour_at(*loaded, 79, 63), LooksLike(kWhite));
+}
+
+TEST_F(JpegCodecTest, AdobeCmykPhotoIsConvertedWithTheRightColours) {
+    const auto photo = codec_.load_photo(jpeg("cmyk.jpg", {.colours = Colours::AdobeCmyk}));
+    ASSERT_NE(photo, nullptr);
+    EXPECT_EQ(cairo(photo).jpeg(), nullptr);
+    EXPECT_THAT(colour_at(*photo, 2, 2), LooksLike(kRed));
+    EXPECT_THAT(colour_at(*photo, 61, 2), LooksLike(kGreen));
+    EXPECT_THAT(colour_at(*photo, 2, 45), LooksLike(kBlue));
+    EXPECT_THAT(colour_at(*photo, 61, 45), LooksLike(kWhite));
+}
+
+TEST_F(JpegCodecTest, ExtremeSizesLoad) {
+    for (const auto& [width, height] : {std::pair(1, 1), std::pair(10000, 10)}) {
+        const std::string path = jpeg("x.jpg", {.width = width, .height = height, .pixel = [](int, int) { return kBlue; }});
+        EXPECT_EQ(codec_.facts(path), (PhotoFacts{width, height, 96, 96}));
+        const auto photo = codec_.load_photo(path);
+        ASSERT_NE(photo, nullptr);
+        EXPECT_THAT(colour_at(*photo, width - 1, height - 1), LooksLike(kBlue));
+    }
+}
+
+TEST_F(JpegCodecTest, DamagedDataHasFactsButNoPixels) {
+    const std::string whole = test::make_jpeg({.width = 256, .height = 256, .density_unit = 1, .x_density = 150, .y_density = 150});
+    const std::string truncated = photo("t.jpg", whole.substr(0, whole.size() / 2));
+    EXPECT_EQ(codec_.facts(truncated), (PhotoFacts{256, 256, 150, 150}));
+    EXPECT_EQ(codec_.load_photo(truncated), nullptr);
+    std::string corrupt = whole;
+    for (std::size_t i = whole.size() / 3; i < whole.size() / 3 + 64; ++i) corrupt[i] = static_cast<char>(0xFF);
+    EXPECT_EQ(codec_.load_photo(photo("c.jpg", corrupt)), nullptr);
+}
+
+TEST_F(JpegCodecTest, HeaderClaimingTooManyPixelsIsRefusedBeforeDecoding) {
+    std::string bomb = test::make_jpeg({.width = 16, .height = 16});
+    const std::size_t sof = bomb.find("\xFF\xC0");
+    ASSERT_NE(sof, std::string::npos);
+    bomb.replace(sof + 5, 4, std::string("\xFF\xDC\xFF\xDC", 4));  // 65500 x 65500
+    const std::string path = photo("bomb.jpg", bomb);
+    EXPECT_EQ(codec_.facts(path), (PhotoFacts{65500, 65500, 96, 96}));
+    const auto started = std::chrono::steady_clock::now();
+    EXPECT_EQ(codec_.load_photo(path), nullptr);
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::milliseconds(200));
+}
+
+TEST_F(JpegCodecTest, FilesThatAreNotPhotosGiveNothing) {
+    for (const std::string& bytes : {std::string("just some text, not a photo"), std::string(),
+                                     std::string("\xFF\xD8\xFF\xE0\x00\x02", 6), std::string("\xFF\xD8", 2)}) {
+        const std::string path = photo("n.jpg", bytes);
+        EXPECT_EQ(codec_.facts(path), std::nullopt);
+        EXPECT_EQ(codec_.load_photo(path), nullptr);
+    }
+    EXPECT_EQ(codec_.facts((dir_ / "missing.jpg").string()), std::nullopt);
+    EXPECT_EQ(codec_.load_photo((dir_ / "missing.jpg").string()), nullptr);
+}
+
+TEST_F(JpegCodecTest, PngUnderAJpegNameIsAPhotoLaidOverWhite) {
+    const std::string dense = photo("png.jpg", test::make_png(30, 20, {0, 0, 255}, 255, 3780));
+    const auto facts = codec_.facts(dense);
+    ASSERT_TRUE(facts);
+    EXPECT_EQ(std::pair(facts->width, facts->height), std::pair(30, 20));
+    EXPECT_NEAR(facts->dpi_x, 96.012, 0.001);
+    const auto photo_bitmap = codec_.load_photo(dense);
+    ASSERT_NE(photo_bitmap, nullptr);
+    EXPECT_EQ(cairo(photo_bitmap).jpeg(), nullptr);
+    EXPECT_THAT(colour_at(*photo_bitmap, 29, 19), LooksLike(kBlue));
+    const std::string half_clear = photo("alpha.jpg", test::make_png(4, 4, {0, 0, 0}, 128, std::nullopt));
+    EXPECT_EQ(codec_.facts(half_clear), (PhotoFacts{4, 4, 96, 96}));
+    EXPECT_THAT(colour_at(*codec_.load_photo(half_clear), 0, 0), LooksLike(Rgb{127, 127, 127}));
+}
+
+TEST_F(JpegCodecTest, BitmapsRoundTripBitsAndRefuseBadSizes) {
+    EXPECT_EQ(codec_.create_bitmap(0, 5), nullptr);
+    EXPECT_EQ(codec_.create_bitmap(40000, 2), nullptr);
+    const auto bitmap = codec_.create_bitmap(2, 1);
+    ASSERT_NE(bitmap, nullptr);
+    EXPECT_EQ(codec_.read_bits(*bitmap), std::string("\x02\0\0\0\x01\0\0\0", 8) + std::string(8, '\0'));
+    const std::string bits = std::string("\x02\0\0\0\x01\0\0\0", 8) + std::string("\x10\x20\x30\x00\x40\x50\x60\x00", 8);
+    codec_.write_bits(*bitmap, bits);
+    EXPECT_EQ(codec_.read_bits(*bitmap), bits);
+    codec_.write_bits(*bitmap, bits.substr(0, 12));  // wrong length: ignored
+    codec_.write_bits(*bitmap, std::string("\x01\0\0\0\x02\0\0\0", 8) + std::string(8, 'x'));  // wrong size
+    EXPECT_EQ(codec_.read_bits(*bitmap), bits);
+    codec_.clear(*bitmap, 0xA0B0C0);
+    EXPECT_EQ(codec_.read_bits(*bitmap).substr(8, 4), std::string("\xC0\xB0\xA0\x00", 4));
+}
+
+TEST_F(JpegCodecTest, StretchCoversTheInclusiveRoundedDestination) {
+    const auto source = codec_.create_bitmap(2, 2);
+    codec_.clear(*source, 0xFF0000);
+    const auto target = codec_.create_bitmap(8, 8);
+    codec_.stretch(*source, {0, 0, 1, 1}, *target, {2.5, 1.5, 5.4, 3.5});  // rounds to 2,2 .. 5,4
+    for (int y = 0; y < 8; ++y) {
+        for (int x = 0; x < 8; ++x) {
+            const bool inside = x >= 2 && x <= 5 && y >= 2 && y <= 4;
+            EXPECT_THAT(colour_at(*target, x, y), LooksLike(inside ? kRed : Rgb{})) << x << "," << y;
+        }
+    }
+}
+
+TEST_F(JpegCodecTest, LoadingBitsAndHalvingWorkOnARealPhoto) {
+    FakePlatform fake;
+    Platform platform{fake.console, fake.system, fake.fault, fake.speech, fake.printers, codec_, fake.windows};
+    const std::string exif = test::make_exif({.orientation = 8});
+    std::string bits = LI_CARIC(platform, jpeg("q.jpg", {.width = 64, .height = 48, .exif = exif}));
+    ASSERT_EQ(bits_size(bits), (BitsSize{48, 64}));
+    const auto pixel = [&](int x, int y) {
+        const std::size_t at = 8 + 4 * (static_cast<std::size_t>(y) * bits_size(bits).width + x);
+        return Rgb{static_cast<unsigned char>(bits[at + 2]), static_cast<unsigned char>(bits[at + 1]),
+                   static_cast<unsigned char>(bits[at])};
+    };
+    EXPECT_THAT(pixel(4, 4), LooksLike(kGreen));
+    LI_DIMEZ(platform, bits);
+    ASSERT_EQ(bits_size(bits), (BitsSize{24, 32}));
+    EXPECT_THAT(pixel(2, 2), LooksLike(kGreen));
+    EXPECT_THAT(pixel(21, 29), LooksLike(kBlue));
+    EXPECT_EQ(LI_CARIC(platform, photo("bad.jpg", "nope")), "");
+}
+
+}  // namespace
+}  // namespace posteri

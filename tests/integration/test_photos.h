@@ -1,0 +1,51 @@
+#pragma once
+// Photo files made on the spot with libjpeg and libpng, for tests and benchmarks.
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+
+namespace posteri::test {
+
+struct Rgb {
+    int r = 0, g = 0, b = 0;
+};
+
+enum class Coding { Baseline, Progressive, Arithmetic };
+enum class Colours { Rgb, Gray, AdobeCmyk };
+
+struct JpegSpec {
+    int width = 64;
+    int height = 48;
+    Coding coding = Coding::Baseline;
+    Colours colours = Colours::Rgb;
+    bool jfif = true;
+    int density_unit = 0;  // JFIF: 0 none, 1 dots per inch, 2 dots per cm
+    int x_density = 1;
+    int y_density = 1;
+    std::string exif;      // an APP1 payload, "" for none
+    std::function<Rgb(int x, int y)> pixel;  // default: four solid quadrants
+};
+
+// Four solid quadrants: top-left red, top-right green, bottom-left blue, bottom-right white.
+Rgb quadrant_colour(int x, int y, int width, int height);
+
+std::string make_jpeg(const JpegSpec& recipe);
+
+struct ExifSpec {
+    bool big_endian = false;
+    std::optional<int> orientation;
+    std::optional<std::uint32_t> x_resolution;  // whole numbers over 1
+    std::optional<std::uint32_t> y_resolution;
+    std::optional<int> unit;
+};
+std::string make_exif(const ExifSpec& recipe);
+
+// An RGBA PNG of one colour; pixels per metre in a pHYs chunk when given.
+std::string make_png(int width, int height, Rgb colour, int alpha, std::optional<unsigned> pixels_per_metre);
+
+void write_file(const std::string& path, const std::string& bytes);
+std::string read_file(const std::string& path);
+
+}  // namespace posteri::test

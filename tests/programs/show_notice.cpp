@@ -1,0 +1,69 @@
+// show-notice: shows the notice window or the failure notice on the real terminal and display, for
+// the end-to-end test of graphic windows. Writes how it ended to the result file:
+//   show-notice notice <time-out seconds> <result file>   -> "KEY <bytes in hex>" (nothing after a time-out)
+//   show-notice fault <result file>                       -> "OK" or "CANCEL"
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "main/run_operations.h"
+#include "platform/linux/posix_system.h"
+#include "platform/linux/sdl_windows.h"
+#include "platform/linux/terminal_console.h"
+#include "support/fake_platform.h"
+#include "ui/console_fault.h"
+#include "ui/failure.h"
+
+namespace {
+
+std::string hex_bytes(std::string_view bytes) {
+    std::string text;
+    for (const unsigned char byte : bytes) {
+        char two[3];
+        std::snprintf(two, sizeof two, "%02x", byte);
+        text += two;
+    }
+    return text;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    using namespace posteri;
+    const std::string mode = argc > 1 ? argv[1] : "";
+    if (!((mode == "notice" && argc == 4) || (mode == "fault" && argc == 3))) {
+        std::fprintf(stderr, "uso: show-notice notice <secondi> <file> | show-notice fault <file>\n");
+        return 2;
+    }
+    std::unique_ptr<TerminalConsole> console = TerminalConsole::open();
+    PosixSystem system;
+    SdlWindows windows(*console);
+    ConsoleFault console_fault(*console);
+    DisplayFault fault(windows, console_fault);
+    SilentSpeech speech;
+    FakePrinters printers;
+    FakeImages images;
+    Platform platform{*console, system, fault, speech, printers, images, windows};
+    std::string result;
+    int exit_code = 0;
+    if (mode == "notice") {
+        const std::string key = FUN_AVVI(platform, "", "Abbandono del programma\r\nun tasto...",
+                                         std::strtof(argv[2], nullptr), 14, "DejaVu Sans", 1, 0, 0);
+        result = key.empty() ? "" : "KEY " + hex_bytes(key);
+    } else {
+        try {
+            RoutineName routine("SCP_DEFA");
+            raise_failure(fault, 70);
+            result = "OK";
+        } catch (const RunEnded& ended) {
+            result = "CANCEL";
+            exit_code = ended.exit_code;
+        }
+    }
+    console->restore();
+    std::ofstream(argv[argc - 1]) << result << "\n";
+    return exit_code;
+}

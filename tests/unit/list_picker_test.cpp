@@ -1,0 +1,283 @@
+#include "ui/list_picker.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "format/codepage.h"
+#include "support/fake_platform.h"
+#include "ui/console_text.h"
+
+namespace posteri {
+namespace {
+
+using ::testing::Contains;
+using ::testing::HasSubstr;
+
+// "Titolo" and the items "voce 01" .. "voce nn".
+std::vector<std::string> numbered_items(int n) {
+    std::vector<std::string> items{"Titolo"};
+    for (int k = 1; k <= n; ++k) items.push_back((k < 10 ? "voce 0" : "voce ") + std::to_string(k));
+    return items;
+}
+
+class ListPickerTest : public ::testing::Test {
+  protected:
+    void pick() {
+        ALONENEW(fake.platform(), row, column, background, foreground, columns, items, count, selection,
+                 visible_rows, options);
+    }
+    // What the user sees at each key read: the first list row, the scroll mark and the number.
+    struct Seen {
+        std::string first_row;
+        char32_t mark;
+        std::string number;
+    };
+    std::string cells(int at_row, int at_col, int length) const {
+        std::string text;
+        for (int col = at_col; col < at_col + length; ++col)
+            text += utf8_encode(fake.console.char_at(at_row, col));
+        return text;
+    }
+    void watch(int inner_row, int inner_col, int inner_width) {
+        fake.console.before_read = [=, this] {
+            seen.push_back({cells(inner_row, inner_col, 7),
+                            fake.console.char_at(inner_row, inner_col + inner_width),
+                            cells(inner_row - 1, inner_col, 5)});
+        };
+    }
+
+    FakePlatform fake;
+    MemoryConsole& console = fake.console;
+    std::int32_t row = 0;
+    std::int32_t column = 0;
+    std::vector<std::int32_t> background{kWhite};
+    std::vector<std::int32_t> foreground{kBlue};
+    std::int32_t columns = 1;
+    std::vector<std::string> items = numbered_items(5);
+    std::int32_t count = 0;
+    std::int32_t selection = 1;
+    std::int32_t visible_rows = 30;
+    std::string options = "CORNICE ";
+    std::vector<Seen> seen;
+};
+
+TEST_F(ListPickerTest, AListThatFitsItsWindowWrapsRound) {
+    console.push_keys({keys::kUp, keys::kEnter});
+    pick();
+    EXPECT_EQ(selection, 5);
+    EXPECT_EQ(count, 5);
+    EXPECT_EQ(visible_rows, 5);
+    EXPECT_EQ(row, (25 - 5) / 2 + 1);
+    EXPECT_EQ(column, (80 - 7) / 2 + 1);
+    EXPECT_EQ(console.char_at(row + 5, column - 1), U'└');
+
+    console.push_keys({keys::kDown, keys::kEnter});
+    row = column = 0;
+    pick();
+    EXPECT_EQ(selection, 1);
+}
+
+TEST_F(ListPickerTest, ALongerListStopsAtItsEndsAndScrollsWithMarks) {
+    items = numbered_items(12);
+    visible_rows = 10;
+    row = 2;
+    column = 5;
+    watch(3, 6, 7);
+    console.push_keys({keys::kUp, keys::kPgDn, keys::kEnd, keys::kEnter});
+    pick();
+    EXPECT_EQ(selection, 12);
+    ASSERT_EQ(seen.size(), 4u);
+    EXPECT_EQ(seen[1].first_row, "voce 01");
+    EXPECT_EQ(seen[1].mark, U'↓');
+    EXPECT_EQ(seen[1].number, "00001");
+    EXPECT_EQ(seen[2].first_row, "voce 02");
+    EXPECT_EQ(seen[2].mark, U'↨');
+    EXPECT_EQ(seen[2].number, "00011");
+    EXPECT_EQ(seen[3].first_row, "voce 03");
+    EXPECT_EQ(seen[3].mark, U'↑');
+    EXPECT_EQ(seen[3].number, "00012");
+}
+
+TEST_F(ListPickerTest, ItemsWiderThanTheScreenAreCutToItsWidthLessTwo) {
+    console.set_size({120, 30});
+    items = {"Titolo", std::string(200, 'a'), "b"};
+    console.push_key(keys::kEnter);
+    pick();
+    EXPECT_EQ(column, 2);
+    EXPECT_EQ(console.row_text(row), "│" + std::string(118, 'a') + "│");
+}
+
+TEST_F(ListPickerTest, TypedTextFindsAnItemAndShowsInTheTitle) {
+    items = {"Titolo", "alfa", "beta", "Stampa PDF", "gamma", "pdfcreator"};
+    console.push_keys({"p", "d", "f", keys::kEnter});
+    pick();
+    EXPECT_EQ(selection, 3);
+    EXPECT_EQ(console.title(), "pdf");
+
+    console.push_keys({"p", "d", "f", "!", keys::kEnter});
+    row = column = 0;
+    pick();
+    EXPECT_EQ(selection, 3);
+    EXPECT_EQ(console.title(), "");
+
+    // An arrow drops the search text but leaves the title as it was.
+    console.push_keys({"p", "d", keys::kDown, keys::kEnter});
+    row = column = 0;
+    pick();
+    EXPECT_EQ(selection, 4);
+    EXPECT_EQ(console.title(), "pd");
+    console.push_keys({"p", keys::kDown, "f", keys::kEnter});
+    row = column = 0;
+    pick();
+    EXPECT_EQ(selection, 1);
+    EXPECT_EQ(console.title(), "f");
+}
+
+TEST_F(ListPickerTest, EscAndTheCloseMarkLeaveWithNothingChosen) {
+    write_centred_line(console, "sotto");
+    const std::string before = console.screen_text();
+    options = "CORNiCE cls ";
+    console.push_keys({keys::kDown, keys::kEsc});
+    pick();
+    EXPECT_EQ(selection, 0);
+    EXPECT_EQ(options, keys::kEsc);
+    EXPECT_EQ(console.screen_text(), before);
+
+    options = "CORNiCE cls ";
+    row = 4;
+    column = 10;
+    console.push_mouse(keys::kMousePress, 4, 10 + 7);
+    pick();
+    EXPECT_EQ(selection, 0);
+    EXPECT_EQ(options, keys::kEsc);
+    EXPECT_EQ(console.screen_text(), before);
+}
+
+TEST_F(ListPickerTest, ExitKeysEndThePickerAndComeBackAsTyped) {
+    options = "CORNICE cls ESCI CON /*/" + keys::kF1 + "/" + keys::kF2 + keys::kF3 + " /A/";
+    console.push_keys({keys::kDown, "*"});
+    pick();
+    EXPECT_EQ(selection, 2);
+    EXPECT_EQ(options, "*");
+
+    options = "CORNICE cls ESCI CON /*/" + keys::kF1 + "/" + keys::kF2 + keys::kF3 + " /A/";
+    console.push_keys({keys::kF2, keys::kF1});
+    pick();
+    EXPECT_EQ(options, keys::kF1);
+
+    options = "CORNICE ESCI CON /A/";
+    console.push_keys({"a"});
+    pick();
+    EXPECT_EQ(options, "a");
+
+    options = "CORNiCE cls ESCI CON xy" + keys::kF1;
+    console.push_keys({keys::kF1, "x", keys::kEnter});
+    pick();
+    EXPECT_EQ(options, "CORNiCE cls ESCI CON xy" + keys::kF1);
+}
+
+TEST_F(ListPickerTest, HelpOptionReportsTheLastInnerRowWithoutWaiting) {
+    items = numbered_items(4);
+    options = "cornice help";
+    row = 10;
+    column = 5;
+    selection = 0;
+    pick();
+    EXPECT_EQ(options, " 14");
+    EXPECT_EQ(selection, 4);
+    EXPECT_EQ(console.attr_at(row + 3, column), attribute(kBlue, kWhite));
+}
+
+TEST_F(ListPickerTest, ExitAtOnceTakesAnyKeyAndLeavesTheListDrawn) {
+    options = "CORNICE ESCI SUBITO";
+    selection = 9;
+    console.push_mouse(keys::kMousePress, 1, 1);
+    pick();
+    EXPECT_EQ(selection, 1);
+    EXPECT_EQ(options, "CORNICE ESCI SUBITO");
+    EXPECT_EQ(console.keys_left(), 0u);
+    EXPECT_THAT(console.row_text(row), HasSubstr("voce 01"));
+}
+
+TEST_F(ListPickerTest, MouseChoosesRowsAndDoubleClicksOnlyWithinTheVisibleList) {
+    items = numbered_items(20);
+    visible_rows = 10;
+    selection = 15;
+    row = 2;
+    column = 5;
+    console.push_mouse(keys::kMouseDoubleClick, 3 + 2, 8);
+    pick();
+    EXPECT_EQ(selection, 8);
+
+    row = 2;
+    console.push_mouse(keys::kMousePress, 3 + 4, 8);
+    console.push_key(keys::kEnter);
+    pick();
+    EXPECT_EQ(selection, 5);
+}
+
+TEST_F(ListPickerTest, HelpOpensFromTheMarkAndFromTheQuestionMark) {
+    items = {"Titolo", "", "xxxxxx", "yyyyyy"};
+    selection = 3;
+    row = 4;
+    column = 10;
+    fake.windows.keys = {"\r", "\r"};
+    console.push_key("?");
+    console.push_mouse(keys::kMousePress, 4, 10 + 1 + 6 - 3);
+    console.push_key(keys::kEnter);
+    pick();
+    EXPECT_EQ(fake.windows.open_windows.size(), 0u);
+    EXPECT_EQ(std::count_if(fake.windows.calls.begin(), fake.windows.calls.end(),
+                            [](const std::string& call) { return call.starts_with("open"); }),
+              2);
+    EXPECT_EQ(selection, 3);
+}
+
+TEST_F(ListPickerTest, ItemColoursDefaultToTheWindowsAndTheHighlightSwapsThem) {
+    items = numbered_items(3);
+    background = {kWhite, kYellow, 0, 0};
+    foreground = {kBlue, kRed, 0, 0};
+    console.push_keys({keys::kDown, keys::kEnter});
+    pick();
+    EXPECT_EQ(background[2], kWhite);
+    EXPECT_EQ(foreground[3], kBlue);
+    EXPECT_EQ(console.attr_at(row, column), attribute(kRed, kYellow));
+    EXPECT_EQ(console.attr_at(row + 1, column), attribute(kWhite, kBlue));
+    EXPECT_EQ(console.attr_at(row + 2, column), attribute(kBlue, kWhite));
+}
+
+TEST_F(ListPickerTest, MouseIsOnWhileWaitingAndOffAfterwards) {
+    bool mouse_while_waiting = false;
+    bool cursor_while_waiting = true;
+    console.before_read = [&] {
+        mouse_while_waiting = console.mouse_on();
+        cursor_while_waiting = console.cursor_visible();
+    };
+    console.push_key(keys::kEnter);
+    pick();
+    EXPECT_TRUE(mouse_while_waiting);
+    EXPECT_FALSE(cursor_while_waiting);
+    EXPECT_FALSE(console.mouse_on());
+    EXPECT_TRUE(console.cursor_visible());
+}
+
+TEST_F(ListPickerTest, AnEmptyListReturnsAtOnceAndACountBeyondTheItemsIsReported) {
+    items = {"Titolo"};
+    const std::string before = console.screen_text();
+    pick();
+    EXPECT_EQ(count, 0);
+    EXPECT_EQ(console.screen_text(), before);
+
+    items = numbered_items(3);
+    count = 5;
+    console.push_key(keys::kEnd);
+    console.push_key(keys::kEnter);
+    pick();
+    EXPECT_EQ(count, 3);
+    EXPECT_EQ(selection, 3);
+    ASSERT_EQ(fake.fault.notices.size(), 1u);
+    EXPECT_THAT(fake.fault.notices[0], HasSubstr("#9 "));
+}
+
+}  // namespace
+}  // namespace posteri
