@@ -1,6 +1,7 @@
-// Reads arbitrary bytes as a photo file: the header reader (JPEG with its EXIF block, or PNG) must
-// never crash, and whatever it accepts must describe a real picture. Small pictures are decoded
-// at 1/8 as well, the check a photo passes before it is printed.
+// Reads arbitrary bytes as a photo file: the header reader (JPEG with its EXIF block, or PNG) and
+// the walk over a JPEG stream's structure (the check a photo passes before it is printed) must
+// never crash, and whatever the header reader accepts must describe a real picture. Small pictures
+// are decoded as well.
 #include <cairo.h>
 
 #include <cstddef>
@@ -11,6 +12,7 @@
 
 #include "platform/linux/exif_reader.h"
 #include "platform/linux/jpeg_pixels.h"
+#include "platform/linux/jpeg_structure.h"
 #include "platform/linux/photo_header.h"
 
 namespace {
@@ -29,6 +31,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     check_exif(data, size);
     if (size == 0) return 0;
     std::string bytes(reinterpret_cast<const char*>(data), size);
+    posteri::jpeg_structure_is_whole(bytes);
     const posteri::PhotoFile file(fmemopen(bytes.data(), bytes.size(), "rb"), std::fclose);
     if (!file) return 0;
     const auto header = posteri::read_photo_header(file.get());
@@ -37,7 +40,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (facts.width <= 0 || facts.height <= 0 || !(facts.dpi_x > 0) || !(facts.dpi_y > 0)) std::abort();
     if (header->kind == posteri::PhotoKind::Jpeg &&
         static_cast<long long>(facts.width) * facts.height <= kLargestDecodedPixels) {
-        cairo_surface_destroy(posteri::decode_jpeg(bytes, 8));
+        cairo_surface_destroy(posteri::decode_jpeg(bytes));
     }
     return 0;
 }

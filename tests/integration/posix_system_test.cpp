@@ -56,6 +56,22 @@ TEST_F(PosixSystemTest, ReplaceSwapsTheContentKeepsPermissionsAndLeavesNoTempora
     EXPECT_EQ(names_in_folder(), std::set<std::string>{"impostazioni.log"});
 }
 
+TEST_F(PosixSystemTest, ReplaceWithTheBytesAlreadyThereLeavesTheFileAsItIs) {
+    const std::string file = path("impostazioni.log");
+    std::ofstream(file) << "uguale\r\n";
+    const auto inode = [&] {
+        struct stat status {};
+        ::stat(file.c_str(), &status);
+        return status.st_ino;
+    };
+    const ino_t before = inode();
+    EXPECT_EQ(system_.replace_file(file, "uguale\r\n"), 0);
+    EXPECT_EQ(inode(), before);
+    EXPECT_EQ(system_.replace_file(file, "uguale\r\n "), 0);
+    EXPECT_NE(inode(), before);
+    EXPECT_EQ(content(file), "uguale\r\n ");
+}
+
 TEST_F(PosixSystemTest, ReplaceMakesANewFileWithTheUmaskPermissions) {
     const mode_t old_mask = ::umask(027);
     const int error = system_.replace_file(path("nuovo.log"), "x");

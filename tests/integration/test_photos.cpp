@@ -69,6 +69,7 @@ std::string make_jpeg(const JpegSpec& recipe) {
     jpeg_set_quality(&info, 95, TRUE);
     if (recipe.coding == Coding::Progressive) jpeg_simple_progression(&info);
     info.arith_code = recipe.coding == Coding::Arithmetic;
+    info.restart_interval = static_cast<unsigned>(recipe.restart_interval);
     info.write_JFIF_header = recipe.jfif && components != 4;
     info.density_unit = static_cast<UINT8>(recipe.density_unit);
     info.X_density = static_cast<UINT16>(recipe.x_density);
@@ -124,7 +125,10 @@ std::string make_exif(const ExifSpec& recipe) {
     return std::string("Exif\0\0", 6) + tiff + data;
 }
 
-std::string make_png(int width, int height, Rgb colour, int alpha, std::optional<unsigned> pixels_per_metre) {
+namespace {
+
+std::string encode_png(int width, int height, const std::function<Rgb(int x, int y)>& pixel, int alpha,
+                       std::optional<unsigned> pixels_per_metre) {
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
     png_infop info = png_create_info_struct(png);
     std::string bytes;
@@ -139,16 +143,29 @@ std::string make_png(int width, int height, Rgb colour, int alpha, std::optional
     if (pixels_per_metre) png_set_pHYs(png, info, *pixels_per_metre, *pixels_per_metre, PNG_RESOLUTION_METER);
     png_write_info(png, info);
     std::vector<unsigned char> row(static_cast<std::size_t>(width) * 4);
-    for (int x = 0; x < width; ++x) {
-        row[x * 4] = static_cast<unsigned char>(colour.r);
-        row[x * 4 + 1] = static_cast<unsigned char>(colour.g);
-        row[x * 4 + 2] = static_cast<unsigned char>(colour.b);
-        row[x * 4 + 3] = static_cast<unsigned char>(alpha);
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            const Rgb colour = pixel(x, y);
+            row[x * 4] = static_cast<unsigned char>(colour.r);
+            row[x * 4 + 1] = static_cast<unsigned char>(colour.g);
+            row[x * 4 + 2] = static_cast<unsigned char>(colour.b);
+            row[x * 4 + 3] = static_cast<unsigned char>(alpha);
+        }
+        png_write_row(png, row.data());
     }
-    for (int y = 0; y < height; ++y) png_write_row(png, row.data());
     png_write_end(png, nullptr);
     png_destroy_write_struct(&png, &info);
     return bytes;
+}
+
+}  // namespace
+
+std::string make_png(int width, int height, Rgb colour, int alpha, std::optional<unsigned> pixels_per_metre) {
+    return encode_png(width, height, [colour](int, int) { return colour; }, alpha, pixels_per_metre);
+}
+
+std::string make_png(int width, int height, const std::function<Rgb(int x, int y)>& pixel) {
+    return encode_png(width, height, pixel, 255, std::nullopt);
 }
 
 void write_file(const std::string& path, const std::string& bytes) {

@@ -25,6 +25,7 @@ struct JpegSpec {
     int x_density = 1;
     int y_density = 1;
     std::string exif;      // an APP1 payload, "" for none
+    int restart_interval = 0;  // MCUs between restart markers, 0 for none
     std::function<Rgb(int x, int y)> pixel;  // default: four solid quadrants
 };
 
@@ -44,6 +45,8 @@ std::string make_exif(const ExifSpec& recipe);
 
 // An RGBA PNG of one colour; pixels per metre in a pHYs chunk when given.
 std::string make_png(int width, int height, Rgb colour, int alpha, std::optional<unsigned> pixels_per_metre);
+// An opaque RGB PNG with the colour of every pixel.
+std::string make_png(int width, int height, const std::function<Rgb(int x, int y)>& pixel);
 
 void write_file(const std::string& path, const std::string& bytes);
 std::string read_file(const std::string& path);

@@ -1,7 +1,7 @@
 #pragma once
 // The Linux memory bitmap: a cairo RGB24 image surface (bytes blue, green, red, unused: the
 // BitmapBits pixel order). A bitmap made from a JPEG photo also carries bytes a PDF page can embed
-// unchanged, and a small decode of them, so that printing a large photo never needs its full pixels.
+// unchanged, and a small blank stand-in for them, so that printing a large photo never decodes it.
 
 #include <cairo.h>
 
@@ -19,8 +19,9 @@ struct EmbeddableJpeg {
     int stored_width = 0;   // the pixel grid of the bytes, before the orientation is applied
     int stored_height = 0;
     int orientation = 1;    // EXIF 1..8: how the stored grid turns upright
-    // A small decode of the stored grid (1/8 scale or so), owned by the bitmap; a PDF surface is
-    // given this proxy with `bytes` attached as its JPEG MIME data.
+    // A blank surface in the shape of the stored grid (1/8 scale or so), owned by the bitmap; a PDF
+    // surface is given this proxy with `bytes` attached as its JPEG MIME data, and embeds those
+    // bytes, never the proxy's pixels. Anything that shows the photo draws pixels() instead.
     cairo_surface_t* proxy = nullptr;
 };
 

@@ -6,9 +6,12 @@
 #include <cstdio>
 #include <utility>
 
+#include <sys/stat.h>
+
 #include "platform/linux/cairo_bitmap.h"
 #include "platform/linux/cairo_stretch.h"
 #include "platform/linux/jpeg_pixels.h"
+#include "platform/linux/jpeg_structure.h"
 #include "platform/linux/photo_header.h"
 #include "platform/linux/png_pixels.h"
 #include "platform/linux/x11_clipboard.h"
@@ -17,7 +20,8 @@ namespace posteri {
 
 namespace {
 
-// The proxy that stands for a JPEG's pixels: a decode at 1/8 of its size.
+// The proxy that stands for a JPEG on a PDF page is a blank surface 1/8 of its size: the page
+// embeds the JPEG bytes attached to it, never its pixels.
 constexpr int kProxyDenominator = 8;
 
 // A bitmap this codec made. Drawing into it goes through drawable(), which a photo uses to drop
@@ -101,7 +105,7 @@ public:
     int width() const override { return width_; }
     int height() const override { return height_; }
     cairo_surface_t* pixels() const override {
-        if (pixels_ == nullptr) pixels_ = turned_upright(decode_jpeg(*jpeg_.bytes, 1), jpeg_.orientation);
+        if (pixels_ == nullptr) pixels_ = turned_upright(decode_jpeg(*jpeg_.bytes), jpeg_.orientation);
         return pixels_;
     }
     const EmbeddableJpeg* jpeg() const override { return drawn_on_ ? nullptr : &jpeg_; }
@@ -123,11 +127,23 @@ std::unique_ptr<MemoryBitmap> bitmap_of(cairo_surface_t* surface) {
     return std::make_unique<SurfaceBitmap>(surface);
 }
 
+cairo_surface_t* blank_proxy(const PhotoHeader& header) {
+    cairo_surface_t* proxy = cairo_image_surface_create(
+        CAIRO_FORMAT_RGB24, (header.stored_width + kProxyDenominator - 1) / kProxyDenominator,
+        (header.stored_height + kProxyDenominator - 1) / kProxyDenominator);
+    if (cairo_surface_status(proxy) == CAIRO_STATUS_SUCCESS) return proxy;
+    cairo_surface_destroy(proxy);
+    return nullptr;
+}
+
+// Photos whose colours PDF carries as they are keep their bytes, checked to be a whole stream
+// instead of decoded: their pixels are decoded only when something draws them. Arithmetic coding
+// is changed to Huffman coding and other colours are converted, both of which decode everything.
 std::unique_ptr<MemoryBitmap> jpeg_photo(std::string bytes, const PhotoHeader& header) {
-    if (!header.pdf_colours) return bitmap_of(turned_upright(decode_jpeg(bytes, 1), header.orientation));
+    if (!header.pdf_colours) return bitmap_of(turned_upright(decode_jpeg(bytes), header.orientation));
     if (header.arithmetic) bytes = huffman_coded(bytes);
-    if (bytes.empty()) return nullptr;
-    cairo_surface_t* proxy = decode_jpeg(bytes, kProxyDenominator);
+    if (bytes.empty() || !jpeg_structure_is_whole(bytes)) return nullptr;
+    cairo_surface_t* proxy = blank_proxy(header);
     if (proxy == nullptr) return nullptr;
     const PhotoFacts upright = upright_facts(header);
     EmbeddableJpeg jpeg{std::make_shared<const std::string>(std::move(bytes)), header.stored_width,
@@ -153,12 +169,15 @@ std::unique_ptr<MemoryBitmap> photo_from_bytes(std::string bytes) {
     return jpeg_photo(std::move(bytes), *header);
 }
 
+// The file's bytes, read in one go at its known size; empty when it cannot be read.
 std::string whole_file(std::FILE* file) {
+    struct stat facts {};
     std::string bytes;
-    char buffer[1 << 16];
-    std::size_t got = 0;
-    while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0) bytes.append(buffer, got);
-    return std::ferror(file) ? std::string() : bytes;
+    if (fstat(fileno(file), &facts) != 0 || facts.st_size <= 0 || std::fseek(file, 0, SEEK_SET) != 0) return bytes;
+    bytes.resize(static_cast<std::size_t>(facts.st_size));
+    bytes.resize(std::fread(bytes.data(), 1, bytes.size(), file));
+    if (std::ferror(file)) bytes.clear();
+    return bytes;
 }
 
 cairo_surface_t* surface_of(const MemoryBitmap& bitmap) {
@@ -199,7 +218,6 @@ std::unique_ptr<MemoryBitmap> JpegCodec::load_photo(const std::string& path) {
     if (!header) return nullptr;
     const PhotoFacts upright = upright_facts(*header);
     if (!fits_in_memory(upright.width, upright.height)) return nullptr;
-    std::rewind(file.get());
     return photo_from_bytes(whole_file(file.get()));
 }
 

@@ -33,12 +33,10 @@ void read_from(jpeg_decompress_struct& info, const std::string& bytes) {
     jpeg_mem_src(&info, reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size());
 }
 
-bool prepare(Decoder& decoder, const std::string& bytes, int denominator) {
+bool prepare(Decoder& decoder, const std::string& bytes) {
     if (setjmp(decoder.errors.jump)) return false;
     read_from(decoder.info, bytes);
     jpeg_read_header(&decoder.info, TRUE);
-    decoder.info.scale_num = 1;
-    decoder.info.scale_denom = static_cast<unsigned>(denominator);
     decoder.info.out_color_space = is_cmyk(decoder.info.jpeg_color_space) ? JCS_CMYK : JCS_EXT_BGRX;
     jpeg_calc_output_dimensions(&decoder.info);
     return true;
@@ -138,9 +136,9 @@ bool transcode(Transcoder& transcoder, const std::string& bytes) {
 
 }  // namespace
 
-cairo_surface_t* decode_jpeg(const std::string& bytes, int denominator) {
+cairo_surface_t* decode_jpeg(const std::string& bytes) {
     Decoder decoder;
-    if (!prepare(decoder, bytes, denominator)) return nullptr;
+    if (!prepare(decoder, bytes)) return nullptr;
     const unsigned width = decoder.info.output_width;
     const unsigned height = decoder.info.output_height;
     if (!fits_in_memory(width, height)) return nullptr;

@@ -154,6 +154,10 @@ int PosixSystem::read_file(const std::string& path, std::string& bytes) {
 }
 
 int PosixSystem::replace_file(const std::string& path, std::string_view bytes) {
+    // A file that already holds these bytes is left alone: replacing it would change nothing but
+    // still cost two flushes to disk.
+    std::string current;
+    if (read_file(path, current) == 0 && current == bytes) return 0;
     const std::string target = native(path);
     const std::size_t slash = target.rfind('/');
     const std::string folder = slash == std::string::npos ? "" : target.substr(0, slash + 1);

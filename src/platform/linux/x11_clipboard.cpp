@@ -3,6 +3,7 @@
 #include <X11/Xlib.h>
 #include <poll.h>
 
+#include <algorithm>
 #include <chrono>
 #include <climits>
 
@@ -12,6 +13,9 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 constexpr auto kOwnerPatience = std::chrono::seconds(1);
+// A large image may take a while in pieces, but an owner that trickles forever must not hold the
+// caller: the whole transfer gets at most this long.
+constexpr auto kLongestTransfer = std::chrono::seconds(30);
 constexpr const char* kImageTypes[] = {"image/png", "image/jpeg"};
 
 // X errors (a window that vanished, say) would otherwise print and end the process.
@@ -82,11 +86,12 @@ Property take_property(Session& session) {
 }
 
 // A large image arrives in pieces: each new value of the property is the next piece, an empty
-// one ends it.
-std::optional<std::string> take_in_pieces(Session& session, Clock::time_point deadline) {
+// one ends it. The owner gets its patience anew for every piece.
+std::optional<std::string> take_in_pieces(Session& session) {
+    const auto give_up = Clock::now() + kLongestTransfer;
     std::string bytes;
     XEvent event;
-    while (wait_for(session, PropertyNotify, event, deadline)) {
+    while (wait_for(session, PropertyNotify, event, std::min(Clock::now() + kOwnerPatience, give_up))) {
         if (event.xproperty.atom != session.property || event.xproperty.state != PropertyNewValue) continue;
         const Property piece = take_property(session);
         if (piece.bytes.empty()) return bytes;
@@ -104,7 +109,7 @@ std::optional<std::string> convert_to(Session& session, const char* type) {
         return std::nullopt;
     }
     const Property value = take_property(session);
-    if (value.type == session.incremental) return take_in_pieces(session, deadline + kOwnerPatience);
+    if (value.type == session.incremental) return take_in_pieces(session);
     if (value.type != target || value.bytes.empty()) return std::nullopt;
     return value.bytes;
 }
