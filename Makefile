@@ -41,7 +41,8 @@ $(FUZZ_BUILD)/CMakeCache.txt:
 
 # Runs every fuzz target for FUZZ_SECONDS, starting from its checked-in seeds.
 fuzz: deps $(FUZZ_BUILD)/CMakeCache.txt
-	cmake --build $(FUZZ_BUILD) -j $(JOBS)
+	cmake -S . -B $(FUZZ_BUILD) >/dev/null
+	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target fuzzers
 	@set -e; for t in $(FUZZ_BUILD)/fuzz/fuzz_*; do \
 	  name=$$(basename $$t); corpus=$(FUZZ_BUILD)/corpus/$$name; mkdir -p $$corpus; \
 	  echo "== $$name"; $$t -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 $$corpus fuzz/seeds/$$name; \
