@@ -17,11 +17,6 @@ namespace {
 
 using namespace posteri;
 
-// Arguments arrive as UTF-8; the program's text is Windows-1252.
-std::string program_text(const std::string& argument) {
-    return is_valid_utf8(argument) ? utf8_to_cp1252(argument) : argument;
-}
-
 // The photo as the file chooser gives it: a whole path, so that its document name and the PDF's
 // name come from the photo's own name whatever the working folder.
 std::string whole_path(const char* argument) {
@@ -37,8 +32,10 @@ int main(int argc, char** argv) {
         std::cerr << "uso: posteri-batch FOTO STAMPANTE [CARTELLA]\n";
         return 2;
     }
-    const BatchRequest request{program_text(whole_path(argv[1])), program_text(argv[2]),
-                               argc == 4 ? program_text(argv[3]) : std::string()};
+    // Arguments arrive as UTF-8 (one that is not is kept as its bytes); the program's text is
+    // Windows-1252.
+    const BatchRequest request{path_from_native(whole_path(argv[1])), path_from_native(argv[2]),
+                               argc == 4 ? path_from_native(argv[3]) : std::string()};
     UnseenConsole console({120, 40});
     PosixSystem system;
     StreamFault fault(std::cerr);

@@ -49,4 +49,14 @@ std::string fit_width(std::string_view text, std::size_t width) {
     return out;
 }
 
+std::vector<std::string> split_at(std::string_view text, char separator) {
+    std::vector<std::string> pieces;
+    for (std::size_t start = 0;;) {
+        const std::size_t end = text.find(separator, start);
+        pieces.emplace_back(text.substr(start, end - start));
+        if (end == std::string_view::npos) return pieces;
+        start = end + 1;
+    }
+}
+
 }  // namespace posteri

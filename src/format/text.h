@@ -3,6 +3,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace posteri {
 
@@ -13,5 +14,7 @@ std::string to_upper(std::string_view text);
 std::string to_lower(std::string_view text);
 // The text cut to `width` characters or padded on the right with spaces to exactly `width`.
 std::string fit_width(std::string_view text, std::size_t width);
+// The pieces between separators: n separators give n + 1 pieces, empty ones included.
+std::vector<std::string> split_at(std::string_view text, char separator);
 
 }  // namespace posteri

@@ -7,6 +7,7 @@
 #include "format/text.h"
 #include "main/console_prompt.h"
 #include "ui/console_text.h"
+#include "ui/frame.h"
 
 namespace posteri {
 
@@ -31,6 +32,9 @@ constexpr std::string_view kUnreadableFolder = "Non riesco a leggere questa cart
 constexpr std::string_view kMissingFile = "Questo file non c'\xE8 pi\xF9.";
 constexpr std::string_view kLongPath = "Percorso troppo lungo: sposta il file in una cartella pi\xF9 vicina.";
 constexpr char kEllipsis = '\x85';
+// Code-page-437 tees where a separator meets the side borders.
+constexpr char kLeftTee = '\xC3';
+constexpr char kRightTee = '\xB4';
 
 struct Item {
     std::string name;
@@ -146,7 +150,7 @@ class Canvas {
     }
     // A border row: left corner, a line, right corner (code-page-437 glyphs).
     void border(int row, char left, char right) {
-        text(row, 0, std::string(1, left) + std::string(std::size_t(width_ - 2), '\xC4') + right,
+        text(row, 0, std::string(1, left) + std::string(std::size_t(width_ - 2), glyphs::kHorizontal) + right,
              kFrameColour, Charset::Glyphs);
     }
     int width() const { return width_; }
@@ -180,9 +184,6 @@ class ChooserModes {
     bool cursor_;
 };
 
-bool is_mouse_event(const std::string& key) {
-    return key.size() == 4 && key.starts_with("\xFF\xFF");
-}
 bool is_extended_key(const std::string& key) {
     return key.size() == 2 && key[0] == '\0';
 }
@@ -322,16 +323,16 @@ class Chooser {
         const int height = box.list_rows + kFixedRows;
         const int inner = box.width - 2;
         Canvas canvas(box.width, height);
-        canvas.border(0, '\xDA', '\xBF');
+        canvas.border(0, glyphs::kTopLeft, glyphs::kTopRight);
         const std::string title = fit_end(" " + request_.title + " ", inner);
         canvas.text(0, 1 + (inner - int(title.size())) / 2, title, kFrameColour);
         framed_line(canvas, 1, " " + fit_start(folder_, inner - 2), kFrameColour);
-        canvas.border(2, '\xC3', '\xB4');
+        canvas.border(2, kLeftTee, kRightTee);
         for (int row = 0; row < box.list_rows; ++row) draw_item(canvas, 3 + row, top_ + row);
-        canvas.border(height - 3, '\xC3', '\xB4');
+        canvas.border(height - 3, kLeftTee, kRightTee);
         framed_line(canvas, height - 2, " " + fit_end(status_text(), inner - 2),
                     message_.empty() ? kFrameColour : kMessageColour);
-        canvas.border(height - 1, '\xC0', '\xD9');
+        canvas.border(height - 1, glyphs::kBottomLeft, glyphs::kBottomRight);
         platform_.console.write_cells(
             CellRect{box.top, box.left, box.top + height - 1, box.left + box.width - 1}, canvas.cells());
     }
@@ -339,8 +340,9 @@ class Chooser {
     // A row between the side borders, its inside in the given colours.
     static void framed_line(Canvas& canvas, int row, std::string_view text, Attribute attr) {
         const int right = canvas.width() - 1;
-        canvas.text(row, 0, "\xB3", kFrameColour, Charset::Glyphs);
-        canvas.text(row, right, "\xB3", kFrameColour, Charset::Glyphs);
+        const std::string_view side(&glyphs::kVertical, 1);
+        canvas.text(row, 0, side, kFrameColour, Charset::Glyphs);
+        canvas.text(row, right, side, kFrameColour, Charset::Glyphs);
         canvas.paint(row, 1, right, attr);
         canvas.text(row, 1, text, attr);
     }

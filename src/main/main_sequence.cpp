@@ -5,6 +5,7 @@
 #include "format/text.h"
 #include "main/run_operations.h"
 #include "main/run_steps.h"
+#include "print/layout.h"
 #include "settings/settings_files.h"
 #include "ui/console_text.h"
 #include "ui/failure.h"
@@ -98,7 +99,7 @@ PageOrientation page_orientation(std::int32_t orientamento) {
 void show_sheet(Platform& platform, PosterSettings& settings, Summary& summary) {
     Console& console = platform.console;
     const SheetMetrics metrics = platform.printers.metrics();
-    settings.punti_cm = static_cast<float>(metrics.dpi_x) / kCmPerInch;
+    settings.punti_cm = dots_per_cm(metrics);
     DIMENSIO(platform, settings.foglio_larghezza_cm, settings.foglio_altezza_cm);
 
     console.set_colour(attribute(kLightGreen, kBlack));

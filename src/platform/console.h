@@ -130,4 +130,15 @@ inline const std::string kMousePress{'\xff', '\xff', '\x04', '\x01'};
 inline const std::string kMouseDoubleClick{'\xff', '\xff', '\x02', '\x01'};
 }  // namespace keys
 
+// Key strings of mouse events: 255, 255, event code, button state.
+inline bool is_mouse_event(std::string_view key) {
+    return key.size() == 4 && key.starts_with("\xFF\xFF");
+}
+inline bool is_double_click(std::string_view key) {
+    return is_mouse_event(key) && key[2] == 2;
+}
+inline bool is_button_press(std::string_view key) {
+    return is_mouse_event(key) && key[2] == 4;
+}
+
 }  // namespace posteri

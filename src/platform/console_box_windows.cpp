@@ -35,10 +35,6 @@ Attribute readable_on(Attribute fg, Attribute bg) {
     return bg == 7 || bg > 8 ? 0 : 15;
 }
 
-bool is_mouse_event(const std::string& key) {
-    return key.size() == 4 && key[0] == '\xff' && key[1] == '\xff';
-}
-
 int cells_for(int pixels, int cell) {
     return std::max(0, (pixels + cell - 1) / cell);
 }
@@ -67,24 +63,24 @@ PixelArea ConsoleBoxWindows::desktop() {
     return {0, 0, screen.cols * kCellWidth, screen.rows * kCellHeight};
 }
 
-WindowHandle ConsoleBoxWindows::open(const WindowSpec& window_spec) {
+WindowHandle ConsoleBoxWindows::open(const WindowSpec& request) {
     const ScreenSize screen = console_.size();
     Box box;
-    box.caption = window_spec.caption;
-    box.cols = cells_for(window_spec.area.width, kCellWidth);
-    box.rows = cells_for(window_spec.area.height, kCellHeight);
+    box.caption = request.caption;
+    box.cols = cells_for(request.area.width, kCellWidth);
+    box.rows = cells_for(request.area.height, kCellHeight);
     box.picture.assign(static_cast<std::size_t>(box.cols) * box.rows, Cell{U' ', kBlackOnLightGrey});
     // The frame and as much of the picture as the screen holds, moved inside the screen.
     const int outer_width = std::min(box.cols, std::max(screen.cols - 2, 0)) + 2;
     const int outer_height = std::min(box.rows, std::max(screen.rows - 2, 0)) + 2;
     const int last_left = std::max(1, screen.cols - outer_width + 1);
     const int last_top = std::max(1, screen.rows - outer_height + 1);
-    if (window_spec.lingering) {
+    if (request.lingering) {
         box.outer.left = last_left;
         box.outer.top = std::max(1, (screen.rows - outer_height) / 2 + 1);
     } else {
-        box.outer.left = std::clamp(window_spec.area.x / kCellWidth, 1, last_left);
-        box.outer.top = std::clamp(window_spec.area.y / kCellHeight, 1, last_top);
+        box.outer.left = std::clamp(request.area.x / kCellWidth, 1, last_left);
+        box.outer.top = std::clamp(request.area.y / kCellHeight, 1, last_top);
     }
     box.outer.right = box.outer.left + outer_width - 1;
     box.outer.bottom = box.outer.top + outer_height - 1;

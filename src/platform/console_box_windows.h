@@ -24,7 +24,7 @@ class ConsoleBoxWindows : public GraphicWindows {
     PixelArea desktop() override;
     PixelArea work_area() override { return desktop(); }
 
-    WindowHandle open(const WindowSpec& window_spec) override;
+    WindowHandle open(const WindowSpec& request) override;
     void close(WindowHandle window) override;
     // Draws the box again over whatever was written since.
     void raise(WindowHandle window) override { present(window); }

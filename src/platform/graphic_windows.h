@@ -72,7 +72,7 @@ class GraphicWindows {
     virtual PixelArea desktop() = 0;
     virtual PixelArea work_area() = 0;
 
-    virtual WindowHandle open(const WindowSpec& window_spec) = 0;
+    virtual WindowHandle open(const WindowSpec& request) = 0;
     // Takes the window away (a console box puts back the cells it covered). Unknown handles are ignored.
     virtual void close(WindowHandle window) = 0;
     // Brings the window to the front and gives it the keyboard, where the desktop allows.

@@ -17,16 +17,6 @@ constexpr std::string_view kOkButton = "   OK   ";
 constexpr std::string_view kCancelButton = " Cancel ";
 constexpr int kButtonGap = 4;
 
-std::vector<std::string> split_lines(std::string_view text) {
-    std::vector<std::string> lines;
-    for (std::size_t start = 0;;) {
-        const std::size_t end = text.find('\n', start);
-        lines.emplace_back(text.substr(start, end - start));
-        if (end == std::string_view::npos) return lines;
-        start = end + 1;
-    }
-}
-
 struct BoxGeometry {
     CellRect outer;
     int ok_col;      // first column of each button, on the row above the bottom border
@@ -120,7 +110,7 @@ class SavedConsoleState {
 }  // namespace
 
 FaultAnswer ConsoleFault::show_notice(std::string_view text) {
-    const std::vector<std::string> lines = split_lines(text);
+    const std::vector<std::string> lines = split_at(text, '\n');
     const BoxGeometry box = place_box(console_.size(), lines);
     SavedConsoleState saved(console_, box.outer);
     console_.set_cursor_visible(false);

@@ -129,23 +129,19 @@ class ListPickerCycle {
             return Step::Return;
         }
         if (is_mouse_event(key) && mouse(key) == Step::Return) return Step::Return;
-        if (key == "?") {
-            HELP_ALO(platform_);
-            key.clear();
+        switch (take_picker_key(platform_, key, selection_, grid_)) {
+            case PickerKey::Chosen:
+                return Step::Return;
+            case PickerKey::Left:
+                option_string_ = keys::kEsc;
+                return Step::Return;
+            case PickerKey::Moved:
+                search_.clear();
+                return Step::Continue;
+            case PickerKey::Search:
+                search(key);
+                return Step::Continue;
         }
-        if (key == keys::kEnter) return Step::Return;
-        if (key == keys::kEsc) {
-            selection_ = 0;
-            restore_screen(console_);
-            option_string_ = keys::kEsc;
-            return Step::Return;
-        }
-        if (key.size() == 2) {
-            search_.clear();
-            selection_ = moved_selection(key, selection_, grid_);
-            return Step::Continue;
-        }
-        search(key);
         return Step::Continue;
     }
 

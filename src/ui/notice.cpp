@@ -78,12 +78,12 @@ std::string FUN_AVVI(Platform& platform, std::string_view spoken, std::string_vi
     const int width = content_width + 2 * kMargin + 2 * windows.character_size(font).width;
     const int height = content_height + 2 * kMargin;
     const PixelArea desktop = windows.desktop();
-    const WindowSpec window_spec{
+    const WindowSpec placement{
         {desktop.x + static_cast<int>(std::nearbyint((desktop.width - width) / 2.0)),
          desktop.y + static_cast<int>(std::nearbyint((desktop.height - height) / 2.0)), width, height},
         "",
         false};
-    const WindowHandle window = windows.open(window_spec);
+    const WindowHandle window = windows.open(placement);
     windows.clear(window, colour_or(background, kDefaultBackground));
     const std::uint32_t ink = colour_or(foreground, kDefaultText);
     int top = kMargin;

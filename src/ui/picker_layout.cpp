@@ -8,6 +8,7 @@
 #include "ui/failure.h"
 #include "ui/frame.h"
 #include "ui/option_words.h"
+#include "ui/picker_windows.h"
 #include "ui/save_buffer.h"
 
 namespace posteri {
@@ -113,21 +114,29 @@ int moved_selection(std::string_view key, int selection, const PickerGrid& grid)
     return selection;
 }
 
+PickerKey take_picker_key(Platform& platform, std::string& key, int& selection, const PickerGrid& grid) {
+    if (key == "?") {
+        HELP_ALO(platform);
+        key.clear();
+    }
+    if (key == keys::kEnter) return PickerKey::Chosen;
+    if (key == keys::kEsc) {
+        selection = 0;
+        restore_screen(platform.console);
+        return PickerKey::Left;
+    }
+    if (key.size() == 2) {
+        selection = moved_selection(key, selection, grid);
+        return PickerKey::Moved;
+    }
+    return PickerKey::Search;
+}
+
 ScrollPosition scroll_position(int top, const PickerGrid& grid) {
     const int n = grid.count;
     if (n / grid.columns <= grid.visible_rows) return ScrollPosition::Fits;
     if (top > (n - grid.columns * grid.visible_rows - 1) / grid.columns) return ScrollPosition::LastPage;
     return top == 0 ? ScrollPosition::AtTop : ScrollPosition::Scrolled;
-}
-
-bool is_mouse_event(std::string_view key) {
-    return key.size() == 4 && key.starts_with("\xFF\xFF");
-}
-bool is_double_click(std::string_view key) {
-    return is_mouse_event(key) && key[2] == 2;
-}
-bool is_button_press(std::string_view key) {
-    return is_mouse_event(key) && key[2] == 4;
 }
 
 int pointed_item(CellPos pointer, int top, const PickerGrid& grid) {

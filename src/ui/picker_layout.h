@@ -8,6 +8,7 @@
 
 #include "platform/console.h"
 #include "platform/fault.h"
+#include "platform/platform.h"
 
 namespace posteri {
 
@@ -59,14 +60,17 @@ bool scroll_to(int selection, int& top, const PickerGrid& grid);
 // The selection after a movement key (any other extended key leaves it unchanged).
 int moved_selection(std::string_view key, int selection, const PickerGrid& grid);
 
+// What a key does in either picker once its exit keys and the mouse are dealt with. "?" shows the help
+// page and then counts as an empty search text (the key is emptied); Enter chooses; Esc drops the
+// selection and writes the saved screen back; an extended key moves the selection; any other key is
+// search text.
+enum class PickerKey { Chosen, Left, Moved, Search };
+PickerKey take_picker_key(Platform& platform, std::string& key, int& selection, const PickerGrid& grid);
+
 // Where the list stands in its scrolling, for the scroll mark and the scroll light.
 enum class ScrollPosition { Fits, AtTop, Scrolled, LastPage };
 ScrollPosition scroll_position(int top, const PickerGrid& grid);
 
-// Key strings of mouse events: 255, 255, event code, button state.
-bool is_mouse_event(std::string_view key);
-bool is_double_click(std::string_view key);
-bool is_button_press(std::string_view key);
 // The list row under the pointer: pointer row - first inner row + 1 + top (0 on the top border).
 int pointed_item(CellPos pointer, int top, const PickerGrid& grid);
 enum class FrameMark { None, Help, Close };

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "format/text.h"
 #include "ui/failure.h"
 
 namespace posteri {
@@ -44,16 +45,6 @@ std::vector<std::string> help_lines(double seconds_of_day) {
             "  con il doppio click del mouse.",
             "  ",
             "  Esc o Enter per uscire ora dall'aiuto " + clock_text(seconds_of_day)};
-}
-
-std::vector<std::string> card_lines(const std::string& record) {
-    std::vector<std::string> lines;
-    for (std::size_t start = 0;;) {
-        const std::size_t end = record.find(kCardLineBreak, start);
-        lines.push_back(record.substr(start, end - start));
-        if (end == std::string::npos) return lines;
-        start = end + 1;
-    }
 }
 
 int longest(const std::vector<std::string>& lines) {
@@ -97,7 +88,7 @@ void HELP_ALO(Platform& platform) {
 WindowHandle VIEW_ALO(Platform& platform, const std::string& record) {
     RoutineName routine("VIEW_ALO");
     GraphicWindows& windows = platform.windows;
-    const std::vector<std::string> lines = card_lines(record);
+    const std::vector<std::string> lines = split_at(record, kCardLineBreak);
     const TextExtent cell = windows.character_size(kCardMeasureFont);
     const int width = (longest(lines) + 1) * cell.width;
     const int height = static_cast<int>(lines.size()) * cell.height;

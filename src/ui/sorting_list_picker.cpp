@@ -130,22 +130,18 @@ class SortingPickerCycle {
             selection_ = pointed_item(console_.mouse_position(), top_, grid_);
             if (selection_ > 0 && selection_ <= grid_.visible_rows) return Step::Return;
         }
-        if (key == "?") {
-            HELP_ALO(platform_);
-            key.clear();
+        switch (take_picker_key(platform_, key, selection_, grid_)) {
+            case PickerKey::Chosen:
+                return Step::Return;
+            case PickerKey::Left:
+                answer = keys::kEsc;
+                return Step::Return;
+            case PickerKey::Moved:
+                return Step::Continue;
+            case PickerKey::Search:
+                search(key);
+                return Step::Continue;
         }
-        if (key == keys::kEnter) return Step::Return;
-        if (key == keys::kEsc) {
-            selection_ = 0;
-            restore_screen(console_);
-            answer = keys::kEsc;
-            return Step::Return;
-        }
-        if (key.size() == 2) {
-            selection_ = moved_selection(key, selection_, grid_);
-            return Step::Continue;
-        }
-        search(key);
         return Step::Continue;
     }
 

@@ -66,9 +66,14 @@ sleep 0.3
 eval "$(xdotool getwindowgeometry --shell "$window")"
 [ $((2 * X + WIDTH - 1024)) -ge -1 ] && [ $((2 * X + WIDTH - 1024)) -le 1 ] || fail "not centred across: $X + $WIDTH"
 [ $((2 * Y + HEIGHT - 768)) -ge -1 ] && [ $((2 * Y + HEIGHT - 768)) -le 1 ] || fail "not centred down: $Y + $HEIGHT"
-screenshot notice
-background=$(pixels_of notice "#B0E0E6")
-text=$(pixels_of notice "#4169E1")
+# A loaded machine may map the window before its first frame is drawn: look again for a while.
+for _ in $(seq 1 20); do
+    screenshot notice
+    background=$(pixels_of notice "#B0E0E6")
+    text=$(pixels_of notice "#4169E1")
+    [ "$background" -gt $((WIDTH * HEIGHT * 3 / 4)) ] && [ "$text" -gt 100 ] && break
+    sleep 0.2
+done
 [ "$background" -gt $((WIDTH * HEIGHT * 3 / 4)) ] || fail "the notice's background covers only $background pixels"
 [ "$text" -gt 100 ] || fail "the notice's text shows only $text pixels"
 type_into_window x
@@ -95,7 +100,11 @@ for answer in Escape Return; do
     sleep 0.3
     IFS='x+' read -r WIDTH HEIGHT X Y <<<"$geometry"
     if [ "$answer" = Escape ]; then
-        screenshot fault
+        for _ in $(seq 1 20); do
+            screenshot fault
+            [ "$(pixels_of fault "#000000")" -lt $((WIDTH * HEIGHT / 2)) ] && break
+            sleep 0.2
+        done
         [ "$(pixels_of fault "#000000")" -lt $((WIDTH * HEIGHT / 2)) ] || fail "the failure notice is not drawn"
     fi
     type_into_window "$answer"

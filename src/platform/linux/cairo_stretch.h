@@ -13,4 +13,9 @@ namespace posteri {
 // Nothing is painted for an empty rectangle. The context's state is left as it was.
 void paint_stretched(cairo_t* cr, cairo_surface_t* pixels, const PixelRect& from, const DeviceRect& to);
 
+// The geometry of paint_stretched: clips `cr` to the destination rectangle and scales it so that the
+// source rectangle's size, from user (0, 0), covers it. False, changing nothing, for an empty
+// rectangle. The caller saves and restores the context's state around it.
+bool clip_and_scale_onto(cairo_t* cr, const PixelRect& from, const DeviceRect& to);
+
 }  // namespace posteri

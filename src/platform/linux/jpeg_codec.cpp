@@ -1,7 +1,6 @@
 #include "platform/linux/jpeg_codec.h"
 
 #include <algorithm>
-#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <utility>
@@ -140,6 +139,7 @@ cairo_surface_t* blank_proxy(const PhotoHeader& header) {
 // instead of decoded: their pixels are decoded only when something draws them. Arithmetic coding
 // is changed to Huffman coding and other colours are converted, both of which decode everything.
 std::unique_ptr<MemoryBitmap> jpeg_photo(std::string bytes, const PhotoHeader& header) {
+    if (bytes.empty()) return nullptr;
     if (!header.pdf_colours) return bitmap_of(turned_upright(decode_jpeg(bytes), header.orientation));
     if (header.arithmetic) bytes = huffman_coded(bytes);
     if (bytes.empty() || !jpeg_structure_is_whole(bytes)) return nullptr;
@@ -151,22 +151,20 @@ std::unique_ptr<MemoryBitmap> jpeg_photo(std::string bytes, const PhotoHeader& h
     return std::make_unique<PhotoBitmap>(std::move(jpeg), upright.width, upright.height);
 }
 
-// A photo from its file's bytes; the photo is refused before any pixel is decoded when its full
-// upright size could not be held.
-std::unique_ptr<MemoryBitmap> photo_from_bytes(std::string bytes) {
-    if (bytes.empty()) return nullptr;
-    PhotoFile memory(fmemopen(bytes.data(), bytes.size(), "rb"), std::fclose);
-    if (!memory) return nullptr;
-    const auto header = read_photo_header(memory.get());
+// The photo in `file`, read from its start; `whole_bytes()` gives all of the file's bytes and is
+// asked only for a JPEG. The photo is refused before any pixel is decoded when its full upright
+// size could not be held.
+template <typename WholeBytes>
+std::unique_ptr<MemoryBitmap> photo_in(std::FILE* file, WholeBytes whole_bytes) {
+    const auto header = read_photo_header(file);
     if (!header) return nullptr;
     const PhotoFacts upright = upright_facts(*header);
     if (!fits_in_memory(upright.width, upright.height)) return nullptr;
     if (header->kind == PhotoKind::Png) {
-        std::rewind(memory.get());
-        return bitmap_of(decode_png(memory.get()));
+        std::rewind(file);
+        return bitmap_of(decode_png(file));
     }
-    memory.reset();
-    return jpeg_photo(std::move(bytes), *header);
+    return jpeg_photo(whole_bytes(), *header);
 }
 
 // The file's bytes, read in one go at its known size; empty when it cannot be read.
@@ -214,16 +212,18 @@ std::optional<PhotoFacts> JpegCodec::facts(const std::string& path) {
 std::unique_ptr<MemoryBitmap> JpegCodec::load_photo(const std::string& path) {
     const PhotoFile file = open_photo(path);
     if (!file) return nullptr;
-    const auto header = read_photo_header(file.get());
-    if (!header) return nullptr;
-    const PhotoFacts upright = upright_facts(*header);
-    if (!fits_in_memory(upright.width, upright.height)) return nullptr;
-    return photo_from_bytes(whole_file(file.get()));
+    return photo_in(file.get(), [&] { return whole_file(file.get()); });
 }
 
 std::unique_ptr<MemoryBitmap> JpegCodec::take_clipboard_image() {
-    const auto bytes = take_clipboard_image_bytes();
-    return bytes ? photo_from_bytes(*bytes) : nullptr;
+    auto bytes = take_clipboard_image_bytes();
+    if (!bytes || bytes->empty()) return nullptr;
+    PhotoFile memory(fmemopen(bytes->data(), bytes->size(), "rb"), std::fclose);
+    if (!memory) return nullptr;
+    return photo_in(memory.get(), [&] {
+        memory.reset();
+        return std::move(*bytes);
+    });
 }
 
 std::unique_ptr<MemoryBitmap> JpegCodec::create_bitmap(int width, int height) {

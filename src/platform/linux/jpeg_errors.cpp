@@ -35,4 +35,13 @@ void install_jpeg_errors(jpeg_common_struct& info, JpegErrors& errors) {
     errors.manager.output_message = say_nothing;
 }
 
+JpegDecompressor::JpegDecompressor() {
+    install_jpeg_errors(*reinterpret_cast<jpeg_common_struct*>(&info), errors);
+    jpeg_create_decompress(&info);
+}
+
+JpegDecompressor::~JpegDecompressor() {
+    jpeg_destroy_decompress(&info);
+}
+
 }  // namespace posteri

@@ -20,4 +20,14 @@ struct JpegErrors {
 // must set with setjmp before any libjpeg call that can fail.
 void install_jpeg_errors(jpeg_common_struct& info, JpegErrors& errors);
 
+// A libjpeg decompressor with its own error record installed.
+struct JpegDecompressor {
+    JpegErrors errors;
+    jpeg_decompress_struct info{};
+    JpegDecompressor();
+    ~JpegDecompressor();
+    JpegDecompressor(const JpegDecompressor&) = delete;
+    JpegDecompressor& operator=(const JpegDecompressor&) = delete;
+};
+
 }  // namespace posteri

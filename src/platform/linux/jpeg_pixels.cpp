@@ -13,18 +13,6 @@ namespace {
 // Each step that calls libjpeg sets its own return point (setjmp) and changes no local state of
 // its own after it, so a jump back leaves nothing undefined.
 
-struct Decoder {
-    JpegErrors errors;
-    jpeg_decompress_struct info{};
-    Decoder() {
-        install_jpeg_errors(*reinterpret_cast<jpeg_common_struct*>(&info), errors);
-        jpeg_create_decompress(&info);
-    }
-    ~Decoder() { jpeg_destroy_decompress(&info); }
-    Decoder(const Decoder&) = delete;
-    Decoder& operator=(const Decoder&) = delete;
-};
-
 bool is_cmyk(J_COLOR_SPACE colours) {
     return colours == JCS_CMYK || colours == JCS_YCCK;
 }
@@ -33,7 +21,7 @@ void read_from(jpeg_decompress_struct& info, const std::string& bytes) {
     jpeg_mem_src(&info, reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size());
 }
 
-bool prepare(Decoder& decoder, const std::string& bytes) {
+bool prepare(JpegDecompressor& decoder, const std::string& bytes) {
     if (setjmp(decoder.errors.jump)) return false;
     read_from(decoder.info, bytes);
     jpeg_read_header(&decoder.info, TRUE);
@@ -55,7 +43,7 @@ void cmyk_to_bgrx(const unsigned char* cmyk, unsigned char* bgrx, unsigned width
     }
 }
 
-bool read_rows(Decoder& decoder, unsigned char* pixels, int stride, unsigned char* cmyk_row) {
+bool read_rows(JpegDecompressor& decoder, unsigned char* pixels, int stride, unsigned char* cmyk_row) {
     if (setjmp(decoder.errors.jump)) return false;
     jpeg_decompress_struct& info = decoder.info;
     jpeg_start_decompress(&info);
@@ -137,7 +125,7 @@ bool transcode(Transcoder& transcoder, const std::string& bytes) {
 }  // namespace
 
 cairo_surface_t* decode_jpeg(const std::string& bytes) {
-    Decoder decoder;
+    JpegDecompressor decoder;
     if (!prepare(decoder, bytes)) return nullptr;
     const unsigned width = decoder.info.output_width;
     const unsigned height = decoder.info.output_height;

@@ -8,6 +8,7 @@
 
 #include "format/codepage.h"
 #include "platform/linux/cairo_bitmap.h"
+#include "platform/linux/cairo_stretch.h"
 
 namespace posteri {
 
@@ -23,10 +24,6 @@ cairo_status_t write_to(void* closure, const unsigned char* data, unsigned int l
 
 double sheet_points(int pixels, int dpi) {
     return pixels * 72.0 / dpi;
-}
-
-int round_even(double value) {
-    return static_cast<int>(std::nearbyint(value));
 }
 
 cairo_matrix_t matrix(double xx, double yx, double xy, double yy, double x0, double y0) {
@@ -148,19 +145,16 @@ void PdfPage::select_font(std::string_view face, int points, bool bold) {
     pango_font_description_free(font);
 }
 
-TextExtent PdfPage::lay_out(std::string_view text) {
+// Lays the text out in the page's one layout, which draw_text then shows.
+TextExtent PdfPage::text_extent(std::string_view text) {
     pango_layout_set_text(layout_, cp1252_to_utf8(text).c_str(), -1);
     PangoRectangle logical;
     pango_layout_get_pixel_extents(layout_, nullptr, &logical);
     return TextExtent{logical.width, logical.height};
 }
 
-TextExtent PdfPage::text_extent(std::string_view text) {
-    return lay_out(text);
-}
-
 void PdfPage::draw_text(std::string_view text) {
-    const TextExtent extent = lay_out(text);
+    const TextExtent extent = text_extent(text);
     cairo_save(cr_);
     cairo_rectangle(cr_, 0, position_.y, sheet_.printable_width, extent.height);
     cairo_clip(cr_);
@@ -175,20 +169,12 @@ void PdfPage::draw_text(std::string_view text) {
 void PdfPage::stretch_bitmap(const MemoryBitmap& bitmap, const PixelRect& source,
                              const DeviceRect& destination) {
     const auto* photo = dynamic_cast<const CairoBitmap*>(&bitmap);
-    const int x1 = round_even(destination.x1);
-    const int y1 = round_even(destination.y1);
-    const int width = round_even(destination.x2) - x1 + 1;
-    const int height = round_even(destination.y2) - y1 + 1;
-    const int source_width = source.x2 - source.x1 + 1;
-    const int source_height = source.y2 - source.y1 + 1;
-    if (photo == nullptr || width <= 0 || height <= 0 || source_width <= 0 || source_height <= 0) return;
+    if (photo == nullptr) return;
     cairo_save(cr_);
-    cairo_rectangle(cr_, x1, y1, width, height);
-    cairo_clip(cr_);
-    cairo_translate(cr_, x1, y1);
-    cairo_scale(cr_, static_cast<double>(width) / source_width, static_cast<double>(height) / source_height);
-    cairo_translate(cr_, -source.x1, -source.y1);
-    paint_photo(cr_, *photo, source);
+    if (clip_and_scale_onto(cr_, source, destination)) {
+        cairo_translate(cr_, -source.x1, -source.y1);
+        paint_photo(cr_, *photo, source);
+    }
     cairo_restore(cr_);
 }
 

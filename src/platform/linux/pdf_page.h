@@ -41,7 +41,6 @@ class PdfPage {
 
   private:
     void place_origin();
-    TextExtent lay_out(std::string_view text);
 
     SheetMetrics sheet_;
     PdfWriter writer_;

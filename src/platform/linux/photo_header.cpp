@@ -2,7 +2,6 @@
 
 #include <unistd.h>
 
-
 #include "format/codepage.h"
 #include "platform/linux/exif_reader.h"
 #include "platform/linux/jpeg_errors.h"
@@ -15,18 +14,6 @@ namespace {
 constexpr float kDefaultDpi = 96;
 constexpr float kCmPerInch = 2.54f;
 constexpr long long kLargestSide = 32767;  // cairo's image surfaces go no further
-
-struct JpegHeaderReader {
-    jpeg_decompress_struct info{};
-    JpegErrors errors;
-    JpegHeaderReader() {
-        install_jpeg_errors(*reinterpret_cast<jpeg_common_struct*>(&info), errors);
-        jpeg_create_decompress(&info);
-    }
-    ~JpegHeaderReader() { jpeg_destroy_decompress(&info); }
-    JpegHeaderReader(const JpegHeaderReader&) = delete;
-    JpegHeaderReader& operator=(const JpegHeaderReader&) = delete;
-};
 
 void apply_jfif_density(const jpeg_decompress_struct& info, PhotoHeader& header) {
     if (!info.saw_JFIF_marker || info.X_density == 0 || info.Y_density == 0) return;
@@ -58,7 +45,7 @@ bool has_pdf_colours(J_COLOR_SPACE colours) {
 
 // Fills `header` from the JPEG headers up to the first scan; false when they cannot be read.
 bool read_jpeg_header(std::FILE* file, PhotoHeader& header) {
-    JpegHeaderReader reader;
+    JpegDecompressor reader;
     if (setjmp(reader.errors.jump)) return false;
     jpeg_stdio_src(&reader.info, file);
     jpeg_save_markers(&reader.info, JPEG_APP0 + 1, 0xFFFF);

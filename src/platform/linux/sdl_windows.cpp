@@ -4,6 +4,7 @@
 #include <cairo.h>
 #include <pango/pangocairo.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <deque>
@@ -211,14 +212,14 @@ PixelArea SdlWindows::work_area() {
     return {bounds.x, bounds.y, bounds.w, bounds.h};
 }
 
-WindowHandle SdlWindows::open(const WindowSpec& window_spec) {
-    if (!has_display()) return boxes_.open(window_spec);
+WindowHandle SdlWindows::open(const WindowSpec& request) {
+    if (!has_display()) return boxes_.open(request);
     auto window = std::make_unique<Window>();
-    const int width = std::max(window_spec.area.width, 1);
-    const int height = std::max(window_spec.area.height, 1);
-    const Uint32 flags = window_spec.caption.empty() ? SDL_WINDOW_BORDERLESS : 0;
-    window->sdl = SDL_CreateWindow(cp1252_to_utf8(window_spec.caption).c_str(), window_spec.area.x, window_spec.area.y, width,
-                                   height, flags | SDL_WINDOW_SHOWN);
+    const int width = std::max(request.area.width, 1);
+    const int height = std::max(request.area.height, 1);
+    const Uint32 flags = request.caption.empty() ? SDL_WINDOW_BORDERLESS : 0;
+    window->sdl = SDL_CreateWindow(cp1252_to_utf8(request.caption).c_str(), request.area.x, request.area.y,
+                                   width, height, flags | SDL_WINDOW_SHOWN);
     if (!window->sdl) return 0;
     window->surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height);
     window->cr = cairo_create(window->surface);
@@ -256,9 +257,8 @@ TextExtent SdlWindows::measure_text(const FontSpec& font, std::string_view text)
 TextExtent SdlWindows::character_size(const FontSpec& font) {
     if (!has_display()) return boxes_.character_size(font);
     const LayoutPtr layout = text_layout(measure_->cr, font, "X");
-    const FontPtr description = font_description(font);
-    PangoFontMetrics* metrics =
-        pango_context_get_metrics(pango_layout_get_context(layout.get()), description.get(), nullptr);
+    PangoFontMetrics* metrics = pango_context_get_metrics(
+        pango_layout_get_context(layout.get()), pango_layout_get_font_description(layout.get()), nullptr);
     const int width = static_cast<int>(
         std::nearbyint(double(pango_font_metrics_get_approximate_char_width(metrics)) / PANGO_SCALE));
     pango_font_metrics_unref(metrics);

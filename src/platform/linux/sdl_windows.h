@@ -34,7 +34,7 @@ class SdlWindows : public GraphicWindows {
     PixelArea desktop() override;
     PixelArea work_area() override;
 
-    WindowHandle open(const WindowSpec& window_spec) override;
+    WindowHandle open(const WindowSpec& request) override;
     void close(WindowHandle window) override;
     void raise(WindowHandle window) override;
     PixelArea client_area(WindowHandle window) override;
