@@ -8,6 +8,7 @@
 #include "format/codepage.h"
 #include "main/batch_run.h"
 #include "platform/console_box_windows.h"
+#include "platform/linux/fontconfig_catalog.h"
 #include "platform/linux/jpeg_codec.h"
 #include "platform/linux/linux_printers.h"
 #include "platform/linux/posix_system.h"
@@ -43,7 +44,8 @@ int main(int argc, char** argv) {
     LinuxPrinters printers(false);
     JpegCodec images;
     ConsoleBoxWindows windows(console);
-    Platform platform{console, system, fault, speech, printers, images, windows};
+    FontconfigCatalog fonts;
+    Platform platform{console, system, fault, speech, printers, images, windows, fonts};
     BatchOutcome outcome;
     try {
         outcome = run_batch(platform, request);

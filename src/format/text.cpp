@@ -1,5 +1,7 @@
 #include "format/text.h"
 
+#include <algorithm>
+
 namespace posteri {
 
 namespace {
@@ -12,6 +14,11 @@ char upper_of(unsigned char c) {
     if (c == 0x9A || c == 0x9C || c == 0x9E) return static_cast<char>(c - 16);
     if (c == 0xFF) return static_cast<char>(0x9F);
     return static_cast<char>(c);
+}
+
+unsigned char sort_code(char c) {
+    const auto code = static_cast<unsigned char>(c);
+    return (code >= 'a' && code <= 'z') ? static_cast<unsigned char>(code - 32) : code;
 }
 
 char lower_of(unsigned char c) {
@@ -41,6 +48,11 @@ std::string to_lower(std::string_view text) {
     std::string out(text);
     for (char& c : out) c = lower_of(static_cast<unsigned char>(c));
     return out;
+}
+
+bool sorts_before(std::string_view a, std::string_view b) {
+    return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(),
+                                        [](char x, char y) { return sort_code(x) < sort_code(y); });
 }
 
 std::string fit_width(std::string_view text, std::size_t width) {

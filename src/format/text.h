@@ -12,6 +12,9 @@ std::string_view trim_spaces(std::string_view text);
 // Letter case of Windows-1252 text, accented letters included.
 std::string to_upper(std::string_view text);
 std::string to_lower(std::string_view text);
+// Whether `a` sorts before `b`, character by character by code with the letters a to z taken as A to
+// Z (every other character, accented letters included, by its own code).
+bool sorts_before(std::string_view a, std::string_view b);
 // The text cut to `width` characters or padded on the right with spaces to exactly `width`.
 std::string fit_width(std::string_view text, std::size_t width);
 // The pieces between separators: n separators give n + 1 pieces, empty ones included.

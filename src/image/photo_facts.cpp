@@ -1,4 +1,4 @@
-#include "main/run_operations.h"
+#include "image/photo_facts.h"
 #include "ui/failure.h"
 
 namespace posteri {

@@ -51,7 +51,7 @@ BatchOutcome run_batch(Platform& platform, const BatchRequest& request) {
 
     settings.nomestampante = request.printer;
     const std::string printer(trim_spaces(settings.nomestampante.view()));
-    const int failure = platform.printers.attach(printer, document_name(settings));
+    const int failure = platform.printers.attach(printer, document_name(settings, printer));
     if (failure != 0) {
         return {1,
                 {},

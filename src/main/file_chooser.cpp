@@ -5,7 +5,7 @@
 
 #include "format/codepage.h"
 #include "format/text.h"
-#include "main/console_prompt.h"
+#include "main/screen_snapshot.h"
 #include "ui/console_text.h"
 #include "ui/frame.h"
 

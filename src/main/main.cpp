@@ -5,6 +5,7 @@
 
 #include "main/run_operations.h"
 #include "platform/linux/espeak_speech.h"
+#include "platform/linux/fontconfig_catalog.h"
 #include "platform/linux/jpeg_codec.h"
 #include "platform/linux/linux_printers.h"
 #include "platform/linux/posix_system.h"
@@ -30,7 +31,8 @@ int main() {
     // An interactive run on a desktop shows each PDF it writes.
     LinuxPrinters printers(std::getenv("DISPLAY") != nullptr || std::getenv("WAYLAND_DISPLAY") != nullptr);
     JpegCodec images;
-    Platform platform{*console, system, fault, speech, printers, images, windows};
+    FontconfigCatalog fonts;
+    Platform platform{*console, system, fault, speech, printers, images, windows, fonts};
     int exit_code = 0;
     try {
         run_main_sequence(platform);

@@ -70,20 +70,20 @@ void gather_photo_facts(Platform& platform, PosterSettings& settings, Summary& s
     summary.add("Dimensione xy della foto," + mask_format("#.# x #.# cm", {width_cm, height_cm}));
 }
 
-std::string document_name(const PosterSettings& settings) {
-    return before_first_dot(settings.nomefile.view()) + trimmed(settings.nomestampante.view());
+std::string document_name(const PosterSettings& settings, std::string_view printer) {
+    return before_first_dot(settings.nomefile.view()) + std::string(printer);
 }
 
 namespace {
 
-void attach_printer(Platform& platform, PosterSettings& settings) {
-    const std::string printer = trimmed(settings.nomestampante.view());
-    if (printer == kSystemPrintDialog) {
+// The printer is attached by its full name: the name its entry showed may be cut.
+void attach_printer(Platform& platform, PosterSettings& settings, const std::string& printer) {
+    if (trimmed(settings.nomestampante.view()) == kSystemPrintDialog) {
         choose_printer_in_dialog(platform, before_first_dot(settings.nomefile.view()));
         settings.nomestampante = platform.printers.attached_name();
         return;
     }
-    const int failure = platform.printers.attach(printer, document_name(settings));
+    const int failure = platform.printers.attach(printer, document_name(settings, printer));
     if (failure != 0) raise_failure(platform.fault, failure);
 }
 
@@ -215,10 +215,11 @@ void run_main_sequence(Platform& platform) {
     write_centred_line(console, "Orientamento della foto " + std::string(orientation_word(settings.orientamento)));
     announce_orientation(platform, settings, "");
 
-    settings.nomestampante = FUN_SCELTA_STAMPANTE(platform);
+    std::string printer;
+    settings.nomestampante = FUN_SCELTA_STAMPANTE(platform, printer);
     if (trim_spaces(settings.nomestampante.view()).empty()) return leave_without_printer(platform);
     // A cancelled print dialog, or a printer that failed to attach, leaves nothing to print on.
-    attach_printer(platform, settings);
+    attach_printer(platform, settings, printer);
     if (platform.printers.attached_name().empty()) return leave_without_printer(platform);
     prepare_attached_printer(platform, settings, summary);
 

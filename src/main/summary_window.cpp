@@ -1,20 +1,19 @@
+#include "main/choice_list.h"
 #include "main/run_operations.h"
 #include "ui/console_text.h"
 #include "ui/failure.h"
 
 namespace posteri {
 
-// For now the summary is written on the console, one line a row, and stays until a key.
+// The exit-key list has no slashes, so no F key closes the window: only Enter, Esc, a double click
+// or the close mark do.
 void RESOCONT(Platform& platform, TextList& riassunto, std::int32_t n_riassunto) {
     RoutineName routine("RESOCONT");
-    Console& console = platform.console;
-    console.new_line();
-    for (std::int32_t i = 1; i <= n_riassunto && i < static_cast<std::int32_t>(riassunto.size()); ++i) {
-        console.write(riassunto[static_cast<std::size_t>(i)]);
-        console.new_line();
-    }
-    console.write("(un tasto)");
-    console.read_key();
+    const std::string options =
+        "CORNiCE niente cls ESCI CON xy" + keys::kF1 + keys::kF2 + keys::kF3 + keys::kF4 + keys::kF5;
+    riassunto[0] = "Riassunto poster";
+    if (riassunto.size() > 1) riassunto[1] += std::string(20, ' ');
+    choose_in_list(platform, riassunto, n_riassunto, -1, kCyan, options);
 }
 
 }  // namespace posteri

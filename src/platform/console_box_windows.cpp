@@ -39,6 +39,11 @@ int cells_for(int pixels, int cell) {
     return std::max(0, (pixels + cell - 1) / cell);
 }
 
+// The cell holding a pixel, for pixels left of or above the picture too.
+int cell_of(int pixel, int cell) {
+    return pixel >= 0 ? pixel / cell : -((cell - 1 - pixel) / cell);
+}
+
 }  // namespace
 
 Attribute nearest_console_colour(std::uint32_t rgb) {
@@ -67,6 +72,8 @@ WindowHandle ConsoleBoxWindows::open(const WindowSpec& request) {
     const ScreenSize screen = console_.size();
     Box box;
     box.caption = request.caption;
+    box.width = request.area.width;
+    box.height = request.area.height;
     box.cols = cells_for(request.area.width, kCellWidth);
     box.rows = cells_for(request.area.height, kCellHeight);
     box.picture.assign(static_cast<std::size_t>(box.cols) * box.rows, Cell{U' ', kBlackOnLightGrey});
@@ -123,10 +130,10 @@ void ConsoleBoxWindows::draw_text(WindowHandle window, DevicePoint at, const Fon
                                   std::uint32_t rgb, std::optional<std::uint32_t> background) {
     Box* box = find(window);
     if (!box) return;
-    const int row = at.y / kCellHeight;
+    const int row = cell_of(at.y, kCellHeight);
     const Attribute ink = nearest_console_colour(rgb);
     for (std::size_t i = 0; i < text.size(); ++i) {
-        Cell* target = cell(*box, row, at.x / kCellWidth + static_cast<int>(i));
+        Cell* target = cell(*box, row, cell_of(at.x, kCellWidth) + static_cast<int>(i));
         if (!target) continue;
         const Attribute paper =
             background ? nearest_console_colour(*background) : background_of(target->attr);
@@ -139,10 +146,17 @@ void ConsoleBoxWindows::draw_box(WindowHandle window, const PixelArea& area,
                                  std::optional<std::uint32_t> outline, std::optional<std::uint32_t> fill) {
     Box* box = find(window);
     if (!box || area.width <= 0 || area.height <= 0) return;
-    const int top = area.y / kCellHeight;
-    const int left = area.x / kCellWidth;
-    const int bottom = (area.y + area.height - 1) / kCellHeight;
-    const int right = (area.x + area.width - 1) / kCellWidth;
+    // The box's own frame already outlines the whole window; drawn again inside, it would cover the
+    // first row of what the window shows.
+    const bool whole_window = area.x <= 0 && area.y <= 0 && area.x + area.width >= box->width &&
+                              area.y + area.height >= box->height;
+    if (whole_window) outline.reset();
+    // A box covers the cells whose last pixel it covers: the cell where a text drawn at its corner
+    // stands, and no cell below or right of it that it only reaches into.
+    const int top = cell_of(area.y, kCellHeight);
+    const int left = cell_of(area.x, kCellWidth);
+    const int bottom = cell_of(area.y + area.height, kCellHeight) - 1;
+    const int right = cell_of(area.x + area.width, kCellWidth) - 1;
     for (int row = top; row <= bottom; ++row) {
         for (int col = left; col <= right; ++col) {
             Cell* target = cell(*box, row, col);
@@ -214,8 +228,9 @@ Cell* ConsoleBoxWindows::cell(Box& box, int row, int col) {
     return &box.picture[static_cast<std::size_t>(row) * box.cols + col];
 }
 
-// A press or double click inside a box's picture becomes that box's click, in picture pixels (the
-// middle of the cell); the newest box wins where boxes overlap.
+// A press or double click inside a box's picture becomes that box's click, in picture pixels: the
+// cell's last pixel, which lies inside whatever was drawn from that cell (a text at a corner in it,
+// a box of at least a cell starting there). The newest box wins where boxes overlap.
 void ConsoleBoxWindows::take_click(const std::string& key) {
     const int count = key[2] == '\x02' ? 2 : key[2] == '\x04' ? 1 : 0;
     if (count == 0) return;
@@ -225,7 +240,7 @@ void ConsoleBoxWindows::take_click(const std::string& key) {
         const int row = pointer.row - box.outer.top - 1;
         const int col = pointer.col - box.outer.left - 1;
         if (row < 0 || col < 0 || row >= box.outer.height() - 2 || col >= box.outer.width() - 2) continue;
-        box.click = MouseClick{count, col * kCellWidth + kCellWidth / 2, row * kCellHeight + kCellHeight / 2};
+        box.click = MouseClick{count, (col + 1) * kCellWidth - 1, (row + 1) * kCellHeight - 1};
         return;
     }
 }

@@ -49,6 +49,8 @@ class ConsoleBoxWindows : public GraphicWindows {
   private:
     struct Box {
         std::string caption;
+        int width = 0;  // the picture in pixels, as asked for
+        int height = 0;
         int cols = 0;  // the picture in cells
         int rows = 0;
         std::vector<Cell> picture;  // cols x rows, row by row

@@ -3,6 +3,7 @@
 
 #include "platform/console.h"
 #include "platform/fault.h"
+#include "platform/fonts.h"
 #include "platform/graphic_windows.h"
 #include "platform/images.h"
 #include "platform/printers.h"
@@ -19,6 +20,7 @@ struct Platform {
     Printers& printers;
     ImageCodec& images;
     GraphicWindows& windows;
+    FontCatalog& fonts;
 };
 
 }  // namespace posteri

@@ -52,6 +52,15 @@ struct DeviceRect {
 
 class MemoryBitmap;
 
+// A paper size a printer takes. Lengths in hundredths of a millimetre, portrait.
+struct PaperSize {
+    std::string name;   // its common name ("A4", "Letter"), empty when it has none
+    std::string media;  // the printer's own name for it, handed back to attach()
+    int width = 0;
+    int length = 0;
+    bool operator==(const PaperSize&) const = default;
+};
+
 // Where the last ended job went: the PDF file written (Windows-1252, like every path the program
 // handles), or the id of the job handed to a print server (0 when none).
 struct JobOutcome {
@@ -64,8 +73,13 @@ class Printers {
 public:
     virtual ~Printers() = default;
     virtual std::vector<std::string> list() = 0;
-    // 0 when attached; otherwise the failure number to report (68: device unavailable).
-    virtual int attach(std::string_view name, std::string_view document) = 0;
+    // The printer the system prints to unless told otherwise; empty when none is set.
+    virtual std::string default_printer() = 0;
+    // The paper sizes the printer takes, its default first; empty for a printer of one sheet size.
+    virtual std::vector<PaperSize> paper_sizes(std::string_view name) = 0;
+    // 0 when attached; otherwise the failure number to report (68: device unavailable). `media`, one
+    // of paper_sizes()' names, replaces the printer's default paper; empty keeps the default.
+    virtual int attach(std::string_view name, std::string_view document, std::string_view media = {}) = 0;
     // The attached printer's name, empty when none is attached.
     virtual std::string attached_name() const = 0;
     // Applies to the pages drawn afterwards.
@@ -73,7 +87,7 @@ public:
     // The attached printer's metrics in the current orientation.
     virtual SheetMetrics metrics() const = 0;
     // --- drawing on the attached printer's page (device coordinates: the printable area's corner)
-    // Face cut to its first 31 characters; 0 points is taken as 8; height round(points * dpi_y / 72).
+    // The whole face name is asked for; 0 points is taken as 8; height round(points * dpi_y / 72).
     virtual void select_font(std::string_view face, int points, bool bold) = 0;
     // 0xRRGGBB, on a transparent background.
     virtual void set_text_colour(std::uint32_t rgb) = 0;

@@ -8,7 +8,7 @@
 #include "format/mask_format.h"
 #include "format/number_text.h"
 #include "format/text.h"
-#include "main/run_operations.h"
+#include "print/print_job.h"
 #include "print/layout.h"
 #include "ui/console_text.h"
 #include "ui/failure.h"

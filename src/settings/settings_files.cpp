@@ -3,9 +3,6 @@
 #include <algorithm>
 #include <array>
 #include <cerrno>
-#include <charconv>
-#include <cmath>
-#include <limits>
 #include <optional>
 #include <type_traits>
 #include <variant>
@@ -109,77 +106,6 @@ std::vector<std::string> file_lines(std::string_view bytes) {
         if (end + 1 < bytes.size() && bytes[end] == '\r' && bytes[end + 1] == '\n') ++start;
     }
     return lines;
-}
-
-std::size_t skip_digits(std::string_view text, std::size_t pos) {
-    while (pos < text.size() && text[pos] >= '0' && text[pos] <= '9') ++pos;
-    return pos;
-}
-
-// For a number too large or too small for a double: whether it is too large. `mantissa` holds
-// digits with an optional point, `exponent` an optionally signed exponent.
-bool beyond_largest(std::string_view mantissa, std::string_view exponent) {
-    const std::size_t first = mantissa.find_first_of("123456789");
-    const std::size_t point = std::min(mantissa.find('.'), mantissa.size());
-    // The decimal exponent of the first significant digit, without the written exponent.
-    const long long lead =
-        first < point ? static_cast<long long>(point - first) - 1 : -static_cast<long long>(first - point);
-    const bool negative_power = exponent.starts_with('-');
-    if (exponent.starts_with('-') || exponent.starts_with('+')) exponent.remove_prefix(1);
-    long long power = 0;
-    for (const char c : exponent) power = std::min(power * 10 + (c - '0'), 1'000'000LL);
-    return lead + (negative_power ? -power : power) > 0;
-}
-
-// The number at the start of a value: leading spaces skipped, optional sign, digits with an
-// optional decimal point, optional exponent; reading stops at the first other character and no
-// number at all reads as 0. Empty when the number overflows.
-std::optional<double> read_number(std::string_view value) {
-    std::size_t pos = std::min(value.find_first_not_of(' '), value.size());
-    const bool negative = pos < value.size() && value[pos] == '-';
-    if (pos < value.size() && (value[pos] == '-' || value[pos] == '+')) ++pos;
-    const std::size_t start = pos;
-    std::size_t end = skip_digits(value, start);
-    if (end < value.size() && value[end] == '.') end = skip_digits(value, end + 1);
-    const std::string_view mantissa = value.substr(start, end - start);
-    if (mantissa.find_first_of("0123456789") == std::string_view::npos) return 0.0;
-
-    std::string_view exponent;
-    if (end < value.size() && (value[end] == 'E' || value[end] == 'e')) {
-        std::size_t digits = end + 1;
-        if (digits < value.size() && (value[digits] == '-' || value[digits] == '+')) ++digits;
-        const std::size_t exponent_end = skip_digits(value, digits);
-        if (exponent_end > digits) {
-            exponent = value.substr(end + 1, exponent_end - end - 1);
-            end = exponent_end;
-        }
-    }
-    double magnitude = 0;
-    const auto result = std::from_chars(value.data() + start, value.data() + end, magnitude);
-    if (result.ec == std::errc::result_out_of_range) {
-        if (beyond_largest(mantissa, exponent)) return std::nullopt;
-        magnitude = 0;
-    }
-    if (magnitude == 0) return 0.0;
-    return negative ? -magnitude : magnitude;
-}
-
-std::optional<float> read_single(std::string_view value) {
-    const std::optional<double> number = read_number(value);
-    if (!number || std::fabs(*number) > std::numeric_limits<float>::max()) return std::nullopt;
-    return static_cast<float>(*number);
-}
-
-// Rounded to the nearest integer, ties to the even neighbour.
-std::optional<std::int32_t> read_integer(std::string_view value) {
-    const std::optional<double> number = read_number(value);
-    if (!number) return std::nullopt;
-    const double rounded = std::nearbyint(*number);
-    if (rounded < std::numeric_limits<std::int32_t>::min() ||
-        rounded > std::numeric_limits<std::int32_t>::max()) {
-        return std::nullopt;
-    }
-    return static_cast<std::int32_t>(rounded);
 }
 
 // A number that does not fit its field is a run-time overflow; after OK the field keeps its value.

@@ -6,7 +6,6 @@
 #include <string>
 #include <vector>
 
-#include "main/run_operations.h"
 #include "ui/failure.h"
 #include "ui/speech.h"
 

@@ -21,17 +21,6 @@ enum class Step { Continue, Return };
 
 constexpr std::size_t kShortestNumberedItem = 5;
 
-// Sort keys compare character by character by code, the letters a to z as A to Z.
-unsigned char sort_code(char c) {
-    const auto code = static_cast<unsigned char>(c);
-    return (code >= 'a' && code <= 'z') ? static_cast<unsigned char>(code - 32) : code;
-}
-
-bool sorts_before(const std::string& a, const std::string& b) {
-    return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(),
-                                        [](char x, char y) { return sort_code(x) < sort_code(y); });
-}
-
 int scroll_light(ScrollPosition position, int light) {
     if (position == ScrollPosition::AtTop) return kLightGreen;
     if (position == ScrollPosition::Scrolled) return kYellow;

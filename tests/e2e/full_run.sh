@@ -1,19 +1,23 @@
-# A whole run with the keyboard: photo, orientation, printer, parameters confirmed, summary.
+# A whole run with the keyboard: photo, printer found by typing its name, parameters confirmed on the
+# "ok" row, the summary window.
 source "$(dirname "$0")/lib.sh"
 
 cp "$SAMPLE_PHOTO" "$WORK/esempio.jpg"
 start_posteri
 wait_for "Scegli il file"
 type_text "esempio"; keys Enter
-wait_for "Stampante (numero)"
-type_text "5"; keys Enter
-wait_for "Invio conferma"
-keys Enter
-wait_for "È un fatto fatto! Guarda il pdf. Puoi salvarlo se vuoi."
-wait_for "PDF salvato in: $WORK/esempiopdfcreator A4.pdf"
+wait_for "Scelta della stampante"
+type_text "pdfcreator A4"; keys Enter
+wait_for "ok, vai con questi parametri."
+keys Up Enter
+wait_for "Riassunto poster"
 wait_for "Nome della stampante                     : pdfcreator A4"
 wait_for "Larghezza e altezza del foglio cartaceo  : 29.7 x 21.0 cm"
-keys x
+# F1 does not close the summary; Esc does, and the run ends.
+keys F1
+sleep 0.3
+wait_for "Riassunto poster"
+keys Escape
 status=$(exit_status)
 [ "$status" -eq 0 ] || fail "exit status $status"
 expect_terminal_restored

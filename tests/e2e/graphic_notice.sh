@@ -5,40 +5,10 @@
 source "$(dirname "$0")/lib.sh"
 
 SHOW_NOTICE="$(dirname "$POSTERI_BIN")/tests/show-notice"
-LEAKS="$(readlink -f "$(dirname "$0")")/library_leaks.supp"
-CONVERT=$(command -v convert-im6.q16 || command -v convert || true)
-for tool in Xvfb xdotool xwd xwininfo; do command -v "$tool" >/dev/null || fail "$tool missing"; done
-[ -n "$CONVERT" ] || fail "imagemagick missing"
 [ -x "$SHOW_NOTICE" ] || fail "no test program at $SHOW_NOTICE"
+start_display 1024x768
 
-display_number=91
-while [ -e "/tmp/.X11-unix/X$display_number" ] || [ -e "/tmp/.X$display_number-lock" ]; do
-    display_number=$((display_number + 1))
-done
-Xvfb ":$display_number" -screen 0 1024x768x24 -nolisten tcp >"$WORK/xvfb.log" 2>&1 &
-XVFB_PID=$!
-trap 'kill "$XVFB_PID" 2>/dev/null || true; cleanup' EXIT
-export DISPLAY=":$display_number"
-for _ in $(seq 1 50); do xwininfo -root >/dev/null 2>&1 && break; sleep 0.1; done
-xwininfo -root >/dev/null 2>&1 || fail "Xvfb did not start"
-
-run_show_notice() {
-    tmux -L "$SOCKET" kill-server 2>/dev/null || true
-    rm -f "$WORK/.exit" "$WORK/result"
-    tmux -L "$SOCKET" -f /dev/null new-session -d -x 100 -y 30 -s e2e \
-        "cd '$WORK' && DISPLAY='$DISPLAY' LSAN_OPTIONS=suppressions='$LEAKS' LANG=C.UTF-8 LC_ALL=C.UTF-8 TERM=tmux-256color '$SHOW_NOTICE' $*; echo \"EXIT=\$?\" > '$WORK/.exit'; sleep 60"
-}
-
-screenshot() {
-    xwd -root -silent | "$CONVERT" xwd:- "png:$WORK/$1.png"
-    if [ -n "${POSTERI_E2E_SHOTS:-}" ]; then cp "$WORK/$1.png" "$POSTERI_E2E_SHOTS/"; fi
-}
-
-# How many pixels of the window's area have the colour (#RRGGBB).
-pixels_of() {
-    "$CONVERT" "$WORK/$1.png" -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage -format %c histogram:info:- |
-        awk -v colour="$2" 'index($0, colour) { sum += $1 } END { print sum + 0 }'
-}
+run_show_notice() { run_program "$DISPLAY" "$SHOW_NOTICE" "$@"; }
 
 # Puts the pointer in the middle of the window and sends a harmless key first: the first key a fresh
 # display delivers can be lost.
@@ -49,19 +19,9 @@ type_into_window() {
     xdotool key "$1"
 }
 
-result_and_status() {
-    status=$(exit_status)
-    echo "$(cat "$WORK/result" 2>/dev/null) / $status"
-}
-
 # --- the notice window
 run_show_notice notice 0 "'$WORK/result'"
-window=""
-for _ in $(seq 1 100); do
-    window=$(xdotool search --class show-notice 2>/dev/null | head -1) && [ -n "$window" ] && break
-    sleep 0.1
-done
-[ -n "$window" ] || fail "the notice window never showed"
+window=$(wait_for_window show-notice)
 sleep 0.3
 eval "$(xdotool getwindowgeometry --shell "$window")"
 [ $((2 * X + WIDTH - 1024)) -ge -1 ] && [ $((2 * X + WIDTH - 1024)) -le 1 ] || fail "not centred across: $X + $WIDTH"

@@ -39,6 +39,13 @@ screen_with_colours() { tmux -L "$SOCKET" capture-pane -p -e -t e2e; }
 keys() { tmux -L "$SOCKET" send-keys -t e2e "$@"; }
 type_text() { tmux -L "$SOCKET" send-keys -t e2e -l "$1"; }
 
+# Left button pressed and released at a cell (row, column), as an SGR mouse report typed into the pane.
+click() {
+    local row=$1 col=$2
+    # shellcheck disable=SC2046
+    keys -H $(printf '\e[<0;%d;%dM\e[<0;%d;%dm' "$col" "$row" "$col" "$row" | od -An -tx1)
+}
+
 # Waits until the screen shows the text (a fixed string), for up to 10 seconds.
 wait_for() {
     local text=$1
@@ -63,4 +70,93 @@ expect_terminal_restored() {
     for _ in $(seq 1 50); do [ -s "$WORK/.stty" ] && break; sleep 0.1; done
     grep -qE '(^| )icanon( |$)' "$WORK/.stty" || fail "terminal left without icanon"
     grep -qE '(^| )echo( |$)' "$WORK/.stty" || fail "terminal left without echo"
+}
+
+# --- a virtual X display, for the tests of graphic windows
+
+# Starts Xvfb with a screen of the given size (e.g. 1024x768) on a free display number, exports
+# DISPLAY and stops the display when the test ends. Finds imagemagick's convert as $CONVERT.
+start_display() {
+    CONVERT=$(command -v convert-im6.q16 || command -v convert || true)
+    for tool in Xvfb xdotool xwd xwininfo; do command -v "$tool" >/dev/null || fail "$tool missing"; done
+    [ -n "$CONVERT" ] || fail "imagemagick missing"
+    local display_number=91
+    while [ -e "/tmp/.X11-unix/X$display_number" ] || [ -e "/tmp/.X$display_number-lock" ]; do
+        display_number=$((display_number + 1))
+    done
+    Xvfb ":$display_number" -screen 0 "${1}x24" -nolisten tcp >"$WORK/xvfb.log" 2>&1 &
+    XVFB_PID=$!
+    trap 'kill "$XVFB_PID" 2>/dev/null || true; cleanup' EXIT
+    export DISPLAY=":$display_number"
+    for _ in $(seq 1 50); do xwininfo -root >/dev/null 2>&1 && break; sleep 0.1; done
+    xwininfo -root >/dev/null 2>&1 || fail "Xvfb did not start"
+}
+
+# Runs a test program in a fresh tmux server, in $WORK, on the display $1 (empty: none), with the
+# library leak suppressions; the pane stays after it ends, so its exit status can be read.
+run_program() {
+    local display=$1 program=$2
+    shift 2
+    local leaks
+    leaks="$(readlink -f "$(dirname "${BASH_SOURCE[0]}")")/library_leaks.supp"
+    tmux -L "$SOCKET" kill-server 2>/dev/null || true
+    # A server of its own each time: a new session on the socket of a server still shutting down fails.
+    RUNS=$((${RUNS:-0} + 1))
+    SOCKET="posteri-e2e-$$-$RUNS"
+    rm -f "$WORK/.exit" "$WORK/result"
+    tmux -L "$SOCKET" -f /dev/null new-session -d -x "$COLS" -y "$ROWS" -s e2e \
+        "cd '$WORK' && DISPLAY='$display' LSAN_OPTIONS=suppressions='$leaks' LANG=C.UTF-8 LC_ALL=C.UTF-8 TERM=tmux-256color '$program' $*; echo \"EXIT=\$?\" > '$WORK/.exit'; sleep 60"
+}
+
+# The whole screen as $WORK/<name>.png, copied into $POSTERI_E2E_SHOTS when that is set.
+screenshot() {
+    xwd -root -silent | "$CONVERT" xwd:- "png:$WORK/$1.png"
+    if [ -n "${POSTERI_E2E_SHOTS:-}" ]; then cp "$WORK/$1.png" "$POSTERI_E2E_SHOTS/"; fi
+}
+
+# How many pixels of the window's area ($X, $Y, $WIDTH, $HEIGHT) in screenshot $1 have the colour $2
+# (#RRGGBB).
+pixels_of() {
+    "$CONVERT" "$WORK/$1.png" -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage -format %c histogram:info:- |
+        awk -v colour="$2" 'index($0, colour) { sum += $1 } END { print sum + 0 }'
+}
+
+# The id of the first window of the X class, once it shows (up to 10 seconds).
+wait_for_window() {
+    local window=""
+    for _ in $(seq 1 100); do
+        window=$(xdotool search --class "$1" 2>/dev/null | head -1) && [ -n "$window" ] && break
+        sleep 0.1
+    done
+    [ -n "$window" ] || fail "no window of class $1 showed"
+    echo "$window"
+}
+
+# What the test program wrote to $WORK/result, and its exit status: "<result> / <status>".
+result_and_status() {
+    local status
+    status=$(exit_status)
+    echo "$(cat "$WORK/result" 2>/dev/null) / $status"
+}
+
+# Starts a print server of the test's own (cupsd in $WORK/cups, listening on a socket there) with one
+# cups-pdf queue named $1, and points posteri's CUPS calls at it through CUPS_SERVER. cups-pdf writes
+# what it prints, as root, into /root/PDF, named after the job's title.
+start_print_server() {
+    local queue=$1 cups="$WORK/cups"
+    mkdir -p "$cups/spool" "$cups/cache" "$cups/state" "$cups/ppd"
+    # The server's filters run as an unprivileged user, who must reach the queue's files.
+    chmod 755 "$WORK" "$cups"
+    printf 'Listen %s\nLogLevel warn\nBrowsing Off\nWebInterface No\n<Location />\n  Order allow,deny\n  Allow all\n</Location>\n<Policy default>\n  <Limit All>\n    Order deny,allow\n  </Limit>\n</Policy>\n' \
+        "$cups/cups.sock" > "$cups/cupsd.conf"
+    printf 'ServerRoot %s\nRequestRoot %s/spool\nCacheDir %s/cache\nStateDir %s/state\nTempDir %s/spool\nErrorLog %s/error_log\nAccessLog %s/access_log\nPageLog %s/page_log\nSystemGroup root\n' \
+        "$cups" "$cups" "$cups" "$cups" "$cups" "$cups" "$cups" "$cups" > "$cups/cups-files.conf"
+    /usr/sbin/cupsd -f -c "$cups/cupsd.conf" -s "$cups/cups-files.conf" &
+    CUPSD_PID=$!
+    trap 'kill $CUPSD_PID 2>/dev/null; wait $CUPSD_PID 2>/dev/null; cleanup' EXIT
+    for _ in $(seq 1 100); do [ -S "$cups/cups.sock" ] && break; sleep 0.05; done
+    [ -S "$cups/cups.sock" ] || fail "cupsd did not start: $(cat "$cups/error_log" 2>/dev/null)"
+    lpadmin -h "$cups/cups.sock" -p "$queue" -E -v cups-pdf:/ -P /usr/share/ppd/cups-pdf/CUPS-PDF_opt.ppd \
+        -o TitlePref=1 >/dev/null 2>&1 || fail "lpadmin could not add $queue"
+    export CUPS_SERVER="$cups/cups.sock"
 }

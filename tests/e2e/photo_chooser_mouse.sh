@@ -6,13 +6,6 @@ mkdir "$WORK/album"
 cp "$SAMPLE_PHOTO" "$WORK/album/esempio.jpg"
 cp "$SAMPLE_PHOTO" "$WORK/zeta.jpg"
 
-# Left button pressed and released at a cell, as an SGR mouse report typed into the pane.
-click() {
-    local row=$1 col=$2
-    # shellcheck disable=SC2046
-    keys -H $(printf '\e[<0;%d;%dM\e[<0;%d;%dm' "$col" "$row" "$col" "$row" | od -An -tx1)
-}
-
 start_posteri
 wait_for "Scegli il file"
 wait_for "zeta.jpg"

@@ -14,16 +14,16 @@ tmux -L "$SOCKET" -f /dev/null new-session -d -x 100 -y 30 -s e2e \
 
 wait_for "Scegli il file"
 type_text "esempio"; keys Enter
-wait_for "Stampante (numero)"
-type_text "1"; keys Enter
+wait_for "Scelta della stampante"
+keys Home Enter
 # Loading: the default file cannot be created, then it cannot be read.
 wait_for "Untrapped Error #70 (Permission denied)"
 wait_for "has occurred following execution of SCP_DEFA"
 keys Enter
 wait_for "Untrapped Error #53 (File not found)"
 keys Enter
-wait_for "Invio conferma"
-keys Enter
+wait_for "ok, vai con questi parametri."
+keys Up Enter
 # Saving: the log cannot be appended to, the settings file cannot be rewritten.
 wait_for "has occurred following execution of SCP_SALV"
 keys Enter
@@ -33,8 +33,8 @@ keys Enter
 # Printing: the PDF cannot be written into the folder.
 wait_for "has occurred following execution of SUB_STAM"
 keys Enter
-wait_for "È un fatto fatto!"
-keys x
+wait_for "Riassunto poster"
+keys Escape
 status=$(grep -o '[0-9]*' <(for _ in $(seq 1 100); do [ -s "$WORK/.exit" ] && cat "$WORK/.exit" && break; sleep 0.1; done))
 [ "$status" = 0 ] || fail "exit status $status"
 [ -z "$(ls -A "$WORK/sola-lettura" | grep -v esempio.jpg)" ] || fail "files appeared in the read-only folder"

@@ -1,4 +1,5 @@
 // The built-in PDF printers, checked on the files they write with poppler and qpdf.
+#include <fontconfig/fontconfig.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -155,6 +156,24 @@ TEST_F(BuiltinPdfPrintersTest, TextIsMeasuredDrawnExtractableAndItsFontEmbedded)
     }
     EXPECT_GT(dark, 50);
     EXPECT_TRUE(near(page.at(30, 90), kWhite, 5));
+}
+
+TEST_F(BuiltinPdfPrintersTest, ALongFaceNameIsAskedForWhole) {
+    // A family of 38 characters that the font configuration knows as DejaVu Serif; its first 31
+    // characters name no font and would fall back to DejaVu Sans.
+    const std::string face = "Posteri Poster Family With A Long Name";
+    const std::string alias = "<?xml version=\"1.0\"?><!DOCTYPE fontconfig SYSTEM \"fonts.dtd\"><fontconfig>"
+                              "<alias binding=\"same\"><family>" + face + "</family><prefer>"
+                              "<family>DejaVu Serif</family></prefer></alias></fontconfig>";
+    ASSERT_TRUE(FcConfigParseAndLoadFromMemory(FcConfigGetCurrent(),
+                                               reinterpret_cast<const FcChar8*>(alias.c_str()), FcTrue));
+    const fs::path pdf = print("pdfcreator A4", "lungo", [&](Printers& p) {
+        p.select_font(face, 24, false);
+        p.move_to({400, 1000});
+        p.draw_text("Serif");
+    });
+    const std::string fonts = run("pdffonts " + quoted(pdf)).output;
+    EXPECT_NE(fonts.find("DejaVuSerif"), std::string::npos) << fonts;
 }
 
 TEST_F(BuiltinPdfPrintersTest, TextIsClippedToTheLinesHeight) {

@@ -90,7 +90,7 @@ TEST_F(JpegCodecTest, QuarterTurnedPhotoReportsUprightSizeAndSwappedResolution) 
     EXPECT_EQ(facts, (PhotoFacts{304, 400, 200, 300}));
     FakePlatform fake;
     fake.images.photos.clear();
-    Platform platform{fake.console, fake.system, fake.fault, fake.speech, fake.printers, codec_, fake.windows};
+    Platform platform{fake.console, fake.system, fake.fault, fake.speech, fake.printers, codec_, fake.windows, fake.fonts};
     std::int32_t width = 0, height = 0, orientation = 0;
     float dpi_x = 0, dpi_y = 0;
     LI_DIMEN(platform, (dir_ / "turned.jpg").string(), width, height, orientation, dpi_x, dpi_y);
@@ -264,7 +264,7 @@ TEST_F(JpegCodecTest, StretchCoversTheInclusiveRoundedDestination) {
 
 TEST_F(JpegCodecTest, LoadingBitsAndHalvingWorkOnARealPhoto) {
     FakePlatform fake;
-    Platform platform{fake.console, fake.system, fake.fault, fake.speech, fake.printers, codec_, fake.windows};
+    Platform platform{fake.console, fake.system, fake.fault, fake.speech, fake.printers, codec_, fake.windows, fake.fonts};
     const std::string exif = test::make_exif({.orientation = 8});
     std::string bits = LI_CARIC(platform, jpeg("q.jpg", {.width = 64, .height = 48, .exif = exif}));
     ASSERT_EQ(bits_size(bits), (BitsSize{48, 64}));

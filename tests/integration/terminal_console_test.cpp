@@ -59,6 +59,7 @@ void run_scenario(std::string_view scenario) {
     console->write("\xC8 ok ");
     console->write("\xDA\xC4\xBF", Charset::Glyphs);
     console->set_title("Prova \x07titolo");
+    console->set_cursor_size(100);
     if (scenario == "keys") {
         report("ready");
         for (int i = 0; i < 4; ++i) report(hex(console->read_key()));
@@ -212,6 +213,15 @@ void expect_terminal_given_back(PtyChild& child) {
     const auto leave = out.rfind("\x1b[?1049l");
     ASSERT_NE(leave, std::string::npos) << "normal screen never restored";
     EXPECT_NE(out.rfind("\x1b[?1000l"), std::string::npos) << "mouse reporting left on";
+    // The terminal's own cursor shape comes back after the block or underline the program chose.
+    const auto default_shape = out.rfind("\x1b[0 q");
+    ASSERT_NE(default_shape, std::string::npos) << "cursor shape never given back";
+    for (const char* shape : {"\x1b[2 q", "\x1b[4 q"}) {
+        const auto last = out.rfind(shape);
+        if (last != std::string::npos) {
+            EXPECT_GT(default_shape, last) << "cursor shape left changed";
+        }
+    }
     termios modes{};
     ASSERT_EQ(::tcgetattr(child.master(), &modes), 0);
     EXPECT_NE(modes.c_lflag & ICANON, 0u);

@@ -5,16 +5,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
-#include <memory>
 #include <string>
 #include <string_view>
 
 #include "main/run_operations.h"
-#include "platform/linux/posix_system.h"
-#include "platform/linux/sdl_windows.h"
-#include "platform/linux/terminal_console.h"
-#include "support/fake_platform.h"
-#include "ui/console_fault.h"
+#include "programs/terminal_platform.h"
 #include "ui/failure.h"
 
 namespace {
@@ -38,15 +33,8 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "uso: show-notice notice <secondi> <file> | show-notice fault <file>\n");
         return 2;
     }
-    std::unique_ptr<TerminalConsole> console = TerminalConsole::open();
-    PosixSystem system;
-    SdlWindows windows(*console);
-    ConsoleFault console_fault(*console);
-    DisplayFault fault(windows, console_fault);
-    SilentSpeech speech;
-    FakePrinters printers;
-    FakeImages images;
-    Platform platform{*console, system, fault, speech, printers, images, windows};
+    TerminalPlatform real;
+    Platform& platform = real.platform;
     std::string result;
     int exit_code = 0;
     if (mode == "notice") {
@@ -56,14 +44,14 @@ int main(int argc, char** argv) {
     } else {
         try {
             RoutineName routine("SCP_DEFA");
-            raise_failure(fault, 70);
+            raise_failure(real.fault, 70);
             result = "OK";
         } catch (const RunEnded& ended) {
             result = "CANCEL";
             exit_code = ended.exit_code;
         }
     }
-    console->restore();
+    real.console->restore();
     std::ofstream(argv[argc - 1]) << result << "\n";
     return exit_code;
 }

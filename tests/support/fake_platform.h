@@ -46,8 +46,20 @@ public:
         calls.emplace_back("list");
         return names;
     }
-    int attach(std::string_view name, std::string_view document) override {
-        calls.push_back("attach " + std::string(name) + " | " + std::string(document));
+    std::string default_name;
+    // Paper sizes by printer name.
+    std::map<std::string, std::vector<PaperSize>> papers;
+    std::string default_printer() override { return default_name; }
+    std::vector<PaperSize> paper_sizes(std::string_view name) override {
+        const auto found = papers.find(std::string(name));
+        return found == papers.end() ? std::vector<PaperSize>{} : found->second;
+    }
+    // The media of the last attach.
+    std::string media;
+    int attach(std::string_view name, std::string_view document, std::string_view paper = {}) override {
+        calls.push_back("attach " + std::string(name) + " | " + std::string(document) +
+                        (paper.empty() ? "" : " | " + std::string(paper)));
+        media = paper;
         if (attach_result == 0) attached = name;
         return attach_result;
     }
@@ -151,6 +163,13 @@ public:
     void stretch(const MemoryBitmap&, const PixelRect&, MemoryBitmap&, const DeviceRect&) override {}
 };
 
+// Installed fonts: the family names a test gives, in its order.
+class FakeFonts : public FontCatalog {
+public:
+    std::vector<std::string> names;
+    std::vector<std::string> family_names() override { return names; }
+};
+
 // The Platform refers to the members, so a FakePlatform stays where it was made.
 struct FakePlatform {
     MemoryConsole console;
@@ -160,6 +179,7 @@ struct FakePlatform {
     FakePrinters printers;
     FakeImages images;
     FakeWindows windows;
+    FakeFonts fonts;
 
     FakePlatform() { windows.console = &console; }
     FakePlatform(const FakePlatform&) = delete;
@@ -168,7 +188,7 @@ struct FakePlatform {
     Platform& platform() { return platform_; }
 
 private:
-    Platform platform_{console, system, fault, speech, printers, images, windows};
+    Platform platform_{console, system, fault, speech, printers, images, windows, fonts};
 };
 
 }  // namespace posteri

@@ -92,8 +92,8 @@ TEST_F(BatchRunTest, UnusableWorkingFolderIsBadUsage) {
 TEST_F(BatchRunTest, FailureNoticeIsWrittenAsTextAndEndsTheRunAsCancel) {
     std::ostringstream errors;
     StreamFault fault(errors);
-    Platform platform{fake.console,  fake.system, fault,       fake.speech,
-                      fake.printers, fake.images, fake.windows};
+    Platform platform{fake.console,  fake.system, fault,        fake.speech,
+                      fake.printers, fake.images, fake.windows, fake.fonts};
     fake.system.fail(Operation::AppendFile, "fulllog.log", ENOSPC);
     try {
         run_batch(platform, {kPhoto, "pdfcreator A4", ""});

@@ -92,7 +92,7 @@ TEST_F(ConsoleBoxes, KeysComeFromTheConsoleAndClicksInsideABoxBecomeItsClicks) {
     console.push_mouse(keys::kMouseDoubleClick, 5, 6);
     console.push_key("x");
     EXPECT_EQ(boxes.poll_key(box), "x");
-    EXPECT_EQ(boxes.poll_click(box), (MouseClick{2, 3 * 8 + 4, 2 * 16 + 8}));
+    EXPECT_EQ(boxes.poll_click(box), (MouseClick{2, 4 * 8 - 1, 3 * 16 - 1})) << "the cell's last pixel";
     EXPECT_EQ(boxes.poll_click(box), std::nullopt);
     EXPECT_EQ(boxes.poll_key(box), "");
     boxes.close(box);

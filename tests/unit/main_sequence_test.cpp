@@ -36,23 +36,30 @@ protected:
         fake.console.push_text(name);
         fake.console.push_key(keys::kEnter);
     }
-    void answer_orientation(std::string_view digit) { fake.console.push_text(digit); }
-    void choose_printer(std::string_view number) {
-        fake.console.push_text(number);
+    // The orientation list highlights "2 Orizzontale" first; "1 Verticale" is the row above.
+    void answer_orientation(std::string_view digit) {
+        if (digit == "1") fake.console.push_key(keys::kUp);
         fake.console.push_key(keys::kEnter);
     }
+    // The printer list: the PDF printers, then "Scelta della stampante" last.
+    void choose_pdf_printer() { fake.console.push_keys({keys::kHome, keys::kEnter}); }
+    void choose_print_dialog() { fake.console.push_keys({keys::kEnd, keys::kEnter}); }
     // Photo, orientation and the PDF printer, ready for the parameter step.
     void reach_parameters() {
         choose_photo();
         answer_orientation("1");
-        choose_printer("1");
+        choose_pdf_printer();
     }
 
-    // Enter confirms the parameters; "x", typed once the summary waits for it, closes the summary.
+    // The editor opens on its last, empty row: the "ok" row is the one above. Esc, typed once the
+    // summary waits for it, closes the summary.
+    void confirm_parameters() { fake.console.push_keys({keys::kUp, keys::kEnter}); }
+    // The screen is kept as the user sees it before each key: the last is the summary window's.
     void confirm_and_close_summary() {
-        fake.console.push_key(keys::kEnter);
+        confirm_parameters();
         fake.console.push_pause();
-        fake.console.push_key("x");
+        fake.console.push_key(keys::kEsc);
+        fake.console.before_read = [this] { summary_screen = screen(); };
     }
 
     void run() { run_main_sequence(fake.platform()); }
@@ -60,6 +67,7 @@ protected:
     std::string screen() const { return fake.console.screen_text(); }
 
     FakePlatform fake;
+    std::string summary_screen;
 };
 
 TEST_F(MainSequenceTest, CancelledPhotoChoiceEndsAfterTheTitleLine) {
@@ -123,8 +131,9 @@ TEST_F(MainSequenceTest, NormalRunSavesPrintsAndShowsTheSummary) {
     run();
     const std::vector<std::string>& calls = fake.printers.calls;
     ASSERT_GE(calls.size(), 4u);
-    EXPECT_THAT(std::vector<std::string>(calls.begin(), calls.begin() + 3),
-                ElementsAre("list", "attach pdfcreator A4 | /home/utente/marepdfcreator A4", "orientation portrait"));
+    EXPECT_THAT(std::vector<std::string>(calls.begin(), calls.begin() + 5),
+                ElementsAre("list", "attach pdfcreator A4 | ", "release",
+                            "attach pdfcreator A4 | /home/utente/marepdfcreator A4", "orientation portrait"));
     EXPECT_THAT(calls, Contains("text MAXI_STAMPA"));
     EXPECT_EQ(calls.back(), "end_job");
     EXPECT_THAT(fake.system.files["fulllog.log"], HasSubstr("a.nomestampante      = pdfcreator A4"));
@@ -133,13 +142,13 @@ TEST_F(MainSequenceTest, NormalRunSavesPrintsAndShowsTheSummary) {
     EXPECT_THAT(screen(), HasSubstr("pdfcreator A4 : /home/utente/mare.jpg   "
                                     "Larghezza in pixel 4961  e altezza in pixel 7016 "));
     EXPECT_THAT(screen(), HasSubstr("\u00C8 un fatto fatto! Guarda il pdf. Puoi salvarlo se vuoi."));
-    EXPECT_THAT(screen(), HasSubstr("Nome file                                : /home/utente/mare.jpg"));
-    EXPECT_THAT(screen(), ContainsRegex("\nOrientamento {29}: +\n"));
-    EXPECT_THAT(screen(), HasSubstr("Dimensione xy della foto                 : 0 x 0 pixels"));
-    EXPECT_THAT(screen(), HasSubstr("Nome della stampante                     : pdfcreator A4"));
-    EXPECT_THAT(screen(), HasSubstr("Larghezza e altezza del foglio cartaceo  : 21.0 x 29.7 cm"));
-    EXPECT_THAT(screen(), HasSubstr("Larghezza e altezza della stampa         : 4961 x 7016 pixels"));
-    EXPECT_THAT(screen(), HasSubstr("Risoluzione di stampa xy                 : 600 x 600 dpi"));
+    EXPECT_THAT(summary_screen, HasSubstr("Nome file                                : /home/utente/mare.jpg"));
+    EXPECT_THAT(summary_screen, ContainsRegex("Orientamento {29}: +│"));
+    EXPECT_THAT(summary_screen, HasSubstr("Dimensione xy della foto                 : 0 x 0 pixels"));
+    EXPECT_THAT(summary_screen, HasSubstr("Nome della stampante                     : pdfcreator A4"));
+    EXPECT_THAT(summary_screen, HasSubstr("Larghezza e altezza del foglio cartaceo  : 21.0 x 29.7 cm"));
+    EXPECT_THAT(summary_screen, HasSubstr("Larghezza e altezza della stampa         : 4961 x 7016 pixels"));
+    EXPECT_THAT(summary_screen, HasSubstr("Risoluzione di stampa xy                 : 600 x 600 dpi"));
     EXPECT_EQ(fake.console.keys_left(), 0u);
 }
 
@@ -163,7 +172,7 @@ TEST_F(MainSequenceTest, RunsEndingBeforeThePrintDetachThePrinter) {
 TEST_F(MainSequenceTest, LandscapeAnswerTurnsThePrinterAndItsSheet) {
     choose_photo();
     answer_orientation("2");
-    choose_printer("1");
+    choose_pdf_printer();
     fake.console.push_keys({keys::kEsc});
     run();
     EXPECT_THAT(fake.printers.calls, Contains("orientation landscape"));
@@ -173,7 +182,7 @@ TEST_F(MainSequenceTest, LandscapeAnswerTurnsThePrinterAndItsSheet) {
 TEST_F(MainSequenceTest, OrientationLeftWithEscPrintsPortraitAndNamesNoOrientation) {
     choose_photo();
     fake.console.push_key(keys::kEsc);  // orientation question
-    choose_printer("1");
+    choose_pdf_printer();
     fake.console.push_keys({keys::kEsc});
     run();
     EXPECT_THAT(fake.printers.calls, Contains("orientation portrait"));
@@ -183,8 +192,8 @@ TEST_F(MainSequenceTest, OrientationLeftWithEscPrintsPortraitAndNamesNoOrientati
 TEST_F(MainSequenceTest, SystemPrintDialogAttachesWithTheNameUpToTheFirstDot) {
     choose_photo();
     answer_orientation("1");
-    choose_printer("2");  // "Scelta della stampante"
-    choose_printer("1");  // the dialog lists every printer, sorted: "Ufficio" comes first
+    choose_print_dialog();
+    fake.console.push_key(keys::kEnter);  // the dialog lists every printer, sorted: "Ufficio" comes first
     fake.console.push_keys({keys::kEsc});
     run();
     EXPECT_THAT(fake.printers.calls, Contains("attach Ufficio | /home/utente/mare"));
@@ -194,7 +203,7 @@ TEST_F(MainSequenceTest, SystemPrintDialogAttachesWithTheNameUpToTheFirstDot) {
 TEST_F(MainSequenceTest, CancelledPrintDialogCountsAsNoPrinter) {
     choose_photo();
     answer_orientation("1");
-    choose_printer("2");
+    choose_print_dialog();
     fake.console.push_keys({keys::kEsc, "x"});
     run();
     EXPECT_THAT(fake.speech.spoken, ElementsAre("Abbandono del programma"));
@@ -206,17 +215,18 @@ TEST_F(MainSequenceTest, PrinterThatCannotBeAttachedRaisesTheNoticeThenEndsAsWit
     reach_parameters();
     fake.console.push_key("x");
     run();
-    ASSERT_EQ(fake.fault.notices.size(), 1u);
-    EXPECT_THAT(fake.fault.notices[0], HasSubstr("Untrapped Error #68 (Device unavailable)"));
+    // Once for the printer's entry in the list, once for attaching it.
+    ASSERT_EQ(fake.fault.notices.size(), 2u);
+    EXPECT_THAT(fake.fault.notices[1], HasSubstr("Untrapped Error #68 (Device unavailable)"));
     EXPECT_THAT(fake.speech.spoken, ElementsAre("Abbandono del programma"));
 }
 
 TEST_F(MainSequenceTest, PhotoDeletedBeforePrintingShowsTheMessageAfterSavingBothFiles) {
     reach_parameters();
     confirm_and_close_summary();
-    // The photo goes while the editor waits for its key (Enter, the pause and "x" still to come).
+    // The photo goes while the editor waits for its keys (Up, Enter, the pause and Esc still to come).
     fake.console.before_read = [this] {
-        if (fake.console.keys_left() == 3) fake.system.files.erase(kPhoto);
+        if (fake.console.keys_left() == 4) fake.system.files.erase(kPhoto);
     };
     run();
     EXPECT_THAT(screen(), HasSubstr("Non trovo il file /home/utente/mare.jpg... (un tasto)"));
@@ -257,7 +267,7 @@ TEST_F(MainSequenceTest, CancelOnANoticeEndsTheRunWithExitCode255) {
     fake.system.fail(Operation::AppendFile, "fulllog.log", ENOSPC);
     fake.fault.answers = {FaultAnswer::Cancel};
     reach_parameters();
-    fake.console.push_keys({keys::kEnter});
+    confirm_parameters();
     try {
         run();
         FAIL() << "the run went on after Cancel";
@@ -271,13 +281,13 @@ TEST_F(MainSequenceTest, CancelOnANoticeEndsTheRunWithExitCode255) {
 TEST_F(MainSequenceTest, PhotoFactsFillTheFirstFiveSummaryLines) {
     fake.images.photos[kPhoto] = PhotoFacts{3000, 2000, 300, 300};
     choose_photo();
-    choose_printer("1");  // landscape photo: no orientation question
+    choose_pdf_printer();  // landscape photo: no orientation question
     confirm_and_close_summary();
     run();
-    EXPECT_THAT(screen(), HasSubstr("Orientamento                             : orizzontale"));
-    EXPECT_THAT(screen(), HasSubstr("Dimensione xy della foto                 : 3000 x 2000 pixels"));
-    EXPECT_THAT(screen(), HasSubstr("Risoluzione xy                           : 300 x 300 dpi"));
-    EXPECT_THAT(screen(), HasSubstr("Dimensione xy della foto                 : 25.4 x 16.9 cm"));
+    EXPECT_THAT(summary_screen, HasSubstr("Orientamento                             : orizzontale"));
+    EXPECT_THAT(summary_screen, HasSubstr("Dimensione xy della foto                 : 3000 x 2000 pixels"));
+    EXPECT_THAT(summary_screen, HasSubstr("Risoluzione xy                           : 300 x 300 dpi"));
+    EXPECT_THAT(summary_screen, HasSubstr("Dimensione xy della foto                 : 25.4 x 16.9 cm"));
     EXPECT_THAT(fake.printers.calls, Contains("orientation landscape"));
     EXPECT_EQ(fake.console.keys_left(), 0u);
 }
@@ -287,7 +297,7 @@ TEST_F(MainSequenceTest, SquarePhotoAsksButItsSummaryLineStaysEmpty) {
     reach_parameters();
     confirm_and_close_summary();
     run();
-    EXPECT_THAT(screen(), ContainsRegex("\nOrientamento {29}: +\n"));
+    EXPECT_THAT(summary_screen, ContainsRegex("Orientamento {29}: +│"));
     EXPECT_THAT(screen(), HasSubstr("Orientamento della foto verticale"));
 }
 
@@ -328,11 +338,11 @@ TEST(DocumentName, PhotoNameWithoutItsEndingThenThePrinter) {
     PosterSettings settings{};
     settings.nomestampante = "PDFCreator";
     settings.nomefile = "D:/foto/mare.jpg";
-    EXPECT_EQ(document_name(settings), "D:/foto/marePDFCreator");
+    EXPECT_EQ(document_name(settings, "PDFCreator"), "D:/foto/marePDFCreator");
     settings.nomefile = "/home/utente/foto.2017/mare.estate.jpg";
-    EXPECT_EQ(document_name(settings), "/home/utente/foto.2017/marePDFCreator");
+    EXPECT_EQ(document_name(settings, "PDFCreator"), "/home/utente/foto.2017/marePDFCreator");
     settings.nomefile = "/home/utente/mare";
-    EXPECT_EQ(document_name(settings), "/home/utente/mare" + std::string(254 - 17, ' ') + "PDFCreator");
+    EXPECT_EQ(document_name(settings, "PDFCreator"), "/home/utente/mare" + std::string(254 - 17, ' ') + "PDFCreator");
 }
 
 TEST(SummaryLine, LabelIsPaddedTo40AndTheValueCutAtItsComma) {

@@ -92,7 +92,7 @@ TEST_F(NoticeWindow, WithoutADisplayTheNoticeIsAConsoleBoxThatLeavesNoTrace) {
     console.write("sotto");
     ConsoleBoxWindows boxes(console);
     FakePlatform& f = fake;
-    Platform platform{console, f.system, f.fault, f.speech, f.printers, f.images, boxes};
+    Platform platform{console, f.system, f.fault, f.speech, f.printers, f.images, boxes, f.fonts};
     console.push_key("q");
     const std::string before = console.screen_text();
     EXPECT_EQ(FUN_AVVI(platform, "", "un tasto...", 0, 14, "", 1, 0, 0), "q");

@@ -53,7 +53,7 @@ protected:
         images_.undecodable.insert("broken.jpg");
     }
     Platform platform() {
-        return {fake_.console, fake_.system, fake_.fault, fake_.speech, fake_.printers, images_, fake_.windows};
+        return {fake_.console, fake_.system, fake_.fault, fake_.speech, fake_.printers, images_, fake_.windows, fake_.fonts};
     }
 
     FakePlatform fake_;

@@ -5,6 +5,8 @@
 
 #include "support/fake_platform.h"
 #include "ui/console_text.h"
+#include "ui/frame.h"
+#include "ui/save_buffer.h"
 
 namespace posteri {
 namespace {
@@ -167,6 +169,40 @@ TEST_F(SortingListPickerTest, PlainBorderShowsNoNumberAndNoLight) {
     console.push_key(keys::kEnter);
     pick();
     EXPECT_THAT(console.row_text(10), HasSubstr("┌00003mpanti─x┐"));
+}
+
+// How the picker ends without "cls": Esc and an exit key write the saved screen back over what was
+// drawn since, the close mark leaves the screen as it is.
+TEST_F(SortingListPickerTest, EndingsWithoutClsAndWhatTheyHandBack) {
+    struct Ending {
+        std::string key;  // empty: a press on the close mark
+        std::int32_t selection;
+        std::string options;
+        bool screen_written_back;
+    };
+    const std::string with_exit_keys = "cornice ESCI CON /" + keys::kF1 + "/";
+    const Ending endings[] = {
+        {keys::kEsc, 0, keys::kEsc, true},
+        {keys::kF1, 2, keys::kF1, true},
+        {"", 0, with_exit_keys, false},
+    };
+    for (const Ending& ending : endings) {
+        console.clear();
+        write_at(console, 1, 1, "salvato", attribute(kWhite, kBlack));
+        save_screen(console);
+        write_at(console, 1, 1, "dopo   ", attribute(kWhite, kBlack));
+        options = with_exit_keys;
+        selection = 2;
+        if (ending.key.empty()) {
+            console.push_mouse(keys::kMousePress, 10, 31 + 13 - 1);
+        } else {
+            console.push_key(ending.key);
+        }
+        pick();
+        EXPECT_EQ(selection, ending.selection);
+        EXPECT_EQ(options, ending.options);
+        EXPECT_EQ(console.row_text(1).starts_with("salvato"), ending.screen_written_back) << console.row_text(1);
+    }
 }
 
 TEST_F(SortingListPickerTest, AnEmptyListSelectsNothing) {

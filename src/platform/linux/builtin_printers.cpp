@@ -114,7 +114,8 @@ class BuiltinPrinter : public PdfDestination {
 
     std::string render_folder() const override { return folder_; }
 
-    int deliver(const std::string& rendered, std::string_view document, JobOutcome& outcome) override {
+    int deliver(const std::string& rendered, std::string_view document, PageOrientation,
+                JobOutcome& outcome) override {
         // The temporary file was made private; the poster gets the permissions of any new file.
         const mode_t mask = umask(0);
         umask(mask);
@@ -140,6 +141,13 @@ class BuiltinPrinter : public PdfDestination {
     bool open_viewer_;
 };
 
+const IsoSheet* builtin_sheet(std::string_view name) {
+    for (const IsoSheet& sheet : kSheets) {
+        if (name == sheet.name) return &sheet;
+    }
+    return nullptr;
+}
+
 }  // namespace
 
 std::vector<std::string> builtin_printer_names() {
@@ -148,11 +156,13 @@ std::vector<std::string> builtin_printer_names() {
     return names;
 }
 
+bool is_builtin_printer(std::string_view name) {
+    return builtin_sheet(name) != nullptr;
+}
+
 std::unique_ptr<PdfDestination> attach_builtin_printer(std::string_view name, bool open_viewer) {
-    for (const IsoSheet& sheet : kSheets) {
-        if (name == sheet.name) return std::make_unique<BuiltinPrinter>(sheet, open_viewer);
-    }
-    return nullptr;
+    const IsoSheet* sheet = builtin_sheet(name);
+    return sheet != nullptr ? std::make_unique<BuiltinPrinter>(*sheet, open_viewer) : nullptr;
 }
 
 }  // namespace posteri

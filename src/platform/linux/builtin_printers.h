@@ -13,6 +13,7 @@
 namespace posteri {
 
 std::vector<std::string> builtin_printer_names();
+bool is_builtin_printer(std::string_view name);
 // Nothing when `name` is not a built-in printer. With `open_viewer`, each written PDF is opened in
 // the desktop's viewer.
 std::unique_ptr<PdfDestination> attach_builtin_printer(std::string_view name, bool open_viewer);

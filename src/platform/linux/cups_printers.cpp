@@ -2,9 +2,12 @@
 
 #include <cups/cups.h>
 
+#include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <cstdlib>
 #include <exception>
+#include <optional>
 #include <qpdf/QPDF.hh>
 #include <qpdf/QPDFPageDocumentHelper.hh>
 #include <qpdf/QPDFWriter.hh>
@@ -19,8 +22,10 @@ constexpr int kDefaultDpi = 600;
 constexpr int kDeviceIoError = 57;
 constexpr double kHundredthsMmPerInch = 2540.0;
 
-// A sheet in hundredths of a millimetre, as the server describes its media.
+// A sheet in hundredths of a millimetre, as the server describes its media; `name` is the
+// server's own name for it, empty when the queue named none.
 struct Media {
+    std::string name;
     int width = 21000;
     int length = 29700;
     int left = 0, right = 0, top = 0, bottom = 0;
@@ -30,7 +35,7 @@ struct Media {
 
 // Landscape turns the sheet a quarter: the portrait's bottom margin comes to the left.
 Media turned(const Media& m) {
-    return Media{m.length, m.width, m.bottom, m.top, m.left, m.right, m.dpi_y, m.dpi_x};
+    return Media{m.name, m.length, m.width, m.bottom, m.top, m.left, m.right, m.dpi_y, m.dpi_x};
 }
 
 int to_pixels(int hundredths_mm, int dpi) {
@@ -48,24 +53,87 @@ SheetMetrics sheet_metrics(const Media& m) {
                         m.dpi_y};
 }
 
-// The queue's default media and resolution; the default media is read by name, since the
-// server's own "default media" answer can name another sheet than the queue's.
-Media default_media(cups_dest_t* dest, cups_dinfo_t* info) {
-    Media media;
+struct DestFree {
+    void operator()(cups_dest_t* dest) const { cupsFreeDests(1, dest); }
+};
+struct InfoFree {
+    void operator()(cups_dinfo_t* info) const { cupsFreeDestInfo(info); }
+};
+
+// A queue as the server describes it.
+struct Queue {
+    std::unique_ptr<cups_dest_t, DestFree> dest;
+    std::unique_ptr<cups_dinfo_t, InfoFree> info;
+};
+
+// `name` is "queue" or "queue/instance"; nothing when the server has no such queue.
+std::optional<Queue> open_queue(std::string_view name) {
+    const std::size_t slash = name.find('/');
+    const std::string queue(name.substr(0, slash));
+    const std::string instance =
+        slash == std::string_view::npos ? std::string() : std::string(name.substr(slash + 1));
+    if (queue.empty()) return std::nullopt;
+    Queue opened;
+    opened.dest.reset(
+        cupsGetNamedDest(CUPS_HTTP_DEFAULT, queue.c_str(), instance.empty() ? nullptr : instance.c_str()));
+    if (!opened.dest) return std::nullopt;
+    opened.info.reset(cupsCopyDestInfo(CUPS_HTTP_DEFAULT, opened.dest.get()));
+    if (!opened.info) return std::nullopt;
+    // libcups builds its table of the queue's media on the first look-up, and building it
+    // overwrites the per-thread record that a look-up of a custom size is holding: the look-up
+    // then answers with another sheet. Building the table first keeps every look-up true.
+    cupsGetDestMediaCount(CUPS_HTTP_DEFAULT, opened.dest.get(), opened.info.get(), CUPS_MEDIA_FLAGS_DEFAULT);
+    return opened;
+}
+
+// The sheet's PWG keyword ("iso_a4_210x297mm", "custom_148.52x209.9mm_148.52x209.9mm"), one of the
+// queue's supported media and so the name a job's "media" takes. libcups's own names for its
+// media carry suffixes ("_borderless") that no queue lists.
+std::string sheet_keyword(const cups_size_t& size) {
+    const pwg_media_t* known = pwgMediaForSize(size.width, size.length);
+    return known != nullptr ? known->pwg : size.media;
+}
+
+std::optional<cups_size_t> media_named(const Queue& queue, const std::string& name) {
     cups_size_t size{};
-    ipp_attribute_t* named = cupsFindDestDefault(CUPS_HTTP_DEFAULT, dest, info, CUPS_MEDIA);
-    const char* name = named != nullptr ? ippGetString(named, 0, nullptr) : nullptr;
-    if ((name != nullptr &&
-         cupsGetDestMediaByName(CUPS_HTTP_DEFAULT, dest, info, name, CUPS_MEDIA_FLAGS_DEFAULT, &size)) ||
-        cupsGetDestMediaDefault(CUPS_HTTP_DEFAULT, dest, info, CUPS_MEDIA_FLAGS_DEFAULT, &size)) {
-        media.width = size.width;
-        media.length = size.length;
-        media.left = size.left;
-        media.right = size.right;
-        media.top = size.top;
-        media.bottom = size.bottom;
+    if (name.empty() || !cupsGetDestMediaByName(CUPS_HTTP_DEFAULT, queue.dest.get(), queue.info.get(),
+                                                name.c_str(), CUPS_MEDIA_FLAGS_DEFAULT, &size)) {
+        return std::nullopt;
     }
-    ipp_attribute_t* resolution = cupsFindDestDefault(CUPS_HTTP_DEFAULT, dest, info, "printer-resolution");
+    return size;
+}
+
+// The queue's default paper, read by the name its "media" default gives, since the server's own
+// "default media" answer can name another sheet than the queue's.
+std::optional<cups_size_t> default_size(const Queue& queue) {
+    ipp_attribute_t* named =
+        cupsFindDestDefault(CUPS_HTTP_DEFAULT, queue.dest.get(), queue.info.get(), CUPS_MEDIA);
+    const char* name = named != nullptr ? ippGetString(named, 0, nullptr) : nullptr;
+    if (auto size = media_named(queue, name != nullptr ? name : "")) return size;
+    cups_size_t size{};
+    if (cupsGetDestMediaDefault(CUPS_HTTP_DEFAULT, queue.dest.get(), queue.info.get(),
+                                CUPS_MEDIA_FLAGS_DEFAULT, &size)) {
+        return size;
+    }
+    return std::nullopt;
+}
+
+// The chosen paper when the queue knows it, else the queue's default, with the queue's resolution.
+Media queue_media(const Queue& queue, std::string_view chosen) {
+    Media media;
+    std::optional<cups_size_t> size = media_named(queue, std::string(chosen));
+    if (!size) size = default_size(queue);
+    if (size) {
+        media.name = sheet_keyword(*size);
+        media.width = size->width;
+        media.length = size->length;
+        media.left = size->left;
+        media.right = size->right;
+        media.top = size->top;
+        media.bottom = size->bottom;
+    }
+    ipp_attribute_t* resolution =
+        cupsFindDestDefault(CUPS_HTTP_DEFAULT, queue.dest.get(), queue.info.get(), "printer-resolution");
     if (resolution != nullptr) {
         int dpi_y = 0;
         ipp_res_t units = IPP_RES_PER_INCH;
@@ -80,6 +148,47 @@ Media default_media(cups_dest_t* dest, cups_dinfo_t* info) {
         }
     }
     return media;
+}
+
+bool same_sheet(const cups_size_t& a, const cups_size_t& b) {
+    return a.width == b.width && a.length == b.length;
+}
+
+bool borderless(const cups_size_t& size) {
+    return size.left == 0 && size.right == 0 && size.top == 0 && size.bottom == 0;
+}
+
+// A sheet's common name ("A4", "Letter"); empty for a size known only by its dimensions, which
+// the dimensions themselves say better ("8x10", "1189x1682mm", or a custom size).
+std::string common_name(const cups_size_t& size) {
+    const pwg_media_t* known = pwgMediaForSize(size.width, size.length);
+    if (known == nullptr || known->ppd == nullptr || std::string_view(known->pwg).starts_with("custom_") ||
+        std::isdigit(static_cast<unsigned char>(known->ppd[0])) != 0) {
+        return {};
+    }
+    return known->ppd;
+}
+
+// The queue's media, one per sheet: a borderless twin gives way to the sheet with margins.
+std::vector<cups_size_t> distinct_sheets(const Queue& queue) {
+    std::vector<cups_size_t> sheets;
+    const int count = cupsGetDestMediaCount(CUPS_HTTP_DEFAULT, queue.dest.get(), queue.info.get(),
+                                            CUPS_MEDIA_FLAGS_DEFAULT);
+    for (int i = 0; i < count; ++i) {
+        cups_size_t size{};
+        if (!cupsGetDestMediaByIndex(CUPS_HTTP_DEFAULT, queue.dest.get(), queue.info.get(), i,
+                                     CUPS_MEDIA_FLAGS_DEFAULT, &size)) {
+            continue;
+        }
+        const auto twin = std::find_if(sheets.begin(), sheets.end(),
+                                       [&](const cups_size_t& sheet) { return same_sheet(sheet, size); });
+        if (twin == sheets.end()) {
+            sheets.push_back(size);
+        } else if (borderless(*twin) && !borderless(size)) {
+            *twin = size;
+        }
+    }
+    return sheets;
 }
 
 // cairo marks the page as a transparency group, which would make the server's filters turn the
@@ -98,18 +207,34 @@ std::string without_transparency_group(const std::string& path) {
     return std::string(reinterpret_cast<const char*>(written->getBuffer()), written->getSize());
 }
 
+// What a job asks of the queue so that the page prints as laid out: never scaled, on the paper
+// and in the orientation it was drawn for.
+class JobOptions {
+  public:
+    JobOptions(const Media& media, PageOrientation orientation) {
+        add("print-scaling", "none");
+        if (!media.name.empty()) add(CUPS_MEDIA, media.name.c_str());
+        add(CUPS_ORIENTATION, orientation == PageOrientation::Landscape ? CUPS_ORIENTATION_LANDSCAPE
+                                                                        : CUPS_ORIENTATION_PORTRAIT);
+    }
+    ~JobOptions() { cupsFreeOptions(count_, options_); }
+    JobOptions(const JobOptions&) = delete;
+    JobOptions& operator=(const JobOptions&) = delete;
+
+    int count() const { return count_; }
+    cups_option_t* options() const { return options_; }
+
+  private:
+    void add(const char* name, const char* value) { count_ = cupsAddOption(name, value, count_, &options_); }
+
+    int count_ = 0;
+    cups_option_t* options_ = nullptr;
+};
+
 class CupsPrinter : public PdfDestination {
   public:
-    CupsPrinter(std::string name, cups_dest_t* dest, cups_dinfo_t* info)
-        : name_(std::move(name)), dest_(dest), info_(info), media_(default_media(dest, info)) {}
-
-    ~CupsPrinter() override {
-        cupsFreeDestInfo(info_);
-        cupsFreeDests(1, dest_);
-    }
-
-    CupsPrinter(const CupsPrinter&) = delete;
-    CupsPrinter& operator=(const CupsPrinter&) = delete;
+    CupsPrinter(std::string name, Queue queue, std::string_view media)
+        : name_(std::move(name)), queue_(std::move(queue)), media_(queue_media(queue_, media)) {}
 
     const std::string& name() const override { return name_; }
 
@@ -122,28 +247,32 @@ class CupsPrinter : public PdfDestination {
         return folder != nullptr && *folder != '\0' ? folder : "/tmp";
     }
 
-    int deliver(const std::string& rendered, std::string_view document, JobOutcome& outcome) override {
+    int deliver(const std::string& rendered, std::string_view document, PageOrientation orientation,
+                JobOutcome& outcome) override {
         std::string pdf;
         try {
             pdf = without_transparency_group(rendered);
         } catch (const std::exception&) {
             return kDeviceIoError;
         }
+        cups_dest_t* dest = queue_.dest.get();
+        cups_dinfo_t* info = queue_.info.get();
         const std::string title = cp1252_to_utf8(document);
+        const JobOptions options(media_, orientation);
         int job = 0;
-        if (cupsCreateDestJob(CUPS_HTTP_DEFAULT, dest_, info_, &job, title.c_str(), 0, nullptr) !=
-            IPP_STATUS_OK) {
+        if (cupsCreateDestJob(CUPS_HTTP_DEFAULT, dest, info, &job, title.c_str(), options.count(),
+                              options.options()) != IPP_STATUS_OK) {
             return kDeviceIoError;
         }
-        if (cupsStartDestDocument(CUPS_HTTP_DEFAULT, dest_, info_, job, title.c_str(), CUPS_FORMAT_PDF, 0,
+        if (cupsStartDestDocument(CUPS_HTTP_DEFAULT, dest, info, job, title.c_str(), CUPS_FORMAT_PDF, 0,
                                   nullptr, 1) != HTTP_STATUS_CONTINUE) {
-            cupsCancelDestJob(CUPS_HTTP_DEFAULT, dest_, job);
+            cupsCancelDestJob(CUPS_HTTP_DEFAULT, dest, job);
             return kDeviceIoError;
         }
         const bool sent =
             cupsWriteRequestData(CUPS_HTTP_DEFAULT, pdf.data(), pdf.size()) == HTTP_STATUS_CONTINUE;
-        if (cupsFinishDestDocument(CUPS_HTTP_DEFAULT, dest_, info_) != IPP_STATUS_OK || !sent) {
-            cupsCancelDestJob(CUPS_HTTP_DEFAULT, dest_, job);
+        if (cupsFinishDestDocument(CUPS_HTTP_DEFAULT, dest, info) != IPP_STATUS_OK || !sent) {
+            cupsCancelDestJob(CUPS_HTTP_DEFAULT, dest, job);
             return kDeviceIoError;
         }
         outcome.job_id = job;
@@ -152,10 +281,16 @@ class CupsPrinter : public PdfDestination {
 
   private:
     std::string name_;
-    cups_dest_t* dest_;
-    cups_dinfo_t* info_;
+    Queue queue_;
     Media media_;
 };
+
+// "queue" or "queue/instance".
+std::string dest_name(const cups_dest_t& dest) {
+    std::string name = dest.name;
+    if (dest.instance != nullptr) name += std::string("/") + dest.instance;
+    return name;
+}
 
 }  // namespace
 
@@ -163,30 +298,43 @@ std::vector<std::string> cups_printer_names() {
     cups_dest_t* dests = nullptr;
     const int count = cupsGetDests2(CUPS_HTTP_DEFAULT, &dests);
     std::vector<std::string> names;
-    for (int i = 0; i < count; ++i) {
-        std::string name = dests[i].name;
-        if (dests[i].instance != nullptr) name += std::string("/") + dests[i].instance;
-        names.push_back(std::move(name));
-    }
+    for (int i = 0; i < count; ++i) names.push_back(dest_name(dests[i]));
     cupsFreeDests(count, dests);
     return names;
 }
 
-std::unique_ptr<PdfDestination> attach_cups_printer(std::string_view name) {
-    const std::size_t slash = name.find('/');
-    const std::string queue(name.substr(0, slash));
-    const std::string instance =
-        slash == std::string_view::npos ? std::string() : std::string(name.substr(slash + 1));
-    if (queue.empty()) return nullptr;
-    cups_dest_t* dest =
-        cupsGetNamedDest(CUPS_HTTP_DEFAULT, queue.c_str(), instance.empty() ? nullptr : instance.c_str());
-    if (dest == nullptr) return nullptr;
-    cups_dinfo_t* info = cupsCopyDestInfo(CUPS_HTTP_DEFAULT, dest);
-    if (info == nullptr) {
-        cupsFreeDests(1, dest);
-        return nullptr;
+std::string cups_default_printer() {
+    cups_dest_t* dests = nullptr;
+    const int count = cupsGetDests2(CUPS_HTTP_DEFAULT, &dests);
+    // Without a name, the one destination marked as the default (the user's choice through
+    // LPDEST, PRINTER or lpoptions, else the server's); nothing when none is.
+    const cups_dest_t* chosen = cupsGetDest(nullptr, nullptr, count, dests);
+    std::string name = chosen != nullptr ? dest_name(*chosen) : std::string();
+    cupsFreeDests(count, dests);
+    return name;
+}
+
+std::vector<PaperSize> cups_paper_sizes(std::string_view name) {
+    const std::optional<Queue> queue = open_queue(name);
+    if (!queue) return {};
+    std::vector<cups_size_t> sheets = distinct_sheets(*queue);
+    if (const std::optional<cups_size_t> standard = default_size(*queue)) {
+        const auto found = std::find_if(sheets.begin(), sheets.end(), [&](const cups_size_t& sheet) {
+            return same_sheet(sheet, *standard);
+        });
+        if (found != sheets.end()) std::rotate(sheets.begin(), found, found + 1);
     }
-    return std::make_unique<CupsPrinter>(std::string(name), dest, info);
+    std::vector<PaperSize> papers;
+    for (const cups_size_t& sheet : sheets) {
+        papers.push_back(PaperSize{common_name(sheet), sheet_keyword(sheet), sheet.width, sheet.length});
+    }
+    return papers;
+}
+
+std::unique_ptr<PdfDestination> attach_cups_printer(std::string_view name, std::string_view media) {
+    std::optional<Queue> queue = open_queue(name);
+    if (!queue) return nullptr;
+    return std::make_unique<CupsPrinter>(std::string(name), std::move(*queue), media);
 }
 
 }  // namespace posteri

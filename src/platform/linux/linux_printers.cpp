@@ -78,10 +78,19 @@ std::vector<std::string> LinuxPrinters::list() {
     return names;
 }
 
-int LinuxPrinters::attach(std::string_view name, std::string_view document) {
+std::string LinuxPrinters::default_printer() {
+    return cups_default_printer();
+}
+
+std::vector<PaperSize> LinuxPrinters::paper_sizes(std::string_view name) {
+    if (is_builtin_printer(name)) return {};
+    return cups_paper_sizes(name);
+}
+
+int LinuxPrinters::attach(std::string_view name, std::string_view document, std::string_view media) {
     release();
     attached_ = attach_builtin_printer(name, open_viewer_);
-    if (!attached_) attached_ = attach_cups_printer(name);
+    if (!attached_) attached_ = attach_cups_printer(name, media);
     if (!attached_) return kDeviceUnavailable;
     document_ = std::string(document);
     orientation_ = PageOrientation::Portrait;
@@ -151,8 +160,8 @@ int LinuxPrinters::end_job() {
     page_.reset();
     int error = file_->close();
     if (error == 0 && !rendered) error = EIO;
-    const int failure =
-        error != 0 ? file_failure_number(error) : attached_->deliver(file_->path(), document_, last_job_);
+    const int failure = error != 0 ? file_failure_number(error)
+                                   : attached_->deliver(file_->path(), document_, orientation_, last_job_);
     release();
     return failure;
 }

@@ -20,7 +20,9 @@ class LinuxPrinters : public Printers {
     ~LinuxPrinters() override;
 
     std::vector<std::string> list() override;
-    int attach(std::string_view name, std::string_view document) override;
+    std::string default_printer() override;
+    std::vector<PaperSize> paper_sizes(std::string_view name) override;
+    int attach(std::string_view name, std::string_view document, std::string_view media = {}) override;
     std::string attached_name() const override;
     void set_orientation(PageOrientation orientation) override;
     SheetMetrics metrics() const override;

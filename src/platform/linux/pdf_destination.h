@@ -19,8 +19,9 @@ class PdfDestination {
     // The folder in which the page is rendered into a temporary file.
     virtual std::string render_folder() const = 0;
     // Hands the rendered PDF file on (moving or copying it) and tells where it went; 0 or the
-    // failure number to report.
-    virtual int deliver(const std::string& rendered, std::string_view document, JobOutcome& outcome) = 0;
+    // failure number to report. `orientation` is the one the page was drawn in.
+    virtual int deliver(const std::string& rendered, std::string_view document, PageOrientation orientation,
+                        JobOutcome& outcome) = 0;
 };
 
 // The failure number for a file that could not be written (errno).

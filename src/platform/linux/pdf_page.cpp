@@ -14,7 +14,6 @@ namespace posteri {
 
 namespace {
 
-constexpr std::size_t kFaceLength = 31;
 constexpr int kSmallestPoints = 8;
 
 cairo_status_t write_to(void* closure, const unsigned char* data, unsigned int length) {
@@ -138,7 +137,7 @@ void PdfPage::set_sheet(const SheetMetrics& sheet) {
 void PdfPage::select_font(std::string_view face, int points, bool bold) {
     const int size = points > 0 ? points : kSmallestPoints;
     PangoFontDescription* font = pango_font_description_new();
-    pango_font_description_set_family(font, cp1252_to_utf8(face.substr(0, kFaceLength)).c_str());
+    pango_font_description_set_family(font, cp1252_to_utf8(face).c_str());
     pango_font_description_set_weight(font, bold ? PANGO_WEIGHT_BOLD : PANGO_WEIGHT_NORMAL);
     pango_font_description_set_absolute_size(font, std::nearbyint(size * sheet_.dpi_y / 72.0) * PANGO_SCALE);
     pango_layout_set_font_description(layout_, font);

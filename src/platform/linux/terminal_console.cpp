@@ -179,6 +179,14 @@ bool is_linux_console() {
     return term != nullptr && std::string_view(term).starts_with("linux");
 }
 
+// DECSCUSR 0 gives back the cursor shape the user set up for the terminal. terminfo's Se names one
+// fixed shape instead (a steady block for xterm and tmux), so it serves only a terminal whose Ss is
+// something other than DECSCUSR. An empty Ss means the program sends DECSCUSR itself.
+std::string cursor_reset_sequence(std::string_view cursor_shape) {
+    if (cursor_shape.empty() || cursor_shape.ends_with(" q")) return "\x1b[0 q";
+    return capability("Se");
+}
+
 // Console colours have blue in bit 0 and red in bit 2, curses colours the other way round.
 short curses_colour(int console_colour) {
     return short((console_colour & 0b1010) | ((console_colour & 1) << 2) | ((console_colour & 4) >> 2));
@@ -273,8 +281,7 @@ std::unique_ptr<TerminalConsole> TerminalConsole::open() {
     caps.window_operations = !is_linux_console();
     caps.cursor_shape = capability("Ss");
     caps.cursor_shapes = !caps.cursor_shape.empty() || !is_linux_console();
-    caps.cursor_reset = capability("Se");
-    if (caps.cursor_reset.empty() && caps.cursor_shapes) caps.cursor_reset = "\x1b[0 q";
+    if (caps.cursor_shapes) caps.cursor_reset = cursor_reset_sequence(caps.cursor_shape);
     store_reset_sequence(std::string(kMouseOff) + caps.cursor_reset + capability("sgr0") +
                          capability("cnorm") + capability("rmcup"));
     g_terminal_taken = 1;

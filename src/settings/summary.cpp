@@ -1,4 +1,4 @@
-#include "main/summary.h"
+#include "settings/summary.h"
 
 #include "format/text.h"
 

@@ -1,0 +1,13 @@
+#pragma once
+// The installed fonts as fontconfig knows them.
+
+#include "platform/fonts.h"
+
+namespace posteri {
+
+class FontconfigCatalog : public FontCatalog {
+  public:
+    std::vector<std::string> family_names() override;
+};
+
+}  // namespace posteri

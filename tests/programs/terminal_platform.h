@@ -1,0 +1,30 @@
+#pragma once
+// The platform of the test programs: the real terminal, clock, display windows and fonts, with
+// fakes for what they never use (printers, photos, speech).
+
+#include <memory>
+
+#include "platform/linux/fontconfig_catalog.h"
+#include "platform/linux/posix_system.h"
+#include "platform/linux/sdl_windows.h"
+#include "platform/linux/terminal_console.h"
+#include "support/fake_platform.h"
+#include "ui/console_fault.h"
+
+namespace posteri {
+
+// Made once in main(); the Platform refers to the members, so it stays where it was made.
+struct TerminalPlatform {
+    std::unique_ptr<TerminalConsole> console = TerminalConsole::open();
+    PosixSystem system;
+    SdlWindows windows{*console};
+    ConsoleFault console_fault{*console};
+    DisplayFault fault{windows, console_fault};
+    SilentSpeech speech;
+    FakePrinters printers;
+    FakeImages images;
+    FontconfigCatalog fonts;
+    Platform platform{*console, system, fault, speech, printers, images, windows, fonts};
+};
+
+}  // namespace posteri
