@@ -6,7 +6,7 @@ JOBS       ?= $(shell nproc)
 FUZZ_SECONDS ?= 30
 PREFIX     ?= /usr/local
 
-.PHONY: all deps build run test test-fast bench fuzz install clean
+.PHONY: all deps build run test test-fast bench fuzz install deb test-package clean
 
 all: build
 
@@ -50,6 +50,14 @@ fuzz: deps $(FUZZ_BUILD)/CMakeCache.txt
 
 install: build
 	cmake --install $(BUILD) --prefix $(PREFIX)
+
+# The build as a Debian package in $(BUILD); test-package installs it, prints with it, checks it with
+# lintian and purges it again (it needs root or sudo).
+deb: build
+	cd $(BUILD) && cpack -G DEB
+
+test-package: deb
+	scripts/test-package $(BUILD)
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)

@@ -1,7 +1,7 @@
 // Reads arbitrary bytes as a photo file: the header reader (JPEG with its EXIF block, or PNG) and
 // the walk over a JPEG stream's structure (the check a photo passes before it is printed) must
 // never crash, and whatever the header reader accepts must describe a real picture. Small pictures
-// are decoded as well.
+// are decoded and repaired as well; a repair must write a whole stream.
 #include <cairo.h>
 
 #include <cstddef>
@@ -41,6 +41,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (header->kind == posteri::PhotoKind::Jpeg &&
         static_cast<long long>(facts.width) * facts.height <= kLargestDecodedPixels) {
         cairo_surface_destroy(posteri::decode_jpeg(bytes));
+        const std::string repaired = posteri::repaired_jpeg(bytes);
+        if (!repaired.empty() && !posteri::jpeg_structure_is_whole(repaired)) std::abort();
     }
     return 0;
 }

@@ -1,17 +1,21 @@
-// posteri-batch PHOTO PRINTER [WORKDIR]: prints one poster without a terminal, as a person would who
-// chooses that photo and printer and confirms the settings unchanged. Standard output carries the
-// summary lines and where the job went; a failure notice goes to standard error and ends the run.
+// posteri-batch [--set NAME=VALUE]... PHOTO PRINTER [WORKDIR]: prints one poster without a terminal,
+// as a person would who chooses that photo and printer and confirms the settings, changed as the
+// --set options say. Standard output carries the summary lines and where the job went; a failure
+// notice goes to standard error and ends the run.
 #include <filesystem>
 #include <iostream>
 #include <string>
+#include <vector>
 
 #include "format/codepage.h"
 #include "main/batch_run.h"
+#include "main/command_line.h"
 #include "platform/console_box_windows.h"
 #include "platform/linux/fontconfig_catalog.h"
 #include "platform/linux/jpeg_codec.h"
 #include "platform/linux/linux_printers.h"
 #include "platform/linux/posix_system.h"
+#include "platform/linux/render_file.h"
 #include "ui/failure.h"
 
 namespace {
@@ -29,14 +33,28 @@ std::string whole_path(const char* argument) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 3 || argc > 4 || *argv[1] == '\0' || *argv[2] == '\0') {
-        std::cerr << "uso: posteri-batch FOTO STAMPANTE [CARTELLA]\n";
-        return 2;
+    const BatchCommand command = parse_batch_arguments(std::vector<std::string>(argv + 1, argv + argc));
+    switch (command.action) {
+        case BatchAction::Wrong:
+            std::cerr << command.error << '\n';
+            return 2;
+        case BatchAction::Help:
+            std::cout << batch_help_text();
+            return 0;
+        case BatchAction::Version:
+            std::cout << version_text("posteri-batch");
+            return 0;
+        case BatchAction::Print:
+        case BatchAction::ListPrinters:
+            break;
     }
     // Arguments arrive as UTF-8 (one that is not is kept as its bytes); the program's text is
     // Windows-1252.
-    const BatchRequest request{path_from_native(whole_path(argv[1])), path_from_native(argv[2]),
-                               argc == 4 ? path_from_native(argv[3]) : std::string()};
+    const BatchRequest request{path_from_native(whole_path(command.photo.c_str())),
+                               path_from_native(command.printer), path_from_native(command.workdir),
+                               command.assignments};
+    // No console here takes the ending signals; a page rendered into a named file goes with them.
+    remove_render_litter_on_ending_signals();
     UnseenConsole console({120, 40});
     PosixSystem system;
     StreamFault fault(std::cerr);
@@ -48,6 +66,10 @@ int main(int argc, char** argv) {
     Platform platform{console, system, fault, speech, printers, images, windows, fonts};
     BatchOutcome outcome;
     try {
+        if (command.action == BatchAction::ListPrinters) {
+            for (const std::string& line : printer_list(platform)) std::cout << cp1252_to_utf8(line) << '\n';
+            return 0;
+        }
         outcome = run_batch(platform, request);
     } catch (const RunEnded& ended) {
         return ended.exit_code;

@@ -73,15 +73,40 @@ std::string general_number(double value, int significant_digits) {
     return sign + plain_form(digits, rounded.exponent);
 }
 
-std::optional<double> read_number(std::string_view value) {
+namespace {
+
+// Where the digits and the point a number text starts with lie, after leading spaces and a sign.
+struct MantissaSpan {
+    bool negative = false;
+    std::size_t start = 0;
+    std::size_t end = 0;
+};
+
+MantissaSpan mantissa_span(std::string_view value) {
     std::size_t pos = std::min(value.find_first_not_of(' '), value.size());
     const bool negative = pos < value.size() && value[pos] == '-';
     if (pos < value.size() && (value[pos] == '-' || value[pos] == '+')) ++pos;
-    const std::size_t start = pos;
-    std::size_t end = skip_digits(value, start);
+    std::size_t end = skip_digits(value, pos);
     if (end < value.size() && value[end] == '.') end = skip_digits(value, end + 1);
+    return {negative, pos, end};
+}
+
+bool has_digit(std::string_view text) { return text.find_first_of("0123456789") != std::string_view::npos; }
+
+}  // namespace
+
+bool starts_with_number(std::string_view text) {
+    const MantissaSpan span = mantissa_span(text);
+    return has_digit(text.substr(span.start, span.end - span.start));
+}
+
+std::optional<double> read_number(std::string_view value) {
+    const MantissaSpan span = mantissa_span(value);
+    const bool negative = span.negative;
+    const std::size_t start = span.start;
+    std::size_t end = span.end;
     const std::string_view mantissa = value.substr(start, end - start);
-    if (mantissa.find_first_of("0123456789") == std::string_view::npos) return 0.0;
+    if (!has_digit(mantissa)) return 0.0;
 
     std::string_view exponent;
     if (end < value.size() && (value[end] == 'E' || value[end] == 'e')) {

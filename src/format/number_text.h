@@ -19,6 +19,9 @@ std::string general_number(double value, int significant_digits);
 // decimal point, optional exponent; reading stops at the first other character and no number at all
 // reads as 0 (" 3.5 cm" gives 3.5, "-10.0 cm" -10, "x" 0). Empty when the number overflows.
 std::optional<double> read_number(std::string_view text);
+// Whether the text starts with a number at all, as read_number reads it ("2abc" does, "abc", "-" and
+// "." do not).
+bool starts_with_number(std::string_view text);
 // The same number as a single float; empty when it does not fit one.
 std::optional<float> read_single(std::string_view text);
 // The same number rounded to the nearest integer, ties to the even neighbour; empty when it does not

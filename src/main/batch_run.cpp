@@ -3,7 +3,10 @@
 #include <string_view>
 
 #include "format/codepage.h"
+#include "format/mask_format.h"
 #include "format/text.h"
+#include "main/printer_entries.h"
+#include "main/run_operations.h"
 #include "main/run_steps.h"
 #include "settings/settings_files.h"
 #include "ui/failure.h"
@@ -60,6 +63,9 @@ BatchOutcome run_batch(Platform& platform, const BatchRequest& request) {
     }
     prepare_attached_printer(platform, settings, summary);
     SCP_DEFA(platform, settings);
+    for (const ParameterAssignment& assignment : request.assignments) {
+        set_parameter(settings, assignment.name, assignment.value);
+    }
     save_parameters(platform, settings);
 
     const std::string photo(trim_spaces(settings.nomefile.view()));
@@ -69,6 +75,23 @@ BatchOutcome run_batch(Platform& platform, const BatchRequest& request) {
     }
     print_poster(platform, settings, summary);
     return {0, report(summary, platform.printers.last_job()), {}};
+}
+
+std::vector<std::string> printer_list(Platform& platform) {
+    RoutineName routine("BATCH_LS");
+    TextList names;
+    std::int32_t count = 0;
+    SUB_ENUM(platform, names, count);
+    std::vector<std::string> lines;
+    for (std::int32_t i = 1; i <= count; ++i) {
+        const std::string& name = names[static_cast<std::size_t>(i)];
+        float width_cm = 0;
+        float height_cm = 0;
+        if (measure_default_sheet(platform, name, width_cm, height_cm) == 0) {
+            lines.push_back(name + "\t" + mask_format("#.# x #.# cm", {width_cm, height_cm}));
+        }
+    }
+    return lines;
 }
 
 }  // namespace posteri

@@ -12,10 +12,19 @@
 
 namespace posteri {
 
+// One persistent parameter set by name ("fits", "testo1"), its value in Windows-1252, already
+// checked with set_parameter.
+struct ParameterAssignment {
+    std::string name;
+    std::string value;
+};
+
 struct BatchRequest {
     std::string photo;    // the photo's path (Windows-1252), as the file chooser would give it
     std::string printer;  // the printer's name
     std::string workdir;  // where the settings files and the PDF go; empty: the working directory
+    // Applied in order over the loaded settings, as if the person had changed them in the editor.
+    std::vector<ParameterAssignment> assignments = {};
 };
 
 struct BatchOutcome {
@@ -30,6 +39,11 @@ struct BatchOutcome {
 
 // A failure notice raised in the run ends it by Cancel (exit code 255).
 BatchOutcome run_batch(Platform& platform, const BatchRequest& request);
+
+// Every printer the run can attach, in byte order: its name, a tab, and the printable size of its
+// default sheet in cm ("21.0 x 29.7 cm"); Windows-1252. A printer that cannot be attached is left
+// out.
+std::vector<std::string> printer_list(Platform& platform);
 
 // A console of the given size that nobody sees: output is kept, input never comes (a key asked for
 // is Esc, which leaves any question).

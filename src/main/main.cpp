@@ -2,7 +2,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
+#include <string>
+#include <vector>
 
+#include "main/command_line.h"
 #include "main/run_operations.h"
 #include "platform/linux/espeak_speech.h"
 #include "platform/linux/fontconfig_catalog.h"
@@ -14,8 +17,13 @@
 #include "ui/console_fault.h"
 #include "ui/failure.h"
 
-int main() {
+int main(int argc, char** argv) {
     using namespace posteri;
+    // --help and --version answer before the terminal is taken over; any other argument is ignored.
+    if (const auto answer = command_line_answer(std::vector<std::string>(argv + 1, argv + argc))) {
+        std::fputs(answer->c_str(), stdout);
+        return 0;
+    }
     std::unique_ptr<TerminalConsole> console;
     try {
         console = TerminalConsole::open();

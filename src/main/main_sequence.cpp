@@ -39,6 +39,15 @@ void announce_orientation(Platform& platform, const PosterSettings& settings, st
 
 std::string trimmed(std::string_view text) { return std::string(trim_spaces(text)); }
 
+// The single-precision 2.54 times pixels over dots per inch, worked out in double as the layout
+// does. This is deliberate: all in single precision, near-ties such as 1200 px at 96 dpi (31.749999…)
+// would round up to the next tenth on screen. A photo without a resolution (one that could not be
+// read) has no length: 0 cm, not a division by zero.
+double photo_length_cm(std::int32_t pixels, float dpi) {
+    if (dpi == 0) return 0;
+    return static_cast<double>(kCmPerInch) * pixels / static_cast<double>(dpi);
+}
+
 // The photo's field up to the first "." of the file's own name (the whole field when that name has
 // none). A dot in a folder's name does not count: it would name the document, and so the PDF, after
 // the folder instead of the photo.
@@ -65,9 +74,9 @@ void gather_photo_facts(Platform& platform, PosterSettings& settings, Summary& s
     summary.add("Dimensione xy della foto," +
                 mask_format("# x # pixels", {settings.foto_larghezza_px, settings.foto_altezza_px}));
     summary.add("Risoluzione xy," + mask_format("# x # dpi", {settings.foto_dpi_x, settings.foto_dpi_y}));
-    const float width_cm = kCmPerInch * static_cast<float>(settings.foto_larghezza_px) / settings.foto_dpi_x;
-    const float height_cm = kCmPerInch * static_cast<float>(settings.foto_altezza_px) / settings.foto_dpi_y;
-    summary.add("Dimensione xy della foto," + mask_format("#.# x #.# cm", {width_cm, height_cm}));
+    summary.add("Dimensione xy della foto," +
+                mask_format("#.# x #.# cm", {photo_length_cm(settings.foto_larghezza_px, settings.foto_dpi_x),
+                                             photo_length_cm(settings.foto_altezza_px, settings.foto_dpi_y)}));
 }
 
 std::string document_name(const PosterSettings& settings, std::string_view printer) {

@@ -21,16 +21,20 @@ std::string shown_name(std::string_view entry) { return std::string(trim_spaces(
 
 }  // namespace
 
-std::string printer_entry(Platform& platform, std::string_view name) {
-    float width_cm = 0;
-    float height_cm = 0;
+int measure_default_sheet(Platform& platform, std::string_view name, float& width_cm, float& height_cm) {
     const int failure = platform.printers.attach(name, "");
     if (failure == 0) {
         DIMENSIO(platform, width_cm, height_cm);
         platform.printers.release();
-    } else {
-        raise_failure(platform.fault, failure);
     }
+    return failure;
+}
+
+std::string printer_entry(Platform& platform, std::string_view name) {
+    float width_cm = 0;
+    float height_cm = 0;
+    const int failure = measure_default_sheet(platform, name, width_cm, height_cm);
+    if (failure != 0) raise_failure(platform.fault, failure);
     return mask_format("\\                                  \\ ", {std::string(name)}) +
            mask_format("_,la ###.# cm _, al ###.# cm", {width_cm, height_cm});
 }

@@ -17,6 +17,10 @@ struct PrinterEntry {
     std::string printer;
 };
 
+// Attaches the printer to measure the printable size of its default sheet in cm, then releases it.
+// Returns 0, or the failure number of the attach (the sizes then left alone).
+int measure_default_sheet(Platform& platform, std::string_view name, float& width_cm, float& height_cm);
+
 // The entry of any printer: its name cut or padded to 36 characters and a space, then ",la … cm ,
 // al … cm". A printer that cannot be attached is reported and shows 0.0 for both sizes.
 std::string printer_entry(Platform& platform, std::string_view name);

@@ -73,7 +73,7 @@ public:
     virtual void set_colour(Attribute attr) = 0;
     virtual Attribute colour() const = 0;
     // Writes at the cursor, advancing it, wrapping at the right edge and scrolling at the bottom.
-    // CR goes to column 1, LF to the next row.
+    // CR goes to column 1, LF to column 1 of the next row.
     virtual void write(std::string_view bytes, Charset charset = Charset::Text) = 0;
     // Cursor to column 1 of the next row (scrolling at the bottom).
     virtual void new_line() = 0;
@@ -122,12 +122,21 @@ inline const std::string kF3{'\0', char(61)};
 inline const std::string kF4{'\0', char(62)};
 inline const std::string kF5{'\0', char(63)};
 inline const std::string kF10{'\0', char(68)};
+inline const std::string kShiftTab{'\0', char(15)};
 inline const std::string kEnter{"\r"};
 inline const std::string kEsc{"\x1b"};
 inline const std::string kTab{"\t"};
 inline const std::string kBackspace{"\b"};
 inline const std::string kMousePress{'\xff', '\xff', '\x04', '\x01'};
 inline const std::string kMouseDoubleClick{'\xff', '\xff', '\x02', '\x01'};
+
+// Function key F1 to F12, plain or with Shift, by its PC scan code: F1-F10 59-68, F11 133, F12 134,
+// Shift+F1-F10 84-93, Shift+F11 135, Shift+F12 136. Empty for other numbers.
+inline std::string function_key(int number, bool shift = false) {
+    if (number < 1 || number > 12) return {};
+    if (number <= 10) return {'\0', char((shift ? 84 : 59) + number - 1)};
+    return {'\0', char((shift ? 135 : 133) + number - 11)};
+}
 }  // namespace keys
 
 // Key strings of mouse events: 255, 255, event code, button state.

@@ -78,7 +78,7 @@ void ConsoleBuffer::put(char32_t ch) {
         return;
     }
     if (ch == U'\n') {
-        line_feed();
+        new_line();
         return;
     }
     set_cell(cursor_.row, cursor_.col, Cell{ch, colour_});
@@ -115,7 +115,11 @@ void ConsoleBuffer::write(std::string_view bytes, Charset charset) {
 
 void ConsoleBuffer::new_line() {
     cursor_.col = 1;
-    line_feed();
+    if (cursor_.row < size_.rows) {
+        ++cursor_.row;
+    } else {
+        scroll_up();
+    }
 }
 
 void ConsoleBuffer::clear() {
@@ -191,14 +195,6 @@ void ConsoleBuffer::set_cell(int row, int col, const Cell& cell) {
     cells_[i] = cell;
     changed_cells_[i] = true;
     changed_rows_[std::size_t(row - 1)] = true;
-}
-
-void ConsoleBuffer::line_feed() {
-    if (cursor_.row < size_.rows) {
-        ++cursor_.row;
-    } else {
-        scroll_up();
-    }
 }
 
 // The rows move up by one; the new bottom row is blank in the current colour.

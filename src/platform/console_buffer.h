@@ -35,7 +35,7 @@ class ConsoleBuffer {
     // Shows one character at the cursor in the current colour and advances the cursor. Writing
     // into the last column moves the cursor to column 1 of the next row, scrolling the screen up
     // when that was the last row; so a line exactly as wide as the screen ends at column 1 of the
-    // next row. CR moves to column 1, LF to the next row (same column).
+    // next row. CR moves to column 1, LF to column 1 of the next row.
     void put(char32_t ch);
     // Writes 8-bit bytes, each read as Windows-1252 text or code-page-437 glyphs.
     void write(std::string_view bytes, Charset charset);
@@ -69,7 +69,6 @@ class ConsoleBuffer {
   private:
     std::size_t index(int row, int col) const;
     void set_cell(int row, int col, const Cell& cell);
-    void line_feed();
     void scroll_up();
 
     ScreenSize size_;

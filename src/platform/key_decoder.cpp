@@ -1,5 +1,7 @@
 #include "platform/key_decoder.h"
 
+#include <array>
+#include <utility>
 #include <vector>
 
 #include "format/codepage.h"
@@ -42,9 +44,23 @@ std::optional<std::vector<int>> parameters(std::string_view text) {
     return values;
 }
 
-// The key of an xterm cursor or function key by the final byte of its CSI or SS3 sequence,
-// whatever modifiers the parameters carry.
-std::optional<std::string> key_by_final_byte(char final_byte) {
+// The modifier parameter of xterm sequences is 1 + 1 for Shift + 2 for Alt + 4 for Ctrl + 8 for Meta;
+// a sequence without one (or with 0) has no modifier.
+constexpr int kShiftModifier = 2;
+
+// Function key `number` (F1 to F20 as the VT220 numbers them) with its modifier. F13 to F20 are
+// what the Linux console and rxvt send for Shift+F3 to Shift+F10. Ctrl, Alt and Meta combinations
+// have no key string: their PC codes would read as other keys once an exit-key list upper-cases them.
+std::string modified_function_key(int number, int modifier) {
+    const bool plain = modifier <= 1;
+    if (plain) return number > 12 ? keys::function_key(number - 10, true) : keys::function_key(number);
+    if (modifier == kShiftModifier && number <= 12) return keys::function_key(number, true);
+    return {};
+}
+
+// The key of an xterm cursor or function key by the final byte of its CSI or SS3 sequence; cursor
+// keys are the same whatever modifiers they carry.
+std::string key_by_final_byte(char final_byte, int modifier) {
     switch (final_byte) {
         case 'A':
             return keys::kUp;
@@ -59,20 +75,25 @@ std::optional<std::string> key_by_final_byte(char final_byte) {
         case 'F':
             return keys::kEnd;
         case 'P':
-            return keys::kF1;
         case 'Q':
-            return keys::kF2;
         case 'R':
-            return keys::kF3;
         case 'S':
-            return keys::kF4;
+            return modified_function_key(final_byte - 'P' + 1, modifier);
         default:
-            return std::nullopt;
+            return {};
     }
 }
 
+// The VT220 number of the function key of a "CSI n ~" code (11 to 34, with gaps), or 0.
+int function_number_by_tilde_code(int code) {
+    static constexpr std::array<int, 24> kNumbers{1,  2,  3,  4,  5, 0,  6,  7, 8,  9,  10, 0,
+                                                  11, 12, 13, 14, 0, 15, 16, 0, 17, 18, 19, 20};
+    const int index = code - 11;
+    return index >= 0 && index < int(kNumbers.size()) ? kNumbers[std::size_t(index)] : 0;
+}
+
 // The key of a "CSI n ~" sequence (VT220 numbering, as xterm, screen and the Linux console send).
-std::optional<std::string> key_by_tilde_code(int code) {
+std::string key_by_tilde_code(int code, int modifier) {
     switch (code) {
         case 1:
         case 7:
@@ -88,21 +109,25 @@ std::optional<std::string> key_by_tilde_code(int code) {
             return keys::kPgUp;
         case 6:
             return keys::kPgDn;
-        case 11:
-            return keys::kF1;
-        case 12:
-            return keys::kF2;
-        case 13:
-            return keys::kF3;
-        case 14:
-            return keys::kF4;
-        case 15:
-            return keys::kF5;
-        case 21:
-            return keys::kF10;
         default:
-            return std::nullopt;
+            break;
     }
+    const int number = function_number_by_tilde_code(code);
+    return number == 0 ? std::string() : modified_function_key(number, modifier);
+}
+
+// Alt with a letter key, either case: NUL and the scan code of the letter's key on a PC keyboard.
+// Empty for any other byte.
+std::string alt_letter_key(unsigned char byte) {
+    static constexpr std::array<std::pair<std::string_view, int>, 3> kKeyRows{
+        {{"qwertyuiop", 16}, {"asdfghjkl", 30}, {"zxcvbnm", 44}}};
+    const char letter = char(byte >= 'A' && byte <= 'Z' ? byte - 'A' + 'a' : byte);
+    for (const auto& [row, first_code] : kKeyRows) {
+        if (const auto at = row.find(letter); at != std::string_view::npos) {
+            return std::string{'\0', char(first_code + int(at))};
+        }
+    }
+    return {};
 }
 
 std::size_t utf8_length_by_lead(unsigned char lead) {
@@ -117,6 +142,7 @@ std::size_t utf8_length_by_lead(unsigned char lead) {
 void KeyDecoder::feed(std::string_view bytes, Millis now) {
     settle(now);
     for (const char byte : bytes) take(static_cast<unsigned char>(byte), now);
+    if (state_ == State::Escape) escape_ended_read_ = true;
     last_byte_at_ = now;
 }
 
@@ -174,6 +200,7 @@ void KeyDecoder::take_in_ground(unsigned char byte) {
     switch (byte) {
         case kEscByte:
             state_ = State::Escape;
+            escape_ended_read_ = false;
             return;
         case '\r':
         case '\n':
@@ -198,17 +225,25 @@ void KeyDecoder::take_in_ground(unsigned char byte) {
     state_ = State::Utf8;
 }
 
-// Alt+key arrives as ESC + key; it reads as Esc followed by the key, so an Esc typed ahead of
-// other keys is never lost.
+// Alt+key arrives as ESC + key in one read: Alt with a letter is an extended key, Alt with any
+// other key is dropped (of a non-ASCII character only the lead byte is taken here; the ground state
+// drops the continuation bytes after it). An ESC that ended a read is Esc, whatever key is typed
+// after it; so is an ESC before another ESC.
 void KeyDecoder::take_after_escape(unsigned char byte) {
     if (byte == '[') {
         state_ = State::Csi;
-    } else if (byte == 'O') {
+        return;
+    }
+    if (byte == 'O') {
         state_ = State::Ss3;
-    } else {
+        return;
+    }
+    restart();
+    if (escape_ended_read_ || byte == kEscByte) {
         emit(keys::kEsc);
-        restart();
         take_in_ground(byte);
+    } else if (std::string key = alt_letter_key(byte); !key.empty()) {
+        emit(std::move(key));
     }
 }
 
@@ -239,15 +274,16 @@ void KeyDecoder::finish_csi(char final_byte, Millis now) {
     }
     const auto values = parameters(sequence_);
     if (!values) return;
-    std::optional<std::string> key;
+    const int modifier = values->size() > 1 ? (*values)[1] : 0;
+    std::string key;
     if (final_byte == '~') {
-        key = key_by_tilde_code(values->front());
+        key = key_by_tilde_code(values->front(), modifier);
     } else if (final_byte == 'Z') {
-        key = keys::kTab;  // Shift+Tab
+        key = keys::kShiftTab;
     } else {
-        key = key_by_final_byte(final_byte);
+        key = key_by_final_byte(final_byte, modifier);
     }
-    if (key) emit(*key);
+    if (!key.empty()) emit(std::move(key));
 }
 
 void KeyDecoder::take_in_ss3(unsigned char byte) {
@@ -256,8 +292,10 @@ void KeyDecoder::take_in_ss3(unsigned char byte) {
         return;
     }
     if (is_final_byte(byte)) {
-        const auto key = byte == 'M' ? std::optional(keys::kEnter) : key_by_final_byte(char(byte));
-        if (key && sequence_.size() <= kLongestSequence) emit(*key);
+        // A modifier comes as the sequence's last number ("ESC O 2 P" is Shift+F1).
+        const auto values = parameters(sequence_);
+        std::string key = byte == 'M' ? keys::kEnter : key_by_final_byte(char(byte), values->back());
+        if (!key.empty() && sequence_.size() <= kLongestSequence) emit(std::move(key));
         restart();
         return;
     }
@@ -269,7 +307,7 @@ void KeyDecoder::take_in_ss3(unsigned char byte) {
 void KeyDecoder::take_linux_function(unsigned char byte) {
     restart();
     if (byte >= 'A' && byte <= 'E') {
-        emit(std::string{'\0', char(keys::kF1[1] + (byte - 'A'))});
+        emit(keys::function_key(byte - 'A' + 1));
     } else if (!is_final_byte(byte)) {
         take_in_ground(byte);
     }
@@ -304,6 +342,7 @@ void KeyDecoder::take_utf8(unsigned char byte) {
 void KeyDecoder::settle(Millis now) {
     if (state_ == State::Ground || now - last_byte_at_ < kSequenceTimeout) return;
     if (state_ == State::Escape) emit(keys::kEsc);
+    if (state_ == State::Ss3 && sequence_.empty()) emit(alt_letter_key('O'));  // ESC O alone: Alt+Shift+O
     restart();
 }
 

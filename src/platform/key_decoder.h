@@ -1,8 +1,8 @@
 #pragma once
 // Turns the raw bytes a terminal sends (UTF-8 text, escape sequences of the xterm family and of
-// the Linux console, mouse reports in SGR and X10 form) into the console's key strings. Pure: the
-// caller passes the bytes with the time they arrived, so timing rules (a lone ESC, double clicks)
-// can be tested with a fake clock.
+// the Linux console, Alt as an ESC before a key, mouse reports in SGR and X10 form) into the
+// console's key strings. Pure: the caller passes the bytes with the time they arrived, so timing
+// rules (a lone ESC, double clicks) can be tested with a fake clock.
 
 #include <cstdint>
 #include <deque>
@@ -68,6 +68,8 @@ class KeyDecoder {
     // The bytes of the unfinished sequence after its introducer.
     std::string sequence_;
     std::size_t utf8_length_ = 0;
+    // The ESC being held was the last byte of its read, so what follows it was typed after it.
+    bool escape_ended_read_ = false;
     Millis last_byte_at_ = 0;
 
     std::deque<DecodedKey> keys_;

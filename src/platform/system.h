@@ -37,7 +37,7 @@ public:
     virtual int read_file(const std::string& path, std::string& bytes) = 0;
     // Replaces the file's content as one step: a temporary file in the same folder, flushed to disk,
     // renamed over the old one. A failure leaves the old file as it was, and so does a file that
-    // already holds these bytes.
+    // already holds these bytes. A symbolic link stays a link: the file it points to is replaced.
     virtual int replace_file(const std::string& path, std::string_view bytes) = 0;
     // Appends with one write on a file opened for appending (created when missing), so that two
     // processes appending at once never interleave their records. Empty bytes still create the file.

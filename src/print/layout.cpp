@@ -44,15 +44,18 @@ bool box_is_wider(const PhotoBox& box, float photo_shape) {
     return single(box.height_px) / single(box.width_px) < photo_shape;
 }
 
+// Only the shape is single precision: the drawn size stays in double, since rounding it to float
+// can move a centring offset that lies within a float's step of a half pixel (off_x 590.50005 would
+// become 590.5 and round to 590).
 PhotoPlacement fit_inside(const PhotoBox& box, PhotoSize photo, float shape) {
     if (box_is_wider(box, shape)) {
-        const float drawn_width = single(box.height_px / static_cast<double>(shape));
-        const int off_x = round_even((box.width_px - static_cast<double>(drawn_width)) / 2);
+        const double drawn_width = box.height_px / static_cast<double>(shape);
+        const int off_x = round_even((box.width_px - drawn_width) / 2);
         return {whole_photo(photo),
                 {box.x0 + off_x, box.y0, box.x0 + off_x + drawn_width, box.y0 + box.height_px}};
     }
-    const float drawn_height = single(static_cast<double>(shape) * box.width_px);
-    const int off_y = round_even((box.height_px - static_cast<double>(drawn_height)) / 2);
+    const double drawn_height = static_cast<double>(shape) * box.width_px;
+    const int off_y = round_even((box.height_px - drawn_height) / 2);
     return {whole_photo(photo),
             {box.x0, box.y0 + off_y, box.x0 + box.width_px, box.y0 + off_y + drawn_height}};
 }

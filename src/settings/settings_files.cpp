@@ -108,6 +108,16 @@ std::vector<std::string> file_lines(std::string_view bytes) {
     return lines;
 }
 
+// A number as its field's type; empty when it does not fit.
+template <typename T>
+std::optional<T> read_as(std::string_view value) {
+    if constexpr (std::is_same_v<T, float>) {
+        return read_single(value);
+    } else {
+        return read_integer(value);
+    }
+}
+
 // A number that does not fit its field is a run-time overflow; after OK the field keeps its value.
 template <typename T>
 void assign_number(Platform& platform, T& target, std::optional<T> number) {
@@ -123,10 +133,8 @@ void load_value(Platform& platform, PosterSettings& settings, const Member& memb
         [&](auto field) {
             auto& target = settings.*field;
             using Value = std::remove_cvref_t<decltype(target)>;
-            if constexpr (std::is_same_v<Value, float>) {
-                assign_number(platform, target, read_single(value));
-            } else if constexpr (std::is_same_v<Value, std::int32_t>) {
-                assign_number(platform, target, read_integer(value));
+            if constexpr (std::is_same_v<Value, float> || std::is_same_v<Value, std::int32_t>) {
+                assign_number(platform, target, read_as<Value>(value));
             } else {
                 target = trim_spaces(value);
             }
@@ -134,9 +142,12 @@ void load_value(Platform& platform, PosterSettings& settings, const Member& memb
         member);
 }
 
+// Which of kFields some line of the file has set.
+using FieldsSet = std::array<bool, kFields.size()>;
+
 // The key part is the text before the first "=", the value part the text between the first and
 // the second "="; every persistent key found in the key part takes the value.
-void load_line(Platform& platform, PosterSettings& settings, std::string_view line) {
+void load_line(Platform& platform, PosterSettings& settings, std::string_view line, FieldsSet& set) {
     const std::size_t equals = line.find('=');
     const std::string_view key_part = line.substr(0, equals);
     std::string_view value;
@@ -144,14 +155,72 @@ void load_line(Platform& platform, PosterSettings& settings, std::string_view li
         value = line.substr(equals + 1);
         value = value.substr(0, value.find('='));
     }
-    for (const Field& field : kFields) {
-        if (field.persistent() && key_part.find(field.key) != std::string_view::npos) {
-            load_value(platform, settings, field.member, value);
+    for (std::size_t i = 0; i < kFields.size(); ++i) {
+        if (kFields[i].persistent() && key_part.find(kFields[i].key) != std::string_view::npos) {
+            load_value(platform, settings, kFields[i].member, value);
+            set[i] = true;
         }
     }
 }
 
+bool is_text(const Member& member) {
+    return !std::holds_alternative<float PosterSettings::*>(member) &&
+           !std::holds_alternative<std::int32_t PosterSettings::*>(member);
+}
+
+// A text field that no line set would otherwise keep what the record held before, NUL characters
+// in a fresh record, and a later save would write them into the files: it takes its default
+// instead. A number field that no line set keeps its value.
+void default_unset_texts(Platform& platform, PosterSettings& settings, const FieldsSet& set) {
+    for (std::size_t i = 0; i < kFields.size(); ++i) {
+        if (kFields[i].persistent() && !set[i] && is_text(kFields[i].member)) {
+            load_value(platform, settings, kFields[i].member, kFields[i].default_text);
+        }
+    }
+}
+
+// The persistent field whose key is "a." and the name; null for any other name.
+const Field* persistent_field(std::string_view name) {
+    for (const Field& field : kFields) {
+        if (field.persistent() && field.key.substr(2) == name) return &field;
+    }
+    return nullptr;
+}
+
 }  // namespace
+
+std::vector<std::string_view> parameter_names() {
+    std::vector<std::string_view> names;
+    for (const Field& field : kFields) {
+        if (field.persistent()) names.push_back(field.key.substr(2));
+    }
+    return names;
+}
+
+bool is_text_parameter(std::string_view name) {
+    const Field* field = persistent_field(name);
+    return field != nullptr && is_text(field->member);
+}
+
+ParameterOutcome set_parameter(PosterSettings& settings, std::string_view name, std::string_view value) {
+    const Field* field = persistent_field(name);
+    if (field == nullptr) return ParameterOutcome::UnknownName;
+    return std::visit(
+        [&](auto member) {
+            auto& target = settings.*member;
+            using Value = std::remove_cvref_t<decltype(target)>;
+            if constexpr (std::is_same_v<Value, float> || std::is_same_v<Value, std::int32_t>) {
+                if (!starts_with_number(value)) return ParameterOutcome::NoNumber;
+                const std::optional<Value> number = read_as<Value>(value);
+                if (!number) return ParameterOutcome::TooLarge;
+                target = *number;
+            } else {
+                target = trim_spaces(value);
+            }
+            return ParameterOutcome::Set;
+        },
+        field->member);
+}
 
 void SCP_DEFA(Platform& platform, PosterSettings& settings) {
     RoutineName routine("SCP_DEFA");
@@ -164,8 +233,13 @@ void SCP_DEFA(Platform& platform, PosterSettings& settings) {
         raise_for_errno(platform.fault, platform.system.replace_file(path, default_settings_text()));
         error = platform.system.read_file(path, bytes);
     }
-    if (raise_for_errno(platform.fault, error)) return;
-    for (const std::string& line : file_lines(bytes)) load_line(platform, settings, line);
+    FieldsSet set{};
+    // After a read failure (the user chose to go on) no line set anything: the texts still get
+    // their defaults.
+    if (!raise_for_errno(platform.fault, error)) {
+        for (const std::string& line : file_lines(bytes)) load_line(platform, settings, line, set);
+    }
+    default_unset_texts(platform, settings, set);
 }
 
 void SCP_SALV(Platform& platform, std::string_view file, const PosterSettings& settings,

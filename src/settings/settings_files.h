@@ -19,6 +19,19 @@ inline constexpr std::string_view kTextsFile = "testo.log";
 // A list of texts with first index 0 and a separate count (the last used index).
 using TextList = std::vector<std::string>;
 
+// The twelve persistent parameters by their names in the file without "a." ("px_cm", "testo1", …),
+// in the file's order.
+std::vector<std::string_view> parameter_names();
+// Whether the named persistent parameter holds a text (false for a number or an unknown name).
+bool is_text_parameter(std::string_view name);
+
+enum class ParameterOutcome { Set, UnknownName, NoNumber, TooLarge };
+// Sets a persistent parameter from a value text (Windows-1252) read as a line of the file reads it:
+// a text trimmed of spaces and cut to its field, a number as its field's type. Stricter than the
+// file: a number field whose value holds no number at all, or a number its field cannot hold, is
+// refused and the record left alone.
+ParameterOutcome set_parameter(PosterSettings& settings, std::string_view name, std::string_view value);
+
 // Creates "impostazioni.log" with the twelve default lines when it is missing, then loads it into
 // the twelve persistent fields.
 void SCP_DEFA(Platform& platform, PosterSettings& settings);

@@ -39,6 +39,17 @@ done
 type_into_window x
 [ "$(result_and_status)" = "KEY 78 / 0" ] || fail "the notice returned $(result_and_status)"
 
+# Function keys with Ctrl or Alt bring nothing; F12, Shift+F1 and Shift+Tab have codes of their own.
+for keys_and_code in "ctrl+F1 shift+F1 0054" "alt+F5 F12 0086" "ctrl+F12 shift+Tab 000f"; do
+    read -r dropped key code <<<"$keys_and_code"
+    run_show_notice notice 0 "'$WORK/result'"
+    wait_for_window show-notice >/dev/null
+    sleep 0.3
+    type_into_window "$dropped"
+    xdotool key "$key"
+    [ "$(result_and_status)" = "KEY $code / 0" ] || fail "$dropped, $key on the notice gave $(result_and_status)"
+done
+
 # A key typed on the terminal serves as well; a time-out ends the notice with no key.
 run_show_notice notice 0 "'$WORK/result'"
 sleep 1

@@ -3,10 +3,17 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <cmath>
 #include <cstdlib>
+#include <sstream>
 
 #include "integration/pdf_test_support.h"
+#include "main/run_operations.h"
+#include "platform/linux/jpeg_codec.h"
 #include "platform/linux/linux_printers.h"
+#include "print/layout.h"
+#include "print/print_job.h"
+#include "support/fake_platform.h"
 
 namespace posteri {
 namespace {
@@ -158,6 +165,54 @@ TEST_F(BuiltinPdfPrintersTest, TextIsMeasuredDrawnExtractableAndItsFontEmbedded)
     EXPECT_TRUE(near(page.at(30, 90), kWhite, 5));
 }
 
+// The default poster on A4 with one of its lines blank (empty, or only spaces): the other lines keep
+// to the band under the photo box (from 23.9 cm down to the sheet's bottom edge) and stay on the page.
+TEST_F(BuiltinPdfPrintersTest, ABlankTextLineLeavesTheOtherLinesInTheBandUnderTheBox) {
+    print("pdfcreator A4", "altezze", [](Printers& p) {
+        for (const char* face : {"ar bonnie", "Nimbus Sans", "DejaVu Serif"}) {
+            for (const int points : {8, 23, 72, 200}) {
+                p.select_font(face, points, true);
+                const int line_height = p.text_extent("Testo").height;
+                EXPECT_EQ(p.text_extent(""), (TextExtent{0, line_height})) << face << " " << points;
+            }
+        }
+    });
+    constexpr double kPointsPerCm = 72 / 2.54;
+    const std::vector<std::vector<std::string>> words_of_line = {
+        {"MAXI_STAMPA"}, {"GALMINI", "OTTAVIANO"}, {"2017"}};
+    for (int blank = 0; blank < 3; ++blank) {
+        FakePlatform fake;
+        Platform platform{fake.console, fake.system, fake.fault,   fake.speech,
+                          printers_,    fake.images, fake.windows, fake.fonts};
+        PosterSettings settings{};
+        SCP_DEFA(platform, settings);
+        FixedText<64>* texts[3] = {&settings.testo1, &settings.testo2, &settings.testo3};
+        *texts[blank] = blank == 1 ? "   " : "";
+        ASSERT_EQ(printers_.attach("pdfcreator A4", "vuota" + std::to_string(blank)), 0);
+        settings.punti_cm = dots_per_cm(printers_.metrics());
+        DIMENSIO(platform, settings.foglio_larghezza_cm, settings.foglio_altezza_cm);
+        settings.altezza_testo_cm = std::fabs(settings.altezza_cm);
+        Summary summary;
+        SUB_STAM(platform, settings, summary);
+
+        const double band_top = (settings.py_cm + effective_box(settings).height_cm) * kPointsPerCm;
+        std::vector<std::string> expected;
+        for (int line = 0; line < 3; ++line) {
+            if (line != blank)
+                expected.insert(expected.end(), words_of_line[line].begin(), words_of_line[line].end());
+        }
+        std::vector<std::string> found;
+        for (const WordBox& word : word_boxes(printers_.last_job().pdf_path)) {
+            found.push_back(word.text);
+            EXPECT_GE(word.y_min, band_top) << word.text << " with line " << blank + 1 << " blank";
+            EXPECT_LE(word.y_max, 841.92) << word.text << " with line " << blank + 1 << " blank";
+            EXPECT_GE(word.x_min, 0) << word.text;
+            EXPECT_LE(word.x_max, 595.32) << word.text;
+        }
+        EXPECT_EQ(found, expected) << "with line " << blank + 1 << " blank";
+    }
+}
+
 TEST_F(BuiltinPdfPrintersTest, ALongFaceNameIsAskedForWhole) {
     // A family of 38 characters that the font configuration knows as DejaVu Serif; its first 31
     // characters name no font and would fall back to DejaVu Sans.
@@ -280,6 +335,51 @@ TEST_F(BuiltinPdfPrintersTest, EveryExifOrientationTurnsTheStoredGridUpright) {
                     << (bottom ? " bottom" : " top");
             }
         }
+    }
+}
+
+// The images a PDF holds, as "width x height coding" (from `pdfimages -list`).
+std::vector<std::string> images_in(const fs::path& pdf) {
+    std::istringstream listing(run("pdfimages -list " + quoted(pdf)).output);
+    std::vector<std::string> images;
+    std::string line;
+    for (int row = 0; std::getline(listing, line); ++row) {
+        if (row < 2) continue;  // the heading and its rule
+        std::istringstream fields(line);
+        std::string page, number, type, width, height, colour, components, bits, coding;
+        fields >> page >> number >> type >> width >> height >> colour >> components >> bits >> coding;
+        images.push_back(width + " x " + height + " " + coding);
+    }
+    return images;
+}
+
+// A stream that is not whole but that libjpeg reads with a warning (no EOI, stray bytes between
+// segments) prints from its repaired copy at its own size; one libjpeg cannot read leaves the box
+// empty.
+TEST_F(BuiltinPdfPrintersTest, ADamagedPhotoPrintsRepairedUnlessItCannotBeRead) {
+    const std::string whole = marked_jpeg(64, 32);
+    std::string stray = whole;
+    stray.insert(whole.find("\xFF\xDB"), "\x12\x34");
+    std::string unreadable = whole;
+    unreadable.back() = '\x3A';  // EOI becomes a marker libjpeg does not know
+    struct Case {
+        const char* name;
+        std::string bytes;
+        bool printed;
+    };
+    for (const Case& c : {Case{"senza-fine", whole.substr(0, whole.size() - 2), true},
+                          Case{"byte-estranei", stray, true}, Case{"illeggibile", unreadable, false}}) {
+        SCOPED_TRACE(c.name);
+        const fs::path file = dir_ / (std::string(c.name) + ".jpg");
+        std::ofstream(file, std::ios::binary) << c.bytes;
+        const auto photo = JpegCodec().load_photo(file.string());
+        const fs::path pdf = print("pdfcreator A4", c.name, [&](Printers& p) {
+            if (photo) p.stretch_bitmap(*photo, PixelRect{0, 0, 63, 31}, DeviceRect{600, 600, 1879, 1239});
+        });
+        EXPECT_EQ(images_in(pdf), c.printed ? std::vector<std::string>{"64 x 32 jpeg"} : std::vector<std::string>{});
+        const Picture page = render(pdf, 60, 0, 0, 200, 150);  // the photo: 60..187 x 60..123
+        EXPECT_TRUE(near(page.at(80, 75), c.printed ? kRed : kWhite));
+        EXPECT_TRUE(near(page.at(170, 110), c.printed ? kBlue : kWhite));
     }
 }
 

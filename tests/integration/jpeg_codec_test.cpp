@@ -14,6 +14,7 @@
 #include "integration/test_photos.h"
 #include "main/run_operations.h"
 #include "platform/linux/cairo_bitmap.h"
+#include "platform/linux/jpeg_structure.h"
 #include "support/fake_platform.h"
 
 namespace posteri {
@@ -185,14 +186,78 @@ TEST_F(JpegCodecTest, ExtremeSizesLoad) {
     }
 }
 
-TEST_F(JpegCodecTest, DamagedDataHasFactsButNoPixels) {
+// Streams libjpeg reads with a warning only: no EOI, stray bytes between segments, data cut short.
+// Each is rewritten whole and then handled as a sound photo of its kind: turned upright, Huffman
+// photos kept as JPEG bytes, CMYK ones converted.
+TEST_F(JpegCodecTest, StreamsReadWithWarningsAreRepairedWhole) {
+    const std::string exif = test::make_exif({.orientation = 6, .x_resolution = 150, .y_resolution = 150, .unit = 2});
+    const auto made = [&](Coding coding, Colours colours) {
+        return test::make_jpeg({.width = 64, .height = 48, .coding = coding, .colours = colours, .exif = exif});
+    };
+    const auto without_end = [](const std::string& whole) { return whole.substr(0, whole.size() - 2); };
+    const std::string baseline = made(Coding::Baseline, Colours::Rgb);
+    const std::size_t data_middle = (baseline.find("\xFF\xDA") + baseline.size()) / 2;
+    struct Case {
+        const char* name;
+        std::string bytes;
+        bool all_data;
+    };
+    for (const Case& c : {Case{"no EOI", without_end(baseline), true},
+                          Case{"stray bytes", std::string(baseline).insert(baseline.find("\xFF\xDB"), "\x12\x34"), true},
+                          Case{"cut short", baseline.substr(0, data_middle), false},
+                          Case{"progressive", without_end(made(Coding::Progressive, Colours::Rgb)), true},
+                          Case{"arithmetic", without_end(made(Coding::Arithmetic, Colours::Rgb)), true},
+                          Case{"cmyk", without_end(made(Coding::Baseline, Colours::AdobeCmyk)), true}}) {
+        SCOPED_TRACE(c.name);
+        const std::string path = photo("d.jpg", c.bytes);
+        EXPECT_EQ(codec_.facts(path), (PhotoFacts{48, 64, 150, 150}));
+        const auto loaded = codec_.load_photo(path);
+        ASSERT_NE(loaded, nullptr);
+        ASSERT_EQ(std::pair(loaded->width(), loaded->height()), std::pair(48, 64));
+        const EmbeddableJpeg* embeddable = cairo(loaded).jpeg();
+        if (std::string(c.name) == "cmyk") {
+            EXPECT_EQ(embeddable, nullptr);
+        } else {
+            ASSERT_NE(embeddable, nullptr);
+            EXPECT_TRUE(jpeg_structure_is_whole(*embeddable->bytes));
+            EXPECT_EQ(embeddable->orientation, 6);
+        }
+        // Upright, the stored top rows (red, green) are the right-hand column.
+        EXPECT_THAT(colour_at(*loaded, 47, 0), LooksLike(kRed));
+        EXPECT_THAT(colour_at(*loaded, 47, 63), LooksLike(kGreen));
+        if (c.all_data) {
+            EXPECT_THAT(colour_at(*loaded, 0, 0), LooksLike(kBlue));
+            EXPECT_THAT(colour_at(*loaded, 0, 63), LooksLike(kWhite));
+        }
+    }
+}
+
+TEST_F(JpegCodecTest, StreamsLibjpegCannotReadGiveNoPhoto) {
     const std::string whole = test::make_jpeg({.width = 256, .height = 256, .density_unit = 1, .x_density = 150, .y_density = 150});
-    const std::string truncated = photo("t.jpg", whole.substr(0, whole.size() / 2));
-    EXPECT_EQ(codec_.facts(truncated), (PhotoFacts{256, 256, 150, 150}));
-    EXPECT_EQ(codec_.load_photo(truncated), nullptr);
+    std::string unknown_marker = whole;
+    unknown_marker.back() = '\x3A';  // EOI becomes a marker libjpeg does not know
     std::string corrupt = whole;
-    for (std::size_t i = whole.size() / 3; i < whole.size() / 3 + 64; ++i) corrupt[i] = static_cast<char>(0xFF);
-    EXPECT_EQ(codec_.load_photo(photo("c.jpg", corrupt)), nullptr);
+    const std::size_t data_middle = (whole.find("\xFF\xDA") + whole.size()) / 2;
+    for (std::size_t i = data_middle; i < data_middle + 64; ++i) corrupt[i] = static_cast<char>(0xFF);
+    for (const std::string& bytes : {unknown_marker, corrupt}) {
+        const std::string path = photo("c.jpg", bytes);
+        EXPECT_EQ(codec_.facts(path), (PhotoFacts{256, 256, 150, 150}));
+        EXPECT_EQ(codec_.load_photo(path), nullptr);
+    }
+    for (const std::string& bytes : {std::string("\xFF\xD8", 2) + std::string(100, 'x'), whole.substr(0, 40)}) {
+        const std::string path = photo("h.jpg", bytes);
+        EXPECT_EQ(codec_.facts(path), std::nullopt);
+        EXPECT_EQ(codec_.load_photo(path), nullptr);
+    }
+}
+
+TEST_F(JpegCodecTest, ExifAfterAnXmpSegmentIsRead) {
+    const std::string exif = test::make_exif({.orientation = 6, .x_resolution = 300, .y_resolution = 200, .unit = 2});
+    const std::string path = jpeg("xmp.jpg", {.width = 400, .height = 304, .exif = exif, .xmp = test::make_xmp()});
+    EXPECT_EQ(codec_.facts(path), (PhotoFacts{304, 400, 200, 300}));
+    const auto loaded = codec_.load_photo(path);
+    ASSERT_NE(loaded, nullptr);
+    EXPECT_EQ(cairo(loaded).jpeg()->orientation, 6);
 }
 
 TEST_F(JpegCodecTest, HeaderClaimingTooManyPixelsIsRefusedBeforeDecoding) {

@@ -14,6 +14,7 @@
 #include <fstream>
 #include <memory>
 #include <optional>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -170,6 +171,34 @@ inline std::unique_ptr<TestBitmap> jpeg_photo(const std::string& bytes, int stor
     const bool turned = orientation >= 5 && orientation <= 8;
     return std::make_unique<TestBitmap>(turned ? stored_height : stored_width,
                                         turned ? stored_width : stored_height, nullptr, std::move(jpeg));
+}
+
+// A word of the page's text and its box on paper, in points from the sheet's top-left corner.
+struct WordBox {
+    std::string text;
+    double x_min = 0;
+    double y_min = 0;
+    double x_max = 0;
+    double y_max = 0;
+};
+
+// The words of the first page as poppler finds them (`pdftotext -bbox`).
+inline std::vector<WordBox> word_boxes(const fs::path& pdf) {
+    std::vector<WordBox> words;
+    std::istringstream lines(run("pdftotext -bbox -f 1 -l 1 " + quoted(pdf) + " -").output);
+    std::string line;
+    while (std::getline(lines, line)) {
+        WordBox word;
+        int start = 0;
+        int end = 0;
+        if (std::sscanf(line.c_str(), " <word xMin=\"%lf\" yMin=\"%lf\" xMax=\"%lf\" yMax=\"%lf\">%n%*[^<]%n",
+                        &word.x_min, &word.y_min, &word.x_max, &word.y_max, &start, &end) < 4 ||
+            end <= start)
+            continue;
+        word.text = line.substr(start, end - start);
+        words.push_back(word);
+    }
+    return words;
 }
 
 }  // namespace posteri::testing

@@ -100,6 +100,30 @@ TEST_F(PosixSystemTest, FailedReplaceKeepsTheOldFileAndRemovesTheTemporary) {
     EXPECT_EQ(system_.replace_file(path("manca/impostazioni.log"), "x"), ENOENT);
 }
 
+// A settings file kept elsewhere through a link: the target gets the bytes, its temporary lives
+// beside it, and every link of a chain stays a link. A dangling link gets its file made; a loop fails.
+TEST_F(PosixSystemTest, ReplaceThroughALinkReplacesItsTargetAndKeepsTheLink) {
+    fs::create_directory(dir_ / "altrove");
+    std::ofstream(path("altrove/vere.log")) << "vecchio";
+    fs::create_symlink("altrove/vere.log", dir_ / "ponte.log");
+    fs::create_symlink(dir_ / "ponte.log", dir_ / "impostazioni.log");
+    EXPECT_EQ(system_.replace_file(path("impostazioni.log"), "nuovo\r\n"), 0);
+    EXPECT_TRUE(fs::is_symlink(dir_ / "impostazioni.log"));
+    EXPECT_TRUE(fs::is_symlink(dir_ / "ponte.log"));
+    EXPECT_EQ(content(path("altrove/vere.log")), "nuovo\r\n");
+    EXPECT_EQ(names_in_folder(), (std::set<std::string>{"altrove", "impostazioni.log", "ponte.log"}));
+    EXPECT_EQ(fs::directory_iterator(dir_ / "altrove")->path().filename(), "vere.log");
+
+    fs::create_symlink("altrove/nuovo.log", dir_ / "sospeso.log");
+    EXPECT_EQ(system_.replace_file(path("sospeso.log"), "x"), 0);
+    EXPECT_TRUE(fs::is_symlink(dir_ / "sospeso.log"));
+    EXPECT_EQ(content(path("altrove/nuovo.log")), "x");
+
+    fs::create_symlink("anello.log", dir_ / "anello.log");
+    EXPECT_EQ(system_.replace_file(path("anello.log"), "x"), ELOOP);
+    EXPECT_TRUE(fs::is_symlink(dir_ / "anello.log"));
+}
+
 TEST_F(PosixSystemTest, AppendCreatesTheFileAndAddsToIt) {
     const std::string file = path("fulllog.log");
     EXPECT_EQ(system_.append_file(file, ""), 0);

@@ -75,9 +75,10 @@ std::string make_jpeg(const JpegSpec& recipe) {
     info.X_density = static_cast<UINT16>(recipe.x_density);
     info.Y_density = static_cast<UINT16>(recipe.y_density);
     jpeg_start_compress(&info, TRUE);
-    if (!recipe.exif.empty()) {
-        jpeg_write_marker(&info, JPEG_APP0 + 1, reinterpret_cast<const JOCTET*>(recipe.exif.data()),
-                          static_cast<unsigned>(recipe.exif.size()));
+    for (const std::string* payload : {&recipe.xmp, &recipe.exif}) {
+        if (payload->empty()) continue;
+        jpeg_write_marker(&info, JPEG_APP0 + 1, reinterpret_cast<const JOCTET*>(payload->data()),
+                          static_cast<unsigned>(payload->size()));
     }
     std::vector<unsigned char> row(static_cast<std::size_t>(recipe.width) * components);
     while (info.next_scanline < info.image_height) {
@@ -123,6 +124,12 @@ std::string make_exif(const ExifSpec& recipe) {
     }
     put32(tiff, 0, be);
     return std::string("Exif\0\0", 6) + tiff + data;
+}
+
+std::string make_xmp() {
+    return std::string("http://ns.adobe.com/xap/1.0/\0", 29) +
+           "<x:xmpmeta xmlns:x=\"adobe:ns:meta/\"><rdf:RDF xmlns:rdf=\"http://www.w3.org/1999/02/22-rdf-syntax-ns#\">"
+           "<rdf:Description xmlns:tiff=\"http://ns.adobe.com/tiff/1.0/\" tiff:Orientation=\"1\"/></rdf:RDF></x:xmpmeta>";
 }
 
 namespace {

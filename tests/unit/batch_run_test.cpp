@@ -106,5 +106,27 @@ TEST_F(BatchRunTest, FailureNoticeIsWrittenAsTextAndEndsTheRunAsCancel) {
     EXPECT_THAT(fake.printers.calls, Not(Contains("end_job")));
 }
 
+TEST_F(BatchRunTest, AssignmentsChangeTheLoadedSettingsWhichAreSavedButNotRemembered) {
+    fake.system.files["impostazioni.log"] = "a.fits = 1\r\na.testo2 = Rossi\r\n";
+    BatchRequest request{kPhoto, "pdfcreator A4", ""};
+    request.assignments = {{"fits", "2"}, {"testo1", "Caff\xE8"}, {"fits", "0"}};
+    ASSERT_EQ(run_batch(fake.platform(), request).exit_code, 0);
+    const std::string& saved = fake.system.files["impostazioni.log"];
+    EXPECT_THAT(saved, HasSubstr("a.fits               = 0 \r\n"));
+    EXPECT_THAT(saved, HasSubstr("a.testo1             = Caff\xE8 "));
+    EXPECT_THAT(saved, HasSubstr("a.testo2             = Rossi "));
+    EXPECT_FALSE(fake.system.files.contains("testo.log"));
+}
+
+TEST_F(BatchRunTest, PrinterListGivesEachNameInByteOrderWithItsSheet) {
+    fake.printers.names = {"pdfcreator A4", "Ufficio"};
+    fake.printers.sheet = SheetMetrics{4961, 7016, 0, 0, 4961, 7016, 600, 600};
+    EXPECT_THAT(printer_list(fake.platform()),
+                ::testing::ElementsAre("Ufficio\t21.0 x 29.7 cm", "pdfcreator A4\t21.0 x 29.7 cm"));
+    EXPECT_EQ(fake.printers.calls.back(), "release");
+    fake.printers.attach_result = 68;
+    EXPECT_THAT(printer_list(fake.platform()), IsEmpty());
+}
+
 }  // namespace
 }  // namespace posteri

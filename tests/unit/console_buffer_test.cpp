@@ -62,12 +62,26 @@ TEST(ConsoleBufferWrite, ScrollingBlanksTheNewRowInTheCurrentColour) {
     EXPECT_EQ(buffer.cursor(), (CellPos{2, 1}));
 }
 
-TEST(ConsoleBufferWrite, CarriageReturnAndLineFeedMoveSeparately) {
-    ConsoleBuffer buffer({8, 3});
-    buffer.write("abc\ndef\rX", Charset::Text);
-    EXPECT_EQ(row_of(buffer, 1), "abc     ");
-    EXPECT_EQ(row_of(buffer, 2), "X  def  ");
-    EXPECT_EQ(buffer.cursor(), (CellPos{2, 2}));
+// CR goes to column 1 of the same row; LF, alone or after CR, to column 1 of the next row.
+TEST(ConsoleBufferWrite, CarriageReturnAndLineFeed) {
+    struct Case {
+        std::string text;
+        std::vector<std::string> rows;
+        CellPos cursor;
+    };
+    const std::vector<Case> cases{
+        {"abc\ndef", {"abc     ", "def     "}, {2, 4}},
+        {"abc\r\ndef", {"abc     ", "def     "}, {2, 4}},
+        {"abc\n\nde", {"abc     ", "        ", "de      "}, {3, 3}},
+        {"abcdef\rX", {"Xbcdef  ", "        "}, {1, 2}},
+    };
+    for (const auto& [text, rows, cursor] : cases) {
+        ConsoleBuffer buffer({8, 3});
+        buffer.write(text, Charset::Text);
+        for (std::size_t row = 0; row < rows.size(); ++row)
+            EXPECT_EQ(row_of(buffer, int(row) + 1), rows[row]) << text;
+        EXPECT_EQ(buffer.cursor(), cursor) << text;
+    }
 }
 
 TEST(ConsoleBufferWrite, TextIsWindows1252AndGlyphsAreCodePage437) {

@@ -23,6 +23,7 @@ std::vector<std::string> keys_of(std::string_view bytes) {
 }
 
 using Keys = std::vector<std::string>;
+using namespace std::string_literals;
 
 TEST(KeyDecoderBytes, PlainKeysAreOneByte) {
     EXPECT_EQ(keys_of("aZ5 *"), (Keys{"a", "Z", "5", " ", "*"}));
@@ -57,24 +58,47 @@ TEST(KeyDecoderSequences, CursorKeysInEveryForm) {
               (Keys{keys::kIns, keys::kDel, keys::kPgUp, keys::kPgDn}));
 }
 
-TEST(KeyDecoderSequences, ModifiersAreIgnored) {
+TEST(KeyDecoderSequences, CursorKeysIgnoreModifiers) {
     EXPECT_EQ(keys_of("\x1b[3;2~"), Keys{keys::kDel});
     EXPECT_EQ(keys_of("\x1b[1;5A\x1b[1;3H"), (Keys{keys::kUp, keys::kHome}));
-    EXPECT_EQ(keys_of("\x1b[15;2~\x1b[1;2P\x1bO5Q"), (Keys{keys::kF5, keys::kF1, keys::kF2}));
-    EXPECT_EQ(keys_of("\x1b[Z"), Keys{keys::kTab});
 }
 
 TEST(KeyDecoderSequences, FunctionKeysOfXtermAndTheLinuxConsole) {
-    EXPECT_EQ(keys_of("\x1bOP\x1bOQ\x1bOR\x1bOS\x1b[15~\x1b[21~"),
-              (Keys{keys::kF1, keys::kF2, keys::kF3, keys::kF4, keys::kF5, keys::kF10}));
-    EXPECT_EQ(keys_of("\x1b[[A\x1b[[B\x1b[[C\x1b[[D\x1b[[E"),
-              (Keys{keys::kF1, keys::kF2, keys::kF3, keys::kF4, keys::kF5}));
-    EXPECT_EQ(keys_of("\x1b[11~\x1b[14~"), (Keys{keys::kF1, keys::kF4}));
-    EXPECT_EQ(keys_of("\x1bOM"), Keys{keys::kEnter});
+    using keys::function_key;
+    const std::vector<std::pair<std::string, Keys>> cases{
+        {"\x1bOP\x1bOQ\x1bOR\x1bOS\x1b[15~",
+         {function_key(1), function_key(2), function_key(3), function_key(4), function_key(5)}},
+        {"\x1b[17~\x1b[18~\x1b[19~\x1b[20~\x1b[21~\x1b[23~\x1b[24~",
+         {function_key(6), function_key(7), function_key(8), function_key(9), function_key(10),
+          function_key(11), function_key(12)}},
+        {"\x1b[[A\x1b[[B\x1b[[C\x1b[[D\x1b[[E",
+         {function_key(1), function_key(2), function_key(3), function_key(4), function_key(5)}},
+        {"\x1b[11~\x1b[14~", {function_key(1), function_key(4)}},
+        {"\x1bOM", {keys::kEnter}},
+    };
+    for (const auto& [bytes, expected] : cases) EXPECT_EQ(keys_of(bytes), expected) << bytes.substr(1);
+}
+
+// Shift+F1 to Shift+F10 are NUL + 84 to 93, Shift+Tab NUL + 15; Ctrl and Alt with a function key
+// give nothing.
+TEST(KeyDecoderSequences, ShiftedFunctionKeysDifferFromPlainOnes) {
+    using keys::function_key;
+    const std::vector<std::pair<std::string, Keys>> cases{
+        {"\x1b[1;2P\x1b[1;2Q\x1b[1;2R\x1b[1;2S", {"\0T"s, "\0U"s, "\0V"s, "\0W"s}},
+        {"\x1b[15;2~\x1b[17;2~\x1b[21;2~\x1b[23;2~\x1b[24;2~",
+         {"\0X"s, "\0Y"s, "\0]"s, "\0\x87"s, "\0\x88"s}},
+        {"\x1bO2P", {function_key(1, true)}},
+        {"\x1b[25~\x1b[26~\x1b[28~\x1b[29~\x1b[31~\x1b[34~",  // Linux console, rxvt
+         {function_key(3, true), function_key(4, true), function_key(5, true), function_key(6, true),
+          function_key(7, true), function_key(10, true)}},
+        {"\x1b[Z", {"\0\x0f"s}},
+        {"\x1b[1;5P\x1b[1;3P\x1b[1;6P\x1b[15;5~\x1b[17;3~\x1b[24;9~\x1b[25;2~\x1bO5Q", {}},
+    };
+    for (const auto& [bytes, expected] : cases) EXPECT_EQ(keys_of(bytes), expected) << bytes.substr(1);
 }
 
 TEST(KeyDecoderSequences, UnknownAndGarbledSequencesLeakNothing) {
-    EXPECT_EQ(keys_of("\x1b[17~\x1b[24~\x1b[200~x"), Keys{"x"});  // F6, F12, paste start
+    EXPECT_EQ(keys_of("\x1b[16~\x1b[22~\x1b[27~\x1b[35~\x1b[200~x"), Keys{"x"});  // gaps, paste start
     EXPECT_EQ(keys_of("\x1b[?1;2c\x1b[>0;1u\x1b[I\x1bOx"), Keys{});
     EXPECT_EQ(keys_of("\x1b[[Zq"), Keys{"q"});
     EXPECT_EQ(keys_of("\x1b[12\rk"), (Keys{keys::kEnter, "k"}));  // cut by a control byte
@@ -105,10 +129,37 @@ TEST(KeyDecoderEscape, BytesAfterALateEscAreKeysOfTheirOwn) {
     EXPECT_EQ(keys_of(decoder, "[A", 1000), (Keys{keys::kEsc, "[", "A"}));
 }
 
-TEST(KeyDecoderEscape, EscFollowedByAKeyGivesBoth) {
-    EXPECT_EQ(keys_of("\x1bx"), (Keys{keys::kEsc, "x"}));
-    EXPECT_EQ(keys_of("\x1b\x1b[A"), (Keys{keys::kEsc, keys::kUp}));
-    EXPECT_EQ(keys_of("\x1b\r"), (Keys{keys::kEsc, keys::kEnter}));
+// Each byte with an ESC before it, as a terminal sends keys typed with Alt.
+std::string with_alt(std::string_view bytes) {
+    std::string sent;
+    for (const char byte : bytes) sent += {'\x1b', byte};
+    return sent;
+}
+
+// ESC and a key in one read are Alt and that key: Alt with a letter is NUL + the scan code of the
+// letter's key (Q 16 ... P 25, A 30 ... L 38, Z 44 ... M 50), any other Alt combination gives nothing.
+TEST(KeyDecoderEscape, EscWithAKeyInOneReadIsAlt) {
+    const std::vector<std::pair<std::string, Keys>> cases{
+        {with_alt("qpalzm"), {"\0\x10"s, "\0\x19"s, "\0\x1e"s, "\0\x26"s, "\0\x2c"s, "\0\x32"s}},
+        {with_alt("Xo"), {"\0\x2d"s, "\0\x18"s}},  // Alt+Shift+X, Alt+O
+        {with_alt("1- \r\t\x7f") + "\x1b\xc3\xa8\x1b\xe2\x82\xac", {}},
+        {with_alt("1") + "k", {"k"}},
+        {"\x1b\x1b[A", {keys::kEsc, keys::kUp}},
+        {"\x1b\x1bx", {keys::kEsc, "\0\x2d"s}},
+    };
+    for (const auto& [bytes, expected] : cases) EXPECT_EQ(keys_of(bytes), expected) << bytes.substr(1);
+}
+
+TEST(KeyDecoderEscape, EscEndingAReadIsEscBeforeTheNextKey) {
+    KeyDecoder decoder;
+    EXPECT_EQ(keys_of(decoder, "a\x1b", 0), Keys{"a"});
+    EXPECT_EQ(keys_of(decoder, "x\x1by", 5), (Keys{keys::kEsc, "x", "\0\x15"s}));
+}
+
+TEST(KeyDecoderEscape, EscOAloneIsAltShiftO) {
+    KeyDecoder decoder;
+    decoder.feed("\x1bO", 0);
+    EXPECT_EQ(decoder.next_key(KeyDecoder::kSequenceTimeout)->key, "\0\x18"s);
 }
 
 TEST(KeyDecoderEscape, AnUnfinishedSequenceTimesOutSilently) {

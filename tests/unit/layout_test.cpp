@@ -116,6 +116,15 @@ INSTANTIATE_TEST_SUITE_P(
         FitCase{
             "InsideLandscapePhoto", 2, {4000, 3000}, 1000, 1000, {0, 0, 3999, 2999}, {50, 195, 1050, 945}},
         FitCase{"InsidePortraitPhoto", 2, {3000, 4000}, 1000, 1000, {0, 0, 2999, 3999}, {175, 70, 925, 1070}},
+        // A 20 x 10 cm box at 600 dpi: off_x = round((4724 - 2362 / r) / 2) = round(590.50005), which a
+        // drawn width rounded to single (3543) would make 590.5 and then 590.
+        FitCase{"InsideKeepsTheDrawnWidthUnrounded",
+                2,
+                {3000, 2000},
+                4724,
+                2362,
+                {0, 0, 2999, 1999},
+                {50 + 591, 70, 50 + 591 + 2362 / static_cast<double>(2.0f / 3.0f), 70 + 2362}},
         FitCase{"CutLandscapePhoto", 3, {4000, 3000}, 1000, 1000, {500, 0, 3499, 2999}, {50, 70, 1050, 1070}},
         FitCase{"CutPortraitPhoto", 3, {3000, 4000}, 1000, 1000, {0, 500, 2999, 3499}, {50, 70, 1050, 1070}},
         FitCase{
@@ -123,7 +132,8 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.name); });
 
 // With equal shapes the height follows from the width; a comparison done in double would have
-// judged the single-precision 2/3 larger and placed the photo by its height.
+// judged the single-precision 2/3 larger and placed the photo by its height. The drawn height is
+// that 2/3 times the width, not rounded back to single.
 TEST(PlacePhotoEdges, EqualShapesTakeTheWidthBranchInSinglePrecision) {
     PhotoBox box;
     box.width_px = 600;
@@ -131,7 +141,7 @@ TEST(PlacePhotoEdges, EqualShapesTakeTheWidthBranchInSinglePrecision) {
     const auto placement = place_photo(box, 2, {300, 200});
     ASSERT_TRUE(placement.has_value());
     EXPECT_EQ(placement->destination.x2, 600.0);
-    EXPECT_EQ(placement->destination.y2, static_cast<double>((200.0f / 300.0f) * 600.0f));
+    EXPECT_EQ(placement->destination.y2, static_cast<double>(200.0f / 300.0f) * 600.0);
 }
 
 TEST(PlacePhotoEdges, NothingForOtherFitModesEmptyPhotosOrInsideOutBoxes) {

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <optional>
 
 #include "main/run_operations.h"
 #include "main/run_steps.h"
@@ -290,6 +291,31 @@ TEST_F(MainSequenceTest, PhotoFactsFillTheFirstFiveSummaryLines) {
     EXPECT_THAT(summary_screen, HasSubstr("Dimensione xy della foto                 : 25.4 x 16.9 cm"));
     EXPECT_THAT(fake.printers.calls, Contains("orientation landscape"));
     EXPECT_EQ(fake.console.keys_left(), 0u);
+}
+
+// Summary line 5: 2.54 as a single, the sums in double; a photo that could not be read shows zeros.
+struct PhotoLengthCase {
+    std::optional<PhotoFacts> facts;
+    const char* shown;
+};
+
+TEST(PhotoLengthLine, CentimetresRoundNearTiesAsThePageLayoutDoes) {
+    const PhotoLengthCase cases[] = {
+        {PhotoFacts{1800, 1200, 96, 96}, "47.6 x 31.7 cm"},
+        {PhotoFacts{3000, 2000, 300, 300}, "25.4 x 16.9 cm"},
+        {PhotoFacts{1000, 720, 72, 144}, "35.3 x 12.7 cm"},
+        {std::nullopt, "0.0 x 0.0 cm"},
+    };
+    for (const PhotoLengthCase& c : cases) {
+        FakePlatform fake;
+        if (c.facts) fake.images.photos[kPhoto] = *c.facts;
+        PosterSettings settings{};
+        settings.nomefile = kPhoto;
+        Summary summary;
+        gather_photo_facts(fake.platform(), settings, summary);
+        ASSERT_EQ(summary.n_riassunto, 5);
+        EXPECT_EQ(summary.riassunto[5], "Dimensione xy della foto                 : " + std::string(c.shown));
+    }
 }
 
 TEST_F(MainSequenceTest, SquarePhotoAsksButItsSummaryLineStaysEmpty) {

@@ -134,58 +134,45 @@ TEST_F(RunDialogsTest, PrinterThatCannotBeAttachedIsReportedAndShowsNoSize) {
     EXPECT_THAT(shown, HasSubstr(",la   0.0 cm , al   0.0 cm"));
 }
 
-class PrintDialogTest : public RunDialogsTest {
-  protected:
-    PrintDialogTest() {
-        fake.printers.names = {"pdfcreator A4", "Ufficio", "Laser"};
-        fake.printers.papers["Ufficio"] = {{"A4", "iso_a4_210x297mm", 21000, 29700},
-                                           {"A3", "iso_a3_297x420mm", 29700, 42000},
-                                           {"", "custom_216x356mm", 21600, 35600}};
+// The print dialog: every printer in byte order, the default highlighted first, then the papers of a
+// printer that takes several; Esc among the papers goes back, Esc among the printers attaches nothing.
+TEST_F(RunDialogsTest, PrintDialogOffersEveryPrinterThenItsPapers) {
+    fake.printers.names = {"pdfcreator A4", "Ufficio", "Laser"};
+    fake.printers.papers["Ufficio"] = {{"A4", "iso_a4_210x297mm", 21000, 29700},
+                                       {"A3", "iso_a3_297x420mm", 29700, 42000},
+                                       {"", "custom_216x356mm", 21600, 35600}};
+    struct Case {
+        std::string default_printer;
+        std::vector<std::string> keys;
+        std::string attached;  // "" for nothing
+    };
+    const Case cases[] = {{"Ufficio", {keys::kEnter, keys::kDown, keys::kEnter}, "attach Ufficio | doc | iso_a3_297x420mm"},
+                          {"", {keys::kEnter}, "attach Laser | doc"},
+                          {"Ufficio", {keys::kEnter, keys::kEsc, keys::kEsc}, ""}};
+    for (const Case& c : cases) {
+        fake.printers.default_name = c.default_printer;
+        fake.printers.calls.clear();
+        for (const std::string& key : c.keys) fake.console.push_key(key);
+        keep_screen_before_each_key();
+        choose_printer_in_dialog(platform, "doc");
+        const std::string last = fake.printers.calls.back();
+        EXPECT_EQ(last.find("| doc") != std::string::npos ? last : "", c.attached);
+        EXPECT_EQ(fake.console.keys_left(), 0u);
     }
-    std::vector<std::string> attaches() const {
-        std::vector<std::string> found;
-        for (const std::string& call : fake.printers.calls) {
-            if (call.starts_with("attach") && call.find(" | doc") != std::string::npos) found.push_back(call);
-        }
-        return found;
-    }
-};
-
-TEST_F(PrintDialogTest, ListsEveryPrinterWithTheDefaultFirstThenItsPapers) {
-    fake.printers.default_name = "Ufficio";
-    fake.console.push_keys({keys::kEnter, keys::kDown, keys::kEnter});
-    keep_screen_before_each_key();
-    choose_printer_in_dialog(platform, "doc");
-    EXPECT_THAT(attaches(), ElementsAre("attach Ufficio | doc | iso_a3_297x420mm"));
-    EXPECT_THAT(shown, HasSubstr("Formato carta"));
-    EXPECT_THAT(shown, HasSubstr("│A4         21.0 x 29.7 cm"));
-    EXPECT_THAT(shown, HasSubstr("│21.6 x 35.6 cm           │"));
-    EXPECT_EQ(shown_attr(shown_at("A3         29.7")), attribute(kWhite, kBlue));
-}
-
-TEST_F(PrintDialogTest, PrinterListShowsEverySheetInByteOrderAndHighlightsTheFirstWithoutADefault) {
-    fake.console.push_key(keys::kEnter);
-    keep_screen_before_each_key();
-    choose_printer_in_dialog(platform, "doc");
+    // The last case's screen: the printer list again, after Esc among the papers.
     const CellPos laser = shown_at("Laser ");
     ASSERT_NE(laser.row, 0) << shown;
     EXPECT_EQ(shown_at("Ufficio ").row, laser.row + 1);
     EXPECT_EQ(shown_at("pdfcreator A4 ").row, laser.row + 2);
-    EXPECT_THAT(shown, HasSubstr("Stampa"));
-    // A printer with one sheet size is attached at once, with its default paper.
-    EXPECT_THAT(attaches(), ElementsAre("attach Laser | doc"));
-}
+    EXPECT_EQ(shown_attr(shown_at("Ufficio ")), attribute(kWhite, kBlue));
 
-TEST_F(PrintDialogTest, EscAmongThePapersGoesBackAndEscAmongThePrintersAttachesNothing) {
-    fake.printers.default_name = "Ufficio";
-    fake.console.push_keys({keys::kEnter});
-    fake.console.push_pause();
-    fake.console.push_keys({keys::kEsc});
-    fake.console.push_pause();
-    fake.console.push_keys({keys::kEsc});
+    fake.console.push_keys({keys::kEnter, keys::kDown, keys::kEnter});
+    keep_screen_before_each_key();
     choose_printer_in_dialog(platform, "doc");
-    EXPECT_THAT(attaches(), ::testing::IsEmpty());
-    EXPECT_EQ(fake.console.keys_left(), 0u);
+    EXPECT_THAT(shown, HasSubstr("Formato carta"));
+    EXPECT_THAT(shown, HasSubstr("│A4         21.0 x 29.7 cm"));
+    EXPECT_THAT(shown, HasSubstr("│21.6 x 35.6 cm           │"));
+    EXPECT_EQ(shown_attr(shown_at("A3         29.7")), attribute(kWhite, kBlue));
 }
 
 TEST_F(RunDialogsTest, SummaryWindowClosesOnlyInThePickersOwnWaysAndGivesTheScreenBack) {

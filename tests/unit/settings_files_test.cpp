@@ -95,16 +95,35 @@ TEST_F(SettingsDefaults, EmptyFileIsGivenTheDefaultsLikeAMissingOne) {
     EXPECT_EQ(fake.system.files["impostazioni.log"], kDefaultFile);
 }
 
-TEST_F(SettingsDefaults, ExistingFileIsOnlyReadAndFieldsNotInItKeepTheirValues) {
+TEST_F(SettingsDefaults, ExistingFileIsOnlyReadNumbersNotInItKeepTheirValuesTextsTakeTheirDefaults) {
     PosterSettings before;
     before.px_cm = 7;
     before.testo2 = "resto";
-    const PosterSettings after = load("a.fits = 1\r\n", before);
+    const PosterSettings after = load("a.fits = 1\r\na.testo3 = 2024\r\n", before);
     EXPECT_EQ(after.fits, 1);
     EXPECT_EQ(after.px_cm, 7);
-    EXPECT_EQ(after.testo2, before.testo2);
-    EXPECT_EQ(fake.system.files["impostazioni.log"], "a.fits = 1\r\n");
+    EXPECT_EQ(after.testo2.view(), padded("GALMINI OTTAVIANO", 64));
+    EXPECT_EQ(after.testo3.view(), padded("2024", 64));
+    EXPECT_EQ(fake.system.files["impostazioni.log"], "a.fits = 1\r\na.testo3 = 2024\r\n");
     EXPECT_EQ(count_calls(Operation::ReplaceFile), 0u);
+}
+
+// A fresh record's text fields are NUL characters until a line sets them; none may reach a file.
+TEST_F(SettingsDefaults, FileMissingTheTextLinesNeverLeadsToNulBytesInTheSavedFiles) {
+    for (const std::string file : {"\r\n", "a.fits = 1"}) {
+        PosterSettings settings = load(file);
+        settings.nomefile = "foto.jpg";
+        settings.nomestampante = "pdfcreator A4";
+        SCP_SALV(platform, "fulllog.log", settings, 1);
+        for (const std::string& saved : {save(settings), fake.system.files["fulllog.log"]}) {
+            EXPECT_EQ(saved.find('\0'), std::string::npos) << "after a file of " << file;
+            EXPECT_THAT(saved, HasSubstr("a.testo2             = " + padded("GALMINI OTTAVIANO", 64)));
+            EXPECT_THAT(saved, HasSubstr("a.tipoautore         = " + padded("1, Zelmo e Zolmo", 64)));
+            EXPECT_THAT(saved, HasSubstr("a.logorroico         = si\r\n"));
+        }
+        EXPECT_EQ(settings.fits, file == "\r\n" ? 0 : 1);
+        fake.system.files.erase("fulllog.log");
+    }
 }
 
 using SettingsLoad = SettingsFiles;
@@ -279,11 +298,14 @@ TEST_F(SettingsFailures, FailedReplaceKeepsTheOldFileAndTheRunGoesOnAfterOk) {
     EXPECT_THAT(fake.fault.notices.back(), HasSubstr(notice_about(61, "Disk full", "SCP_SALV")));
 }
 
-TEST_F(SettingsFailures, DefaultFileThatCannotBeCreatedNorReadLeavesTheRecordUnchanged) {
+TEST_F(SettingsFailures, DefaultFileThatCannotBeCreatedNorReadLeavesTheNumbersAndDefaultsTheTexts) {
     fake.system.fail(Operation::ReplaceFile, "impostazioni.log", EACCES);
     PosterSettings settings;
     SCP_DEFA(platform, settings);
-    EXPECT_EQ(settings, PosterSettings{});
+    PosterSettings texts_only = default_settings();
+    texts_only.px_cm = texts_only.py_cm = texts_only.larghezza_cm = texts_only.altezza_cm = 0;
+    texts_only.fits = 0;
+    EXPECT_EQ(settings, texts_only);
     ASSERT_EQ(fake.fault.notices.size(), 2u);
     EXPECT_THAT(fake.fault.notices[0], HasSubstr(notice_about(70, "Permission denied", "SCP_DEFA")));
     EXPECT_THAT(fake.fault.notices[1], HasSubstr(notice_about(53, "File not found", "SCP_DEFA")));

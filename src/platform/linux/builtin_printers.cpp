@@ -2,12 +2,10 @@
 
 #include <fcntl.h>
 #include <spawn.h>
-#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cmath>
-#include <cstdio>
 #include <filesystem>
 #include <thread>
 #include <utility>
@@ -61,16 +59,6 @@ std::string numbered_name(const std::string& stem, int number) {
     return number == 0 ? stem + ".pdf" : stem + " (" + std::to_string(number) + ").pdf";
 }
 
-// Renames without ever replacing a file; errno on failure (EEXIST when the name is taken).
-int move_without_overwrite(const std::string& from, const std::string& to) {
-    if (renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return 0;
-    if (errno != EINVAL && errno != ENOSYS) return errno;
-    // A file system that cannot rename that way can still refuse a taken name through a link.
-    if (link(from.c_str(), to.c_str()) != 0) return errno;
-    unlink(from.c_str());
-    return 0;
-}
-
 // Starts the desktop's viewer without a shell and without waiting; a thread collects its exit.
 void open_in_viewer(const std::string& path) {
     posix_spawn_file_actions_t quiet;
@@ -114,16 +102,13 @@ class BuiltinPrinter : public PdfDestination {
 
     std::string render_folder() const override { return folder_; }
 
-    int deliver(const std::string& rendered, std::string_view document, PageOrientation,
+    // The rendered file is linked under the first free name: a taken one is never replaced.
+    int deliver(RenderFile& rendered, std::string_view document, PageOrientation,
                 JobOutcome& outcome) override {
-        // The temporary file was made private; the poster gets the permissions of any new file.
-        const mode_t mask = umask(0);
-        umask(mask);
-        chmod(rendered.c_str(), 0666 & ~mask);
         const std::string stem = folder_ + "/" + pdf_stem(document);
         for (int number = 0; number < kMostNumberedNames; ++number) {
             const std::string path = numbered_name(stem, number);
-            const int error = move_without_overwrite(rendered, path);
+            const int error = rendered.link_as(path);
             if (error == EEXIST) continue;
             if (error != 0) return file_failure_number(error);
             outcome.pdf_path = path_from_native(path);

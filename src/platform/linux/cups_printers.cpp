@@ -247,11 +247,11 @@ class CupsPrinter : public PdfDestination {
         return folder != nullptr && *folder != '\0' ? folder : "/tmp";
     }
 
-    int deliver(const std::string& rendered, std::string_view document, PageOrientation orientation,
+    int deliver(RenderFile& rendered, std::string_view document, PageOrientation orientation,
                 JobOutcome& outcome) override {
         std::string pdf;
         try {
-            pdf = without_transparency_group(rendered);
+            pdf = without_transparency_group(rendered.path());
         } catch (const std::exception&) {
             return kDeviceIoError;
         }

@@ -96,10 +96,15 @@ std::optional<ExifResolution> resolution_in_dpi(const FirstDirectory& directory)
 
 }  // namespace
 
+bool is_exif_segment(const unsigned char* data, std::size_t size) {
+    return data != nullptr && size >= sizeof kExifSignature &&
+           std::memcmp(data, kExifSignature, sizeof kExifSignature) == 0;
+}
+
 ExifFacts read_exif(const unsigned char* data, std::size_t size) {
     ExifFacts facts;
+    if (!is_exif_segment(data, size)) return facts;
     const std::size_t signature = sizeof kExifSignature;
-    if (data == nullptr || size < signature || std::memcmp(data, kExifSignature, signature) != 0) return facts;
     TiffBlock tiff(data + signature, size - signature);
     if (!tiff.has_header()) return facts;
     const FirstDirectory directory = read_first_directory(tiff);

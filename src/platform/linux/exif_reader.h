@@ -19,6 +19,10 @@ struct ExifFacts {
     int orientation = 1;
 };
 
+// Whether an APP1 segment's payload is an EXIF block (starts with "Exif\0\0"): APP1 also carries
+// other data, XMP most often, before or after it.
+bool is_exif_segment(const unsigned char* data, std::size_t size);
+
 // `data` is an APP1 segment's payload, starting with "Exif\0\0"; anything else gives no facts.
 ExifFacts read_exif(const unsigned char* data, std::size_t size);
 

@@ -136,13 +136,17 @@ cairo_surface_t* blank_proxy(const PhotoHeader& header) {
 }
 
 // Photos whose colours PDF carries as they are keep their bytes, checked to be a whole stream
-// instead of decoded: their pixels are decoded only when something draws them. Arithmetic coding
-// is changed to Huffman coding and other colours are converted, both of which decode everything.
+// instead of decoded: their pixels are decoded only when something draws them. A stream that is
+// not whole is first rewritten whole from what libjpeg reads in it; only one that libjpeg cannot
+// read at all is refused. Arithmetic coding is changed to Huffman coding and other colours are
+// converted, both of which decode everything.
 std::unique_ptr<MemoryBitmap> jpeg_photo(std::string bytes, const PhotoHeader& header) {
+    const bool whole = jpeg_structure_is_whole(bytes);
+    if (!whole) bytes = repaired_jpeg(bytes);  // Huffman-coded
     if (bytes.empty()) return nullptr;
     if (!header.pdf_colours) return bitmap_of(turned_upright(decode_jpeg(bytes), header.orientation));
-    if (header.arithmetic) bytes = huffman_coded(bytes);
-    if (bytes.empty() || !jpeg_structure_is_whole(bytes)) return nullptr;
+    if (whole && header.arithmetic) bytes = huffman_coded(bytes);
+    if (bytes.empty()) return nullptr;
     cairo_surface_t* proxy = blank_proxy(header);
     if (proxy == nullptr) return nullptr;
     const PhotoFacts upright = upright_facts(header);

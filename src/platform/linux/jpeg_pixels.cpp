@@ -1,6 +1,9 @@
 #include "platform/linux/jpeg_pixels.h"
 
+#include <turbojpeg.h>
+
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "platform/linux/jpeg_errors.h"
@@ -122,6 +125,16 @@ bool transcode(Transcoder& transcoder, const std::string& bytes) {
     return !transcoder.errors.damaged;
 }
 
+using TurboHandle = std::unique_ptr<void, int (*)(tjhandle)>;
+
+// A damaged stream is read with warnings only, so the transform reports -1 with a warning code while
+// writing a whole JPEG: only a fatal error, or a warning with nothing written (a stream with no
+// image in it), means the stream could not be read.
+bool transform_wrote_jpeg(tjhandle transformer, int status, unsigned long size) {
+    if (size == 0) return false;
+    return status == 0 || tjGetErrorCode(transformer) == TJERR_WARNING;
+}
+
 }  // namespace
 
 cairo_surface_t* decode_jpeg(const std::string& bytes) {
@@ -149,6 +162,23 @@ std::string huffman_coded(const std::string& bytes) {
     Transcoder transcoder;
     if (!transcode(transcoder, bytes)) return {};
     return std::move(transcoder.destination.bytes);
+}
+
+std::string repaired_jpeg(const std::string& bytes) {
+    const TurboHandle transformer(tjInitTransform(), tjDestroy);
+    if (!transformer) return {};
+    tjtransform copy{};
+    copy.op = TJXOP_NONE;
+    unsigned char* written = nullptr;
+    unsigned long size = 0;
+    const int status = tjTransform(transformer.get(), reinterpret_cast<const unsigned char*>(bytes.data()),
+                                   bytes.size(), 1, &written, &size, &copy, 0);
+    std::string repaired;
+    if (written != nullptr && transform_wrote_jpeg(transformer.get(), status, size)) {
+        repaired.assign(reinterpret_cast<const char*>(written), size);
+    }
+    tjFree(written);
+    return repaired;
 }
 
 }  // namespace posteri

@@ -1,6 +1,6 @@
 #pragma once
-// Decoding JPEG bytes, and the lossless change of an arithmetic-coded JPEG into a Huffman-coded
-// one (the coding PDF readers understand).
+// Decoding JPEG bytes, and two lossless rewrites of a JPEG stream: an arithmetic-coded one into
+// Huffman coding (the coding PDF readers understand), and a damaged one into a whole stream.
 
 #include <cairo.h>
 
@@ -14,5 +14,11 @@ cairo_surface_t* decode_jpeg(const std::string& bytes);
 
 // The same coefficients, Huffman-coded; empty when the data cannot be read.
 std::string huffman_coded(const std::string& bytes);
+
+// The coefficients libjpeg can read in a stream that is not whole (no EOI, stray bytes between
+// segments, data cut short), written again as a whole Huffman-coded JPEG with the same markers;
+// what is missing decodes as grey, as in any viewer. Empty when libjpeg cannot read the stream at
+// all. It holds the whole coefficient image in memory: about 110 MB for 24 megapixels.
+std::string repaired_jpeg(const std::string& bytes);
 
 }  // namespace posteri

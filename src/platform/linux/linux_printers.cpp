@@ -1,13 +1,11 @@
 #include "platform/linux/linux_printers.h"
 
-#include <unistd.h>
-
 #include <cerrno>
-#include <cstdlib>
 
 #include "platform/linux/builtin_printers.h"
 #include "platform/linux/cups_printers.h"
 #include "platform/linux/pdf_page.h"
+#include "platform/linux/render_file.h"
 
 namespace posteri {
 
@@ -16,55 +14,6 @@ namespace {
 constexpr int kDeviceUnavailable = 68;
 
 }  // namespace
-
-// The hidden temporary file a page is rendered into. A failure to create or write it is kept, not
-// thrown, so that drawing goes on and the job's end reports it; whatever is left of the file goes
-// with the object.
-class RenderFile {
-  public:
-    explicit RenderFile(const std::string& folder) : path_(folder + "/.posteri-XXXXXX.pdf") {
-        fd_ = mkstemps(path_.data(), 4);
-        if (fd_ < 0) {
-            error_ = errno;
-            path_.clear();
-        }
-    }
-
-    ~RenderFile() {
-        if (fd_ >= 0) ::close(fd_);
-        if (!path_.empty()) unlink(path_.c_str());
-    }
-
-    RenderFile(const RenderFile&) = delete;
-    RenderFile& operator=(const RenderFile&) = delete;
-
-    void write(const unsigned char* data, unsigned int length) {
-        while (error_ == 0 && length > 0) {
-            const ssize_t written = ::write(fd_, data, length);
-            if (written < 0 && errno == EINTR) continue;
-            if (written < 0) {
-                error_ = errno;
-                return;
-            }
-            data += written;
-            length -= static_cast<unsigned int>(written);
-        }
-    }
-
-    // Closes the file; the first error met (an errno), or 0.
-    int close() {
-        if (fd_ >= 0 && ::close(fd_) != 0 && error_ == 0) error_ = errno;
-        fd_ = -1;
-        return error_;
-    }
-
-    const std::string& path() const { return path_; }
-
-  private:
-    std::string path_;
-    int fd_ = -1;
-    int error_ = 0;
-};
 
 LinuxPrinters::LinuxPrinters(bool open_viewer) : open_viewer_(open_viewer) {}
 
@@ -158,10 +107,10 @@ int LinuxPrinters::end_job() {
     if (drawing == nullptr) return 0;
     const bool rendered = drawing->finish();
     page_.reset();
-    int error = file_->close();
+    int error = file_->error();
     if (error == 0 && !rendered) error = EIO;
     const int failure = error != 0 ? file_failure_number(error)
-                                   : attached_->deliver(file_->path(), document_, orientation_, last_job_);
+                                   : attached_->deliver(*file_, document_, orientation_, last_job_);
     release();
     return failure;
 }

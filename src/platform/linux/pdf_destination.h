@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/linux/render_file.h"
 #include "platform/printers.h"
 
 namespace posteri {
@@ -18,9 +19,9 @@ class PdfDestination {
     virtual SheetMetrics metrics(PageOrientation orientation) const = 0;
     // The folder in which the page is rendered into a temporary file.
     virtual std::string render_folder() const = 0;
-    // Hands the rendered PDF file on (moving or copying it) and tells where it went; 0 or the
-    // failure number to report. `orientation` is the one the page was drawn in.
-    virtual int deliver(const std::string& rendered, std::string_view document, PageOrientation orientation,
+    // Hands the rendered PDF file on (linking it under a name or sending its bytes) and tells where
+    // it went; 0 or the failure number to report. `orientation` is the one the page was drawn in.
+    virtual int deliver(RenderFile& rendered, std::string_view document, PageOrientation orientation,
                         JobOutcome& outcome) = 0;
 };
 

@@ -54,7 +54,9 @@ cairo_matrix_t stored_to_upright(int orientation, double w, double h) {
     }
 }
 
-// The proxy carries the photo's original bytes, so the PDF embeds them instead of its pixels.
+// The proxy carries the photo's JPEG bytes, so the PDF embeds them instead of its pixels. They
+// are the file's own bytes with two exceptions: an arithmetic-coded photo comes re-coded as
+// Huffman, and a damaged stream (no EOI, stray bytes) as the whole copy its repair wrote.
 void attach_jpeg_bytes(const EmbeddableJpeg& jpeg) {
     const unsigned char* data = nullptr;
     unsigned long length = 0;
@@ -65,6 +67,14 @@ void attach_jpeg_bytes(const EmbeddableJpeg& jpeg) {
         jpeg.proxy, CAIRO_MIME_TYPE_JPEG, reinterpret_cast<const unsigned char*>((*keeper)->data()),
         (*keeper)->size(), [](void* kept) { delete static_cast<std::shared_ptr<const std::string>*>(kept); },
         keeper);
+}
+
+// The layout's logical box in device pixels, rounded outwards as pango rounds pixel extents. The
+// layout is measured on the text grid, whose unit is a vertical device pixel in both directions.
+TextExtent device_extent(const PangoRectangle& logical, double x_scale) {
+    const int left = static_cast<int>(std::floor(logical.x * x_scale / PANGO_SCALE));
+    const int right = static_cast<int>(std::ceil((logical.x + logical.width) * x_scale / PANGO_SCALE));
+    return {right - left, PANGO_PIXELS_CEIL(logical.y + logical.height) - PANGO_PIXELS_FLOOR(logical.y)};
 }
 
 void paint(cairo_t* cr, cairo_surface_t* surface, double x, double y) {
@@ -124,7 +134,17 @@ void PdfPage::place_origin() {
     cairo_translate(cr_, sheet_.offset_x, sheet_.offset_y);
     cairo_rectangle(cr_, 0, 0, sheet_.printable_width, sheet_.printable_height);
     cairo_clip(cr_);
+    text_x_scale_ = static_cast<double>(sheet_.dpi_x) / sheet_.dpi_y;
+    cairo_save(cr_);
+    to_text_grid();
     pango_cairo_update_layout(cr_, layout_);
+    cairo_restore(cr_);
+}
+
+// Device pixels are square only when both resolutions agree; text is laid out and drawn on a grid
+// of vertical device pixels in both directions, so its glyphs keep their shape on paper.
+void PdfPage::to_text_grid() {
+    cairo_scale(cr_, text_x_scale_, 1);
 }
 
 void PdfPage::set_sheet(const SheetMetrics& sheet) {
@@ -144,12 +164,21 @@ void PdfPage::select_font(std::string_view face, int points, bool bold) {
     pango_font_description_free(font);
 }
 
-// Lays the text out in the page's one layout, which draw_text then shows.
+// Lays the text out in the page's one layout, which draw_text then shows. An empty layout would take
+// its height from the font's metrics, which come out scaled by the resolution in this context: an
+// empty text is measured as one space, for the height of a line of that font, with width 0 and
+// nothing left to draw.
 TextExtent PdfPage::text_extent(std::string_view text) {
-    pango_layout_set_text(layout_, cp1252_to_utf8(text).c_str(), -1);
+    const std::string utf8 = cp1252_to_utf8(text);
+    pango_layout_set_text(layout_, utf8.empty() ? " " : utf8.c_str(), -1);
     PangoRectangle logical;
-    pango_layout_get_pixel_extents(layout_, nullptr, &logical);
-    return TextExtent{logical.width, logical.height};
+    pango_layout_get_extents(layout_, nullptr, &logical);
+    if (utf8.empty()) {
+        pango_layout_set_text(layout_, "", -1);
+        logical.x = 0;
+        logical.width = 0;
+    }
+    return device_extent(logical, text_x_scale_);
 }
 
 void PdfPage::draw_text(std::string_view text) {
@@ -159,7 +188,9 @@ void PdfPage::draw_text(std::string_view text) {
     cairo_clip(cr_);
     cairo_set_source_rgb(cr_, ((colour_ >> 16) & 0xFF) / 255.0, ((colour_ >> 8) & 0xFF) / 255.0,
                          (colour_ & 0xFF) / 255.0);
-    cairo_move_to(cr_, position_.x, position_.y);
+    cairo_translate(cr_, position_.x, position_.y);
+    to_text_grid();
+    cairo_move_to(cr_, 0, 0);
     pango_cairo_show_layout(cr_, layout_);
     cairo_restore(cr_);
     position_.x += extent.width;

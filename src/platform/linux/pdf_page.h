@@ -1,6 +1,7 @@
 #pragma once
 // One printed page rendered as PDF with cairo and pango. User units are device pixels: (0, 0) is the
-// printable area's corner, and everything drawn is clipped to the printable area.
+// printable area's corner, and everything drawn is clipped to the printable area. Text keeps its
+// shape on paper when the horizontal and vertical resolutions differ; its extents are device pixels.
 
 #include <cairo.h>
 #include <pango/pango.h>
@@ -41,6 +42,7 @@ class PdfPage {
 
   private:
     void place_origin();
+    void to_text_grid();
 
     SheetMetrics sheet_;
     PdfWriter writer_;
@@ -48,6 +50,7 @@ class PdfPage {
     cairo_t* cr_ = nullptr;
     PangoLayout* layout_ = nullptr;
     std::uint32_t colour_ = 0;
+    double text_x_scale_ = 1;  // horizontal device pixels per vertical one
     DevicePoint position_;
 };
 

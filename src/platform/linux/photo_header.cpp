@@ -26,9 +26,10 @@ void apply_jfif_density(const jpeg_decompress_struct& info, PhotoHeader& header)
     }
 }
 
+// The first APP1 segment that holds EXIF: others (XMP, for one) may stand before it.
 void apply_exif(const jpeg_decompress_struct& info, PhotoHeader& header) {
     for (jpeg_saved_marker_ptr marker = info.marker_list; marker != nullptr; marker = marker->next) {
-        if (marker->marker != JPEG_APP0 + 1) continue;
+        if (marker->marker != JPEG_APP0 + 1 || !is_exif_segment(marker->data, marker->data_length)) continue;
         const ExifFacts exif = read_exif(marker->data, marker->data_length);
         if (exif.resolution) {
             header.dpi_x = exif.resolution->dpi_x;

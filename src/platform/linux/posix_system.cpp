@@ -93,6 +93,21 @@ DirectoryEntry entry_for(std::string_view native_name, bool is_folder) {
     return entry;
 }
 
+// A symbolic link is followed hop by hop (a relative one from the link's own folder) to the name it
+// finally points to, so that replacing the file replaces the link's target and the links stay. A
+// link to a missing file leads to that name, where the file is then made; a loop gives ELOOP.
+int followed_links(std::string& path) {
+    constexpr int kMostLinkHops = 40;  // the kernel's own limit
+    for (int hop = 0; hop < kMostLinkHops; ++hop) {
+        std::error_code error;
+        if (!std::filesystem::is_symlink(std::filesystem::symlink_status(path, error))) return 0;
+        const std::filesystem::path target = std::filesystem::read_symlink(path, error);
+        if (error) return error.value();
+        path = (target.is_absolute() ? target : std::filesystem::path(path).parent_path() / target).string();
+    }
+    return ELOOP;
+}
+
 bool names_folder(int folder_fd, const char* name) {
     struct stat status {};
     return ::fstatat(folder_fd, name, &status, 0) == 0 && S_ISDIR(status.st_mode);
@@ -158,7 +173,8 @@ int PosixSystem::replace_file(const std::string& path, std::string_view bytes) {
     // still cost two flushes to disk.
     std::string current;
     if (read_file(path, current) == 0 && current == bytes) return 0;
-    const std::string target = native(path);
+    std::string target = native(path);
+    if (const int error = followed_links(target)) return error;
     const std::size_t slash = target.rfind('/');
     const std::string folder = slash == std::string::npos ? "" : target.substr(0, slash + 1);
     // Cut so that a long name still leaves room for the dot and the unique suffix.

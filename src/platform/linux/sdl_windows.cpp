@@ -75,9 +75,15 @@ void set_colour(cairo_t* cr, std::uint32_t rgb) {
 }
 
 // The key string of a key that brings no text of its own (letters and digits arrive as text input).
+// Function keys with Ctrl or Alt have none, as on the terminal.
 std::string key_string(const SDL_Keysym& key) {
     const bool control = (key.mod & KMOD_CTRL) != 0;
+    const bool shift = (key.mod & KMOD_SHIFT) != 0;
     if (control && key.sym >= SDLK_a && key.sym <= SDLK_z) return std::string(1, char(key.sym - SDLK_a + 1));
+    if (key.sym >= SDLK_F1 && key.sym <= SDLK_F12) {
+        if (control || (key.mod & KMOD_ALT) != 0) return {};
+        return keys::function_key(int(key.sym - SDLK_F1) + 1, shift);
+    }
     switch (key.sym) {
         case SDLK_RETURN:
         case SDLK_KP_ENTER:
@@ -85,7 +91,7 @@ std::string key_string(const SDL_Keysym& key) {
         case SDLK_ESCAPE:
             return keys::kEsc;
         case SDLK_TAB:
-            return keys::kTab;
+            return shift ? keys::kShiftTab : keys::kTab;
         case SDLK_BACKSPACE:
             return keys::kBackspace;
         case SDLK_UP:
@@ -108,18 +114,6 @@ std::string key_string(const SDL_Keysym& key) {
             return keys::kIns;
         case SDLK_DELETE:
             return keys::kDel;
-        case SDLK_F1:
-            return keys::kF1;
-        case SDLK_F2:
-            return keys::kF2;
-        case SDLK_F3:
-            return keys::kF3;
-        case SDLK_F4:
-            return keys::kF4;
-        case SDLK_F5:
-            return keys::kF5;
-        case SDLK_F10:
-            return keys::kF10;
         default:
             return {};
     }

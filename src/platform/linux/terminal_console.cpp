@@ -19,6 +19,7 @@
 #include <string_view>
 
 #include "format/codepage.h"
+#include "platform/linux/render_file.h"
 
 namespace posteri {
 
@@ -74,9 +75,11 @@ void emergency_restore() {
 }
 
 void on_ending_signal(int signal_number) {
-    // A second one before the program came back to the console to answer the first: leave now.
+    // A second one before the program came back to the console to answer the first: leave now,
+    // taking a page rendered into a named file along.
     if (g_end_signal != 0) {
         emergency_restore();
+        remove_render_litter();
         ::_exit(128 + signal_number);
     }
     g_end_signal = signal_number;

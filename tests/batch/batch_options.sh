@@ -1,0 +1,65 @@
+# posteri-batch's options as scripts use them: --help, --version, --list-printers, --set, and the
+# refusals that leave nothing written; posteri's own --help and --version without a terminal.
+# Arguments: the posteri-batch binary and the sample photo.
+set -euo pipefail
+
+BATCH=$(readlink -f "$1")
+POSTERI=$(dirname "$BATCH")/posteri
+SAMPLE=$(readlink -f "$2")
+WORK=$(mktemp -d /tmp/posteri-options.XXXXXX)
+trap 'rm -rf "$WORK"' EXIT
+export LSAN_OPTIONS="suppressions=$(readlink -f "$(dirname "$0")/../e2e/library_leaks.supp"):print_suppressions=0"
+
+fail() {
+    echo "FAIL: $*" >&2
+    exit 1
+}
+
+# Runs the program with the given arguments, standard input not a terminal; sets $status, $out, $err.
+run() {
+    status=0
+    "$@" </dev/null >"$WORK/out" 2>"$WORK/err" || status=$?
+    out=$(cat "$WORK/out")
+    err=$(cat "$WORK/err")
+}
+
+for program in "$POSTERI" "$BATCH"; do
+    name=$(basename "$program")
+    run "$program" --help
+    [ "$status" -eq 0 ] && [ -z "$err" ] || fail "$name --help: exit $status: $err"
+    printf '%s\n' "$out" | head -1 | grep -q "^uso: $name" || fail "$name --help: $out"
+    run "$program" --version
+    [ "$status" -eq 0 ] || fail "$name --version: exit $status"
+    printf '%s\n' "$out" | grep -Eqx "$name [0-9.]+ \(Versione 28062017\)" || fail "$name --version: $out"
+done
+
+run "$BATCH" --list-printers
+[ "$status" -eq 0 ] || fail "--list-printers: exit $status: $err"
+printf '%s\n' "$out" | grep -qxP "pdfcreator A4\t21\.0 x 29\.7 cm" || fail "--list-printers: $out"
+[ "$(printf '%s\n' "$out" | grep -c $'\t')" -eq "$(printf '%s\n' "$out" | wc -l)" ] ||
+    fail "a line without a tab: $out"
+
+# Settings given on the command line print and are saved; testo.log stays untouched.
+mkdir -p "$WORK/lavoro"
+cp "$SAMPLE" "$WORK/foto.jpg"
+run "$BATCH" --set "testo1=Caffè al mare" --set fits=2abc "$WORK/foto.jpg" "pdfcreator A4" "$WORK/lavoro" \
+    --set "testo3= 2026 "
+[ "$status" -eq 0 ] || fail "--set: exit $status: $err"
+pdf=$(printf '%s\n' "$out" | sed -n 's/^PDF: //p')
+pdftotext "$pdf" - | grep -q "Caffè al mare" || fail "the title is not in the PDF"
+pdftotext "$pdf" - | grep -q "2026" || fail "the date is not in the PDF"
+saved=$(iconv -f WINDOWS-1252 -t UTF-8 "$WORK/lavoro/impostazioni.log")
+printf '%s\n' "$saved" | grep -q "^a.testo1             = Caffè al mare " || fail "title not saved: $saved"
+printf '%s\n' "$saved" | grep -q "^a.fits               = 2 " || fail "fits not saved: $saved"
+[ ! -e "$WORK/lavoro/testo.log" ] || fail "testo.log written"
+
+# A refused --set: one line on standard error, exit 2, nothing written in the folder.
+mkdir -p "$WORK/vuota"
+for setting in "colore=rosso" "fits=abc" "testo2=日本" "px_cm"; do
+    run "$BATCH" --set "$setting" "$WORK/foto.jpg" "pdfcreator A4" "$WORK/vuota"
+    [ "$status" -eq 2 ] || fail "--set $setting: exit $status"
+    [ -z "$out" ] && [ "$(printf '%s\n' "$err" | wc -l)" -eq 1 ] || fail "--set $setting: $out / $err"
+    [ -z "$(ls -A "$WORK/vuota")" ] || fail "--set $setting wrote $(ls -A "$WORK/vuota")"
+done
+
+echo "ok"
