@@ -4,6 +4,7 @@
 #include <cmath>
 #include <string_view>
 
+#include "fonts/font_list.h"
 #include "ui/failure.h"
 #include "ui/notice.h"
 
@@ -26,13 +27,8 @@ constexpr int kRightTop = 1;
 constexpr int kRightMiddle = 2;
 constexpr int kBelow = 10;
 
-// The face an entry names: its part before the first comma.
-std::string face_of(std::string_view entry) {
-    return std::string(entry.substr(0, entry.find(',')));
-}
-
 FontSpec entry_font(std::string_view entry, int points) {
-    return FontSpec{face_of(entry), points, 0};
+    return FontSpec{std::string(face_name(entry)), points, 0};
 }
 
 struct PreviewGeometry {
@@ -48,8 +44,9 @@ int rounded(double value) {
 
 // Every entry measured in its own face: the widest gives the width, the mean height the row height.
 // Rows are as many as were asked for, the entries and the work area allow.
-PreviewGeometry measure_preview(GraphicWindows& windows, const std::vector<std::string>& entries, int count,
-                                int margin, int asked_rows, int points) {
+PreviewGeometry measure_preview(GraphicWindows& windows, const PixelArea& work,
+                                const std::vector<std::string>& entries, int count, int margin, int asked_rows,
+                                int points) {
     PreviewGeometry geometry;
     geometry.margin = margin;
     int widest = 0;
@@ -61,7 +58,6 @@ PreviewGeometry measure_preview(GraphicWindows& windows, const std::vector<std::
     }
     // A row needs a height, or nothing could be placed (and the work area's rows not counted).
     geometry.line_height = std::max(1, rounded(heights / count));
-    const PixelArea work = windows.work_area();
     int rows = std::min(asked_rows, count);
     if (work.height / geometry.line_height < rows) rows = work.height / geometry.line_height - 2;
     geometry.rows = std::max(rows, 1);
@@ -239,9 +235,10 @@ void GRAPHIC_(Platform& platform, std::int32_t& margin_x, std::int32_t& mode_y, 
     if (shown < 1) return;
     count = shown;
     GraphicWindows& windows = platform.windows;
-    PreviewGeometry geometry = measure_preview(windows, entries, count, margin_x, rows, points);
+    const PixelArea work = windows.work_area();
+    PreviewGeometry geometry = measure_preview(windows, work, entries, count, margin_x, rows, points);
     rows = geometry.rows;
-    place(geometry.window, windows.work_area(), mode_y, margin_x, mode_y);
+    place(geometry.window, work, mode_y, margin_x, mode_y);
     margin_x = geometry.window.x;
     mode_y = geometry.window.y;
 

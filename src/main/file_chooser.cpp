@@ -5,9 +5,9 @@
 
 #include "format/codepage.h"
 #include "format/text.h"
-#include "main/screen_snapshot.h"
 #include "ui/console_text.h"
 #include "ui/frame.h"
+#include "ui/saved_console_state.h"
 
 namespace posteri {
 
@@ -161,27 +161,6 @@ class Canvas {
 
     int width_;
     std::vector<Cell> cells_;
-};
-
-// Switches the mouse on and the text cursor off while alive, then puts back what was there.
-class ChooserModes {
-  public:
-    explicit ChooserModes(Console& console)
-        : console_(console), mouse_(console.mouse_enabled()), cursor_(console.cursor_visible()) {
-        console.set_mouse(true);
-        console.set_cursor_visible(false);
-    }
-    ~ChooserModes() {
-        console_.set_mouse(mouse_);
-        console_.set_cursor_visible(cursor_);
-    }
-    ChooserModes(const ChooserModes&) = delete;
-    ChooserModes& operator=(const ChooserModes&) = delete;
-
-  private:
-    Console& console_;
-    bool mouse_;
-    bool cursor_;
 };
 
 bool is_extended_key(const std::string& key) {
@@ -389,8 +368,11 @@ bool matches_patterns(std::string_view name, std::string_view patterns) {
 }
 
 std::optional<std::string> choose_file(Platform& platform, const FileChooserRequest& request) {
-    ScreenSnapshot snapshot(platform.console);
-    ChooserModes modes(platform.console);
+    Console& console = platform.console;
+    const ScreenSize screen = console.size();
+    SavedConsoleState saved(console, CellRect{1, 1, screen.rows, screen.cols});
+    console.set_mouse(true);
+    console.set_cursor_visible(false);
     return Chooser(platform, request).run();
 }
 

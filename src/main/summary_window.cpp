@@ -2,6 +2,7 @@
 #include "main/run_operations.h"
 #include "ui/console_text.h"
 #include "ui/failure.h"
+#include "ui/option_words.h"
 
 namespace posteri {
 
@@ -9,8 +10,7 @@ namespace posteri {
 // or the close mark do.
 void RESOCONT(Platform& platform, TextList& riassunto, std::int32_t n_riassunto) {
     RoutineName routine("RESOCONT");
-    const std::string options =
-        "CORNiCE niente cls ESCI CON xy" + keys::kF1 + keys::kF2 + keys::kF3 + keys::kF4 + keys::kF5;
+    const std::string options = "CORNiCE niente cls " + no_exit_keys();
     riassunto[0] = "Riassunto poster";
     if (riassunto.size() > 1) riassunto[1] += std::string(20, ' ');
     choose_in_list(platform, riassunto, n_riassunto, -1, kCyan, options);

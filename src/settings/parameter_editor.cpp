@@ -16,6 +16,7 @@
 #include "ui/failure.h"
 #include "ui/line_editor.h"
 #include "ui/list_picker.h"
+#include "ui/option_words.h"
 
 namespace posteri {
 
@@ -124,18 +125,13 @@ PickerList main_list(const PosterSettings& s) {
     return list;
 }
 
-std::string function_keys() {
-    return keys::kF1 + keys::kF2 + keys::kF3 + keys::kF4 + keys::kF5;
-}
-
 // "*" and F1 end the main list; F2 to F5 stand without slashes and end nothing.
 std::string main_options() {
     return "CORNICE cls ESCI CON /*/" + keys::kF1 + "/" + keys::kF2 + keys::kF3 + keys::kF4 + keys::kF5;
 }
 
-// No exit key matches: without slashes the keys never end the picker.
 std::string value_options() {
-    return "CORNiCE cls ESCI CON xy" + function_keys();
+    return "CORNiCE cls " + no_exit_keys();
 }
 
 // The row's first word (up to a space, comma or period), lower-cased: "01" .. "12", "ok" or "".
@@ -260,8 +256,7 @@ void choose_font(Platform& platform, FixedText<64>& field, std::int32_t& current
     std::int32_t rows = kPreviewRows;
     GRAPHIC_(platform, margin, mode, fonts, count, current, rows, kPreviewPoints);
     if (current > 0 && static_cast<std::size_t>(current) < fonts.size()) {
-        const std::string_view entry = fonts[static_cast<std::size_t>(current)];
-        field = trim_spaces(entry.substr(0, entry.find(',')));
+        field = trim_spaces(face_name(fonts[static_cast<std::size_t>(current)]));
     }
 }
 

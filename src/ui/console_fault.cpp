@@ -8,6 +8,7 @@
 #include "format/text.h"
 #include "ui/console_text.h"
 #include "ui/frame.h"
+#include "ui/saved_console_state.h"
 
 namespace posteri {
 
@@ -76,36 +77,6 @@ FaultAnswer other(FaultAnswer answer) {
     return answer == FaultAnswer::Ok ? FaultAnswer::Cancel : FaultAnswer::Ok;
 }
 
-// Everything about the console the box changes, put back when it closes.
-class SavedConsoleState {
-  public:
-    SavedConsoleState(Console& console, const CellRect& covered)
-        : console_(console),
-          covered_(covered),
-          cells_(console.read_cells(covered)),
-          cursor_(console.cursor()),
-          colour_(console.colour()),
-          cursor_visible_(console.cursor_visible()),
-          mouse_(console.mouse_enabled()) {}
-    ~SavedConsoleState() {
-        console_.write_cells(covered_, cells_);
-        console_.set_colour(colour_);
-        console_.set_cursor(cursor_.row, cursor_.col);
-        console_.set_cursor_visible(cursor_visible_);
-        console_.set_mouse(mouse_);
-    }
-    SavedConsoleState(const SavedConsoleState&) = delete;
-    SavedConsoleState& operator=(const SavedConsoleState&) = delete;
-
-  private:
-    Console& console_;
-    CellRect covered_;
-    std::vector<Cell> cells_;
-    CellPos cursor_;
-    Attribute colour_;
-    bool cursor_visible_;
-    bool mouse_;
-};
 
 }  // namespace
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "format/text.h"
+#include "platform/console.h"
 
 namespace posteri {
 
@@ -41,6 +42,10 @@ bool is_editor_exit_key(std::string_view exit_keys, std::string_view key) {
 
 bool wants_pointer(std::string_view options) {
     return options.ends_with('<');
+}
+
+std::string no_exit_keys() {
+    return "ESCI CON xy" + keys::kF1 + keys::kF2 + keys::kF3 + keys::kF4 + keys::kF5;
 }
 
 }  // namespace posteri

@@ -20,6 +20,10 @@ std::string editor_exit_keys(std::string_view options);
 // A key ends the editor when its upper-cased key string occurs anywhere in the list.
 bool is_editor_exit_key(std::string_view exit_keys, std::string_view key);
 
+// "ESCI CON xy" followed by the key strings of F1 to F5 side by side: without slashes round them no
+// key matches, so a picker given this list ends only in its own ways.
+std::string no_exit_keys();
+
 // A picker draws the "<" pointer when the option string ends with it.
 bool wants_pointer(std::string_view options);
 
