@@ -52,6 +52,24 @@ bool beyond_largest(std::string_view mantissa, std::string_view exponent) {
     return lead + (negative_power ? -power : power) > 0;
 }
 
+// Where the digits and the point a number text starts with lie, after leading spaces and a sign.
+struct MantissaSpan {
+    bool negative = false;
+    std::size_t start = 0;
+    std::size_t end = 0;
+};
+
+MantissaSpan mantissa_span(std::string_view value) {
+    std::size_t pos = std::min(value.find_first_not_of(' '), value.size());
+    const bool negative = pos < value.size() && value[pos] == '-';
+    if (pos < value.size() && (value[pos] == '-' || value[pos] == '+')) ++pos;
+    std::size_t end = skip_digits(value, pos);
+    if (end < value.size() && value[end] == '.') end = skip_digits(value, end + 1);
+    return {negative, pos, end};
+}
+
+bool has_digit(std::string_view text) { return text.find_first_of("0123456789") != std::string_view::npos; }
+
 }  // namespace
 
 std::string general_number(double value, int significant_digits) {
@@ -73,28 +91,6 @@ std::string general_number(double value, int significant_digits) {
     return sign + plain_form(digits, rounded.exponent);
 }
 
-namespace {
-
-// Where the digits and the point a number text starts with lie, after leading spaces and a sign.
-struct MantissaSpan {
-    bool negative = false;
-    std::size_t start = 0;
-    std::size_t end = 0;
-};
-
-MantissaSpan mantissa_span(std::string_view value) {
-    std::size_t pos = std::min(value.find_first_not_of(' '), value.size());
-    const bool negative = pos < value.size() && value[pos] == '-';
-    if (pos < value.size() && (value[pos] == '-' || value[pos] == '+')) ++pos;
-    std::size_t end = skip_digits(value, pos);
-    if (end < value.size() && value[end] == '.') end = skip_digits(value, end + 1);
-    return {negative, pos, end};
-}
-
-bool has_digit(std::string_view text) { return text.find_first_of("0123456789") != std::string_view::npos; }
-
-}  // namespace
-
 bool starts_with_number(std::string_view text) {
     const MantissaSpan span = mantissa_span(text);
     return has_digit(text.substr(span.start, span.end - span.start));
@@ -102,10 +98,8 @@ bool starts_with_number(std::string_view text) {
 
 std::optional<double> read_number(std::string_view value) {
     const MantissaSpan span = mantissa_span(value);
-    const bool negative = span.negative;
-    const std::size_t start = span.start;
     std::size_t end = span.end;
-    const std::string_view mantissa = value.substr(start, end - start);
+    const std::string_view mantissa = value.substr(span.start, end - span.start);
     if (!has_digit(mantissa)) return 0.0;
 
     std::string_view exponent;
@@ -119,13 +113,13 @@ std::optional<double> read_number(std::string_view value) {
         }
     }
     double magnitude = 0;
-    const auto result = std::from_chars(value.data() + start, value.data() + end, magnitude);
+    const auto result = std::from_chars(value.data() + span.start, value.data() + end, magnitude);
     if (result.ec == std::errc::result_out_of_range) {
         if (beyond_largest(mantissa, exponent)) return std::nullopt;
         magnitude = 0;
     }
     if (magnitude == 0) return 0.0;
-    return negative ? -magnitude : magnitude;
+    return span.negative ? -magnitude : magnitude;
 }
 
 std::optional<float> read_single(std::string_view value) {

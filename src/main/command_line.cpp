@@ -67,8 +67,7 @@ std::string check_assignment(std::string_view argument, ParameterAssignment& ass
     if (equals == std::string_view::npos) return "--set vuole NOME=VALORE, non " + std::string(argument);
     const std::string name(argument.substr(0, equals));
     const std::string_view value = argument.substr(equals + 1);
-    const std::vector<std::string_view> names = parameter_names();
-    if (std::find(names.begin(), names.end(), name) == names.end()) return "parametro sconosciuto: " + name;
+    // An unknown name is no text parameter: its value converts, and set_parameter refuses the name.
     std::optional<std::string> converted = is_text_parameter(name) ? text_value(value) : path_from_native(value);
     if (!converted) {
         return "il testo di " + name +
@@ -77,18 +76,22 @@ std::string check_assignment(std::string_view argument, ParameterAssignment& ass
     // Tried on a record of its own, so that a refused value leaves nothing behind.
     PosterSettings scratch{};
     switch (set_parameter(scratch, name, *converted)) {
+        case ParameterOutcome::UnknownName:
+            return "parametro sconosciuto: " + name;
         case ParameterOutcome::NoNumber:
             return name + " vuole un numero, non \"" + std::string(value) + "\"";
         case ParameterOutcome::TooLarge:
             return "il numero di " + name + " \xC3\xA8 troppo grande: " + std::string(value);
-        default:
+        case ParameterOutcome::Set:
             break;
     }
     assignment = {name, std::move(*converted)};
     return {};
 }
 
-std::string batch_help() {
+}  // namespace
+
+std::string batch_help_text() {
     // Six names to a line, under the option's text.
     std::string names;
     const std::vector<std::string_view> all = parameter_names();
@@ -96,10 +99,8 @@ std::string batch_help() {
         if (i > 0) names += i % 6 == 0 ? ",\n                           " : ", ";
         names += all[i];
     }
-    return kBatchHelpStart + names + kBatchHelpEnd;
+    return cp1252_to_utf8(kBatchHelpStart + names + kBatchHelpEnd);
 }
-
-}  // namespace
 
 std::optional<std::string> command_line_answer(const std::vector<std::string>& arguments) {
     if (arguments.empty()) return std::nullopt;
@@ -141,8 +142,6 @@ BatchCommand parse_batch_arguments(const std::vector<std::string>& arguments) {
     if (positional.size() == 3) command.workdir = positional[2];
     return command;
 }
-
-std::string batch_help_text() { return cp1252_to_utf8(batch_help()); }
 
 std::string version_text(std::string_view program) {
     return std::string(program) + " " + POSTERI_VERSION + " (" + std::string(kRunVersion) + ")\n";

@@ -35,14 +35,18 @@ std::string paper_row(const PaperSize& paper) {
     return mask_format("\\        \\ ", {paper.name}) + size;
 }
 
-// Every printer, the system's default highlighted first; the chosen entry, or nothing after Esc.
-std::optional<PrinterEntry> choose_printer(Platform& platform, const std::vector<PrinterEntry>& entries) {
+// The entry of the system's default printer, else the first.
+std::int32_t default_entry(Platform& platform, const std::vector<PrinterEntry>& entries) {
     const std::string default_printer = platform.printers.default_printer();
     const auto preferred = std::find_if(entries.begin(), entries.end(), [&](const PrinterEntry& entry) {
         return entry.printer == default_printer;
     });
-    const std::int32_t first =
-        preferred == entries.end() ? 1 : static_cast<std::int32_t>(preferred - entries.begin()) + 1;
+    return preferred == entries.end() ? 1 : static_cast<std::int32_t>(preferred - entries.begin()) + 1;
+}
+
+// Every printer, `first` highlighted; the chosen entry, or nothing after Esc.
+std::optional<PrinterEntry> choose_printer(Platform& platform, const std::vector<PrinterEntry>& entries,
+                                           std::int32_t first) {
     std::vector<std::string> items = entry_items("Stampa", entries);
     const std::int32_t chosen = choose_in_list(platform, items, static_cast<std::int32_t>(entries.size()), first,
                                                kBlue, "cornice cls " + function_keys_and_pointer());
@@ -72,9 +76,10 @@ void choose_printer_in_dialog(Platform& platform, std::string_view document) {
     RoutineName routine("PRINTDLG");
     const std::vector<PrinterEntry> entries =
         printer_entries(platform, [&platform](std::string_view name) { return printer_entry(platform, name); });
+    const std::int32_t first = default_entry(platform, entries);
     KeptCursor cursor(platform.console);
     for (;;) {
-        const std::optional<PrinterEntry> printer = choose_printer(platform, entries);
+        const std::optional<PrinterEntry> printer = choose_printer(platform, entries, first);
         if (!printer) return;
         const std::vector<PaperSize> papers = platform.printers.paper_sizes(printer->printer);
         std::string media;

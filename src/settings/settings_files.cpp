@@ -31,6 +31,8 @@ struct Field {
     // The value text of the default file; empty for the fields that are saved but never loaded.
     std::string_view default_text;
     bool persistent() const { return !default_text.empty(); }
+    // The key without its "a.", as the command line names the field.
+    std::string_view name() const { return key.substr(2); }
 };
 
 // In the order of a saved file. The persistent ones, in the same order, make the default file and
@@ -179,10 +181,10 @@ void default_unset_texts(Platform& platform, PosterSettings& settings, const Fie
     }
 }
 
-// The persistent field whose key is "a." and the name; null for any other name.
+// The persistent field of that name; null for any other name.
 const Field* persistent_field(std::string_view name) {
     for (const Field& field : kFields) {
-        if (field.persistent() && field.key.substr(2) == name) return &field;
+        if (field.persistent() && field.name() == name) return &field;
     }
     return nullptr;
 }
@@ -192,7 +194,7 @@ const Field* persistent_field(std::string_view name) {
 std::vector<std::string_view> parameter_names() {
     std::vector<std::string_view> names;
     for (const Field& field : kFields) {
-        if (field.persistent()) names.push_back(field.key.substr(2));
+        if (field.persistent()) names.push_back(field.name());
     }
     return names;
 }

@@ -150,8 +150,11 @@ Media queue_media(const Queue& queue, std::string_view chosen) {
     return media;
 }
 
-bool same_sheet(const cups_size_t& a, const cups_size_t& b) {
-    return a.width == b.width && a.length == b.length;
+// The sheet among `sheets` of the same size as `size`, or their end.
+std::vector<cups_size_t>::iterator same_sheet(std::vector<cups_size_t>& sheets, const cups_size_t& size) {
+    return std::find_if(sheets.begin(), sheets.end(), [&](const cups_size_t& sheet) {
+        return sheet.width == size.width && sheet.length == size.length;
+    });
 }
 
 bool borderless(const cups_size_t& size) {
@@ -180,8 +183,7 @@ std::vector<cups_size_t> distinct_sheets(const Queue& queue) {
                                      CUPS_MEDIA_FLAGS_DEFAULT, &size)) {
             continue;
         }
-        const auto twin = std::find_if(sheets.begin(), sheets.end(),
-                                       [&](const cups_size_t& sheet) { return same_sheet(sheet, size); });
+        const auto twin = same_sheet(sheets, size);
         if (twin == sheets.end()) {
             sheets.push_back(size);
         } else if (borderless(*twin) && !borderless(size)) {
@@ -319,9 +321,7 @@ std::vector<PaperSize> cups_paper_sizes(std::string_view name) {
     if (!queue) return {};
     std::vector<cups_size_t> sheets = distinct_sheets(*queue);
     if (const std::optional<cups_size_t> standard = default_size(*queue)) {
-        const auto found = std::find_if(sheets.begin(), sheets.end(), [&](const cups_size_t& sheet) {
-            return same_sheet(sheet, *standard);
-        });
+        const auto found = same_sheet(sheets, *standard);
         if (found != sheets.end()) std::rotate(sheets.begin(), found, found + 1);
     }
     std::vector<PaperSize> papers;
