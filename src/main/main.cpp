@@ -12,6 +12,7 @@
 #include "platform/linux/jpeg_codec.h"
 #include "platform/linux/linux_printers.h"
 #include "platform/linux/posix_system.h"
+#include "platform/linux/sdl_poster_preview.h"
 #include "platform/linux/sdl_windows.h"
 #include "platform/linux/terminal_console.h"
 #include "ui/console_fault.h"
@@ -40,7 +41,8 @@ int main(int argc, char** argv) {
     LinuxPrinters printers(std::getenv("DISPLAY") != nullptr || std::getenv("WAYLAND_DISPLAY") != nullptr);
     JpegCodec images;
     FontconfigCatalog fonts;
-    Platform platform{*console, system, fault, speech, printers, images, windows, fonts};
+    SdlPosterPreview preview(windows, *console);
+    Platform platform{*console, system, fault, speech, printers, images, windows, fonts, preview};
     int exit_code = 0;
     try {
         run_main_sequence(platform);

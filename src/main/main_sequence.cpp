@@ -6,6 +6,7 @@
 #include "main/run_operations.h"
 #include "main/run_steps.h"
 #include "print/layout.h"
+#include "print/preview_page.h"
 #include "settings/settings_files.h"
 #include "ui/console_text.h"
 #include "ui/failure.h"
@@ -160,13 +161,14 @@ void print_poster(Platform& platform, PosterSettings& settings, Summary& summary
 
 namespace {
 
-// Loads and edits the parameters until the editor ends with something other than "*".
-// Returns false when the user left with Esc.
-bool parameter_step(Platform& platform, PosterSettings& settings) {
+// Loads and edits the parameters until the editor ends with something other than "*", with the
+// poster's preview beside the editor all along. Returns false when the user left with Esc.
+bool edit_parameters(Platform& platform, PosterSettings& settings) {
+    const auto show_poster = [&platform](const PosterSettings& edited) { show_preview(platform, edited); };
     for (;;) {
         const CellPos noted = platform.console.cursor();
         SCP_DEFA(platform, settings);
-        const std::string key = SCP_CAMB(platform, settings);
+        const std::string key = SCP_CAMB(platform, settings, show_poster);
         if (key == "\x1b") return false;
         if (key == "*") {
             raise_for_errno(platform.fault, platform.system.delete_file(std::string(kSettingsFile)));
@@ -175,6 +177,13 @@ bool parameter_step(Platform& platform, PosterSettings& settings) {
         platform.console.set_cursor(noted.row, noted.col);
         return true;
     }
+}
+
+bool parameter_step(Platform& platform, PosterSettings& settings) {
+    platform.preview.open();
+    const bool confirmed = edit_parameters(platform, settings);
+    platform.preview.close();
+    return confirmed;
 }
 
 // A uniform integer from low to high.

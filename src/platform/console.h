@@ -4,6 +4,7 @@
 // holds the Unicode character actually shown.
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -102,6 +103,11 @@ public:
     virtual bool mouse_enabled() const = 0;
     // The pointer's cell at the last mouse event.
     virtual CellPos mouse_position() const = 0;
+    // Keys from beside the console (a graphic window that hands its keys on): while set, the key
+    // wait asks `source` between its polls, which also keeps that window's events flowing, and its
+    // keys count as typed on the console. `source` returns "" when it has none. An empty function
+    // stops it. A console that never waits for real (a test's) may ignore it.
+    virtual void set_side_keys(std::function<std::string()> source) { (void)source; }
 };
 
 // Key strings of the extended keys: NUL followed by the scan code.

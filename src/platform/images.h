@@ -38,6 +38,9 @@ public:
     virtual std::optional<PhotoFacts> facts(const std::string& path) = 0;
     // The whole photo at its own size, upright; nothing when its pixels cannot be decoded.
     virtual std::unique_ptr<MemoryBitmap> load_photo(const std::string& path) = 0;
+    // The same, for a photo that is printed at once and then let go: the platform may hold the file
+    // itself instead of a copy of its bytes until the bitmap is gone.
+    virtual std::unique_ptr<MemoryBitmap> load_photo_to_print(const std::string& path) { return load_photo(path); }
     // The image on the desktop's clipboard, which is emptied; nothing when there is none.
     virtual std::unique_ptr<MemoryBitmap> take_clipboard_image() { return nullptr; }
     // A blank bitmap; nothing for an empty size or one larger than memory allows.

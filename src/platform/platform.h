@@ -6,6 +6,7 @@
 #include "platform/fonts.h"
 #include "platform/graphic_windows.h"
 #include "platform/images.h"
+#include "platform/poster_preview.h"
 #include "platform/printers.h"
 #include "platform/speech.h"
 #include "platform/system.h"
@@ -21,6 +22,8 @@ struct Platform {
     ImageCodec& images;
     GraphicWindows& windows;
     FontCatalog& fonts;
+    // Only the interactive program on a display has one.
+    PosterPreview& preview = no_poster_preview();
 };
 
 }  // namespace posteri

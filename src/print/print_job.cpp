@@ -19,13 +19,6 @@ namespace {
 
 constexpr std::uint32_t kBlackInk = 0x000000;
 
-TextMeasurer measure_on(Printers& printers) {
-    return [&printers](std::string_view face, int points, bool bold, std::string_view text) {
-        printers.select_font(face, points, bold);
-        return printers.text_extent(text);
-    };
-}
-
 void add_job_summary(const PosterSettings& settings, Summary& summary) {
     const EffectiveBox effective = effective_box(settings);
     summary.add("Posizione," + mask_format("a.px_cm       =+#.# cm  a.py_cm     =+#.# cm",
@@ -44,7 +37,7 @@ void add_job_summary(const PosterSettings& settings, Summary& summary) {
 std::unique_ptr<MemoryBitmap> STAMPA_I(Platform& platform, const std::string& file) {
     RoutineName routine("STAMPA_I");
     if (file.empty() || !platform.system.is_file(file)) return nullptr;
-    std::unique_ptr<MemoryBitmap> photo = platform.images.load_photo(file);
+    std::unique_ptr<MemoryBitmap> photo = platform.images.load_photo_to_print(file);
     if (photo && (photo->width() <= 0 || photo->height() <= 0)) return nullptr;
     return photo;
 }
@@ -70,6 +63,13 @@ void PRE_STAM(Printers& printers, const PosterLayout& layout) {
 }
 
 }  // namespace
+
+TextMeasurer measure_on(Printers& printers) {
+    return [&printers](std::string_view face, int points, bool bold, std::string_view text) {
+        printers.select_font(face, points, bold);
+        return printers.text_extent(text);
+    };
+}
 
 // The entered box sizes stay in the record: the layout works with their effective values itself.
 void SUB_STAM(Platform& platform, PosterSettings& settings, Summary& summary) {

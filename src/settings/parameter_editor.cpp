@@ -293,9 +293,10 @@ void edit_parameter(Platform& platform, PosterSettings& s, std::string_view word
 
 // Each display opens one row below the row last chosen; after every change the list shows the new
 // values. Whatever key ended the list other than Esc and "*", the current row is acted on.
-std::string SCP_CAMB(Platform& platform, PosterSettings& settings) {
+std::string SCP_CAMB(Platform& platform, PosterSettings& settings, const SettingsWatcher& watcher) {
     RoutineName routine("SCP_CAMB");
     std::int32_t current = -1;
+    if (watcher) watcher(settings);
     for (;;) {
         ++current;
         PickerList list = main_list(settings);
@@ -307,6 +308,7 @@ std::string SCP_CAMB(Platform& platform, PosterSettings& settings) {
         const std::string word = first_word(list.items[row]);
         if (word == "ok") return {};
         edit_parameter(platform, settings, word, current);
+        if (watcher) watcher(settings);
     }
 }
 

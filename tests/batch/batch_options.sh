@@ -36,6 +36,8 @@ done
 run "$BATCH" --list-printers
 [ "$status" -eq 0 ] || fail "--list-printers: exit $status: $err"
 printf '%s\n' "$out" | grep -qxP "pdfcreator A4\t21\.0 x 29\.7 cm" || fail "--list-printers: $out"
+printf '%s\n' "$out" | grep -qxP "pdfcreator A0 su A4\t84\.1 x 118\.9 cm" || fail "--list-printers: $out"
+printf '%s\n' "$out" | grep -qxP "pdfcreator A1 su A3\t59\.4 x 84\.1 cm" || fail "--list-printers: $out"
 [ "$(printf '%s\n' "$out" | grep -c $'\t')" -eq "$(printf '%s\n' "$out" | wc -l)" ] ||
     fail "a line without a tab: $out"
 

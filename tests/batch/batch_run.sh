@@ -48,6 +48,19 @@ run_batch ../foto/caffè.jpg "pdfcreator A4" "$WORK/lavoro"
 [ "$status" -eq 0 ] || fail "second run: exit $status: $err"
 [ "$(ls "$WORK/lavoro"/*.pdf | wc -l)" -eq 2 ] || fail "the second PDF replaced the first"
 
+# The printers that print the big sheet on A4 or A3 sheets: one page per sheet, the photo once.
+for job in "A0 su A4:25:A4" "A1 su A4:15:A4" "A2 su A4:8:A4" "A0 su A3:15:A3" "A1 su A3:8:A3"; do
+    IFS=: read -r sheets count paper <<<"$job"
+    run_batch ../foto/caffè.jpg "pdfcreator $sheets" "$WORK/lavoro"
+    [ "$status" -eq 0 ] || fail "pdfcreator $sheets: exit $status: $err"
+    tiled="$WORK/lavoro/caffèpdfcreator $sheets.pdf"
+    [ "$(printf '%s\n' "$out" | tail -1)" = "PDF: $tiled" ] || fail "pdfcreator $sheets: $out"
+    pdfinfo "$tiled" | grep -qx "Pages: *$count" || fail "pdfcreator $sheets: $(pdfinfo "$tiled")"
+    pdfinfo "$tiled" | grep -q "Page size: .*($paper)" || fail "pdfcreator $sheets: $(pdfinfo "$tiled")"
+    [ "$(pdfimages -list "$tiled" | tail -n +3 | awk '{print $11}' | sort -u | wc -l)" -eq 1 ] ||
+        fail "pdfcreator $sheets: the photo is not one image"
+done
+
 run_batch ../foto/manca.jpg "pdfcreator A4" "$WORK/lavoro"
 [ "$status" -eq 1 ] || fail "missing photo: exit $status"
 [ -z "$out" ] || fail "missing photo printed a report: $out"

@@ -2,13 +2,18 @@
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <fcntl.h>
+#include <spawn.h>
 #include <stdlib.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <array>
 #include <chrono>
 #include <map>
 #include <tuple>
 #include <filesystem>
+#include <thread>
 
 #include "image/photo_bits.h"
 #include "integration/test_photos.h"
@@ -16,6 +21,8 @@
 #include "platform/linux/cairo_bitmap.h"
 #include "platform/linux/jpeg_structure.h"
 #include "support/fake_platform.h"
+
+extern char** environ;
 
 namespace posteri {
 namespace {
@@ -127,6 +134,36 @@ TEST_F(JpegCodecTest, EveryOrientationDrawsUpright) {
     }
 }
 
+// A photo loaded to print is the file itself, mapped: until the bitmap is gone, a program that
+// truncates the file waits, so the bytes the job embeds stay whole. A file this process holds open
+// for writing gets no lease and is read instead.
+TEST_F(JpegCodecTest, PhotoLoadedToPrintHoldsItsFileUntilItIsGone) {
+    const std::string path = jpeg("p.jpg", {.width = 640, .height = 480});
+    const std::string original = test::read_file(path);
+    auto photo = codec_.load_photo_to_print(path);
+    ASSERT_NE(photo, nullptr);
+    // Another program: a forked copy of this one would share the lease's open file.
+    std::string program = "sh", script = "printf x > \"$0\"", target = path, dash_c = "-c";
+    char* argv[] = {program.data(), dash_c.data(), script.data(), target.data(), nullptr};
+    pid_t writer = 0;
+    ASSERT_EQ(posix_spawnp(&writer, "sh", nullptr, nullptr, argv, environ), 0);
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    int status = 0;
+    EXPECT_EQ(waitpid(writer, &status, WNOHANG), 0) << "the writer did not wait";
+    EXPECT_EQ(cairo(photo).jpeg()->bytes->view(), original);  // a truncated mapping would end the test here
+    photo.reset();
+    ASSERT_EQ(waitpid(writer, &status, 0), writer);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    EXPECT_EQ(test::read_file(path), "x");
+
+    const std::string open_path = jpeg("o.jpg", {.width = 64, .height = 48});
+    const int held_for_writing = ::open(open_path.c_str(), O_WRONLY);
+    const auto read_photo = codec_.load_photo_to_print(open_path);
+    ::close(held_for_writing);
+    ASSERT_NE(read_photo, nullptr);
+    EXPECT_EQ(cairo(read_photo).jpeg()->bytes->view(), test::read_file(open_path));
+}
+
 TEST_F(JpegCodecTest, HuffmanPhotosKeepTheirBytesAndASmallProxy) {
     for (const JpegSpec& recipe : {JpegSpec{.width = 160, .height = 96, .coding = Coding::Progressive},
                                  JpegSpec{.width = 160, .height = 96, .colours = Colours::Gray}}) {
@@ -135,9 +172,10 @@ TEST_F(JpegCodecTest, HuffmanPhotosKeepTheirBytesAndASmallProxy) {
         ASSERT_NE(photo, nullptr);
         const EmbeddableJpeg* embeddable = cairo(photo).jpeg();
         ASSERT_NE(embeddable, nullptr);
-        EXPECT_EQ(*embeddable->bytes, test::read_file(path));
-        EXPECT_EQ(cairo_image_surface_get_width(embeddable->proxy), 20);
-        EXPECT_EQ(cairo_image_surface_get_height(embeddable->proxy), 12);
+        EXPECT_EQ(embeddable->bytes->view(), test::read_file(path));
+        // At most 64 pixels a side, in the stored grid's shape: 160 x 96 in thirds.
+        EXPECT_EQ(cairo_image_surface_get_width(embeddable->proxy), 54);
+        EXPECT_EQ(cairo_image_surface_get_height(embeddable->proxy), 32);
         const Rgb top_left = recipe.colours == Colours::Gray ? Rgb{76, 76, 76} : kRed;
         EXPECT_THAT(colour_at(*photo, 3, 3), LooksLike(top_left));
     }
@@ -157,11 +195,11 @@ TEST_F(JpegCodecTest, ArithmeticPhotoBecomesTheSameCoefficientsHuffmanCoded) {
     ASSERT_NE(loaded, nullptr);
     const EmbeddableJpeg* embeddable = cairo(loaded).jpeg();
     ASSERT_NE(embeddable, nullptr);
-    EXPECT_NE(*embeddable->bytes, test::read_file(path));
-    const std::string huffman = photo("huffman.jpg", *embeddable->bytes);
+    EXPECT_NE(embeddable->bytes->view(), test::read_file(path));
+    const std::string huffman = photo("huffman.jpg", std::string(embeddable->bytes->view()));
     const auto again = codec_.load_photo(huffman);
     ASSERT_NE(again, nullptr);
-    EXPECT_EQ(*cairo(again).jpeg()->bytes, *embeddable->bytes);  // already Huffman: kept as it is
+    EXPECT_EQ(cairo(again).jpeg()->bytes->view(), embeddable->bytes->view());  // already Huffman: kept as it is
     EXPECT_EQ(codec_.read_bits(*again), codec_.read_bits(*loaded));  // lossless
     EXPECT_THAT(colour_at(*loaded, 79, 63), LooksLike(kWhite));
 }
@@ -219,7 +257,7 @@ TEST_F(JpegCodecTest, StreamsReadWithWarningsAreRepairedWhole) {
             EXPECT_EQ(embeddable, nullptr);
         } else {
             ASSERT_NE(embeddable, nullptr);
-            EXPECT_TRUE(jpeg_structure_is_whole(*embeddable->bytes));
+            EXPECT_TRUE(jpeg_structure_is_whole(embeddable->bytes->view()));
             EXPECT_EQ(embeddable->orientation, 6);
         }
         // Upright, the stored top rows (red, green) are the right-hand column.

@@ -65,13 +65,17 @@ struct Picture {
     }
 };
 
-// Renders part of the page at `dpi` (the part in pixels of that resolution).
-inline Picture render(const fs::path& pdf, int dpi, int x, int y, int width, int height) {
+// Renders part of a page (the first unless told) at `dpi` (the part in pixels of that resolution).
+// Without antialiasing the edges of glyphs and lines are not blended with the paper, so renderings
+// whose pixel grids fall differently on the page compare pixel by pixel.
+inline Picture render(const fs::path& pdf, int dpi, int x, int y, int width, int height, int page = 1,
+                      bool antialiased = true) {
     const fs::path out = fs::temp_directory_path() / ("posteri-render-" + std::to_string(::getpid()));
-    const std::string command = "pdftoppm -singlefile -r " + std::to_string(dpi) + " -x " +
-                                std::to_string(x) + " -y " + std::to_string(y) + " -W " +
-                                std::to_string(width) + " -H " + std::to_string(height) + " " + quoted(pdf) +
-                                " " + quoted(out);
+    const std::string command =
+        "pdftoppm -singlefile" + std::string(antialiased ? "" : " -aa no -aaVector no") + " -f " +
+        std::to_string(page) + " -r " + std::to_string(dpi) + " -x " + std::to_string(x) + " -y " +
+        std::to_string(y) + " -W " + std::to_string(width) + " -H " + std::to_string(height) + " " +
+        quoted(pdf) + " " + quoted(out);
     Picture picture;
     if (run(command).status != 0) return picture;
     std::ifstream in(out.string() + ".ppm", std::ios::binary);
@@ -162,7 +166,7 @@ inline std::string marked_jpeg(int stored_width, int stored_height) {
 inline std::unique_ptr<TestBitmap> jpeg_photo(const std::string& bytes, int stored_width, int stored_height,
                                               int orientation) {
     EmbeddableJpeg jpeg;
-    jpeg.bytes = std::make_shared<const std::string>(bytes);
+    jpeg.bytes = std::make_shared<const ByteBlock>(bytes);
     jpeg.stored_width = stored_width;
     jpeg.stored_height = stored_height;
     jpeg.orientation = orientation;

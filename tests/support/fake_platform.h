@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "platform/platform.h"
+#include "support/fake_preview.h"
 #include "support/fake_system.h"
 #include "support/fake_windows.h"
 #include "support/memory_console.h"
@@ -180,6 +181,7 @@ struct FakePlatform {
     FakeImages images;
     FakeWindows windows;
     FakeFonts fonts;
+    FakePreview preview;
 
     FakePlatform() { windows.console = &console; }
     FakePlatform(const FakePlatform&) = delete;
@@ -188,7 +190,7 @@ struct FakePlatform {
     Platform& platform() { return platform_; }
 
 private:
-    Platform platform_{console, system, fault, speech, printers, images, windows, fonts};
+    Platform platform_{console, system, fault, speech, printers, images, windows, fonts, preview};
 };
 
 }  // namespace posteri

@@ -11,6 +11,8 @@
 #include <utility>
 
 #include "format/codepage.h"
+#include "platform/linux/pdf_page.h"
+#include "platform/linux/poster_tiles.h"
 
 extern char** environ;
 
@@ -28,16 +30,31 @@ struct IsoSheet {
     const char* name;
     int width_mm;
     int height_mm;
+    // The smaller sheet that carries it in parts; 0 × 0 when it is printed whole.
+    int part_sheet_width_mm = 0;
+    int part_sheet_height_mm = 0;
 };
 
 constexpr IsoSheet kSheets[] = {
-    {"pdfcreator A4", 210, 297}, {"pdfcreator A3", 297, 420},  {"pdfcreator A2", 420, 594},
-    {"pdfcreator A1", 594, 841}, {"pdfcreator A0", 841, 1189},
+    {"pdfcreator A4", 210, 297},
+    {"pdfcreator A3", 297, 420},
+    {"pdfcreator A2", 420, 594},
+    {"pdfcreator A1", 594, 841},
+    {"pdfcreator A0", 841, 1189},
+    {"pdfcreator A0 su A4", 841, 1189, 210, 297},
+    {"pdfcreator A1 su A4", 594, 841, 210, 297},
+    {"pdfcreator A2 su A4", 420, 594, 210, 297},
+    {"pdfcreator A0 su A3", 841, 1189, 297, 420},
+    {"pdfcreator A1 su A3", 594, 841, 297, 420},
 };
 
 // Millimetres to device pixels, to the nearest pixel with ties to even.
 int to_pixels(int millimetres) {
     return static_cast<int>(std::nearbyint(millimetres / 25.4 * kDpi));
+}
+
+double millimetre_points(int millimetres) {
+    return millimetres * 72 / 25.4;
 }
 
 // The document name's last part as a UTF-8 file name, cut at a character so that a number and
@@ -126,6 +143,55 @@ class BuiltinPrinter : public PdfDestination {
     bool open_viewer_;
 };
 
+// A printer whose big sheet goes 1:1 onto smaller sheets: the page is recorded as it is drawn, and
+// the PDF holds the small sheets that carry it, so the run and the layout are those of the big sheet.
+class TilingPrinter : public BuiltinPrinter, public PageComposer {
+  public:
+    TilingPrinter(const IsoSheet& sheet, bool open_viewer)
+        : BuiltinPrinter(sheet, open_viewer),
+          part_sheet_width_(millimetre_points(sheet.part_sheet_width_mm)),
+          part_sheet_height_(millimetre_points(sheet.part_sheet_height_mm)) {}
+    ~TilingPrinter() override { forget_recording(); }
+    TilingPrinter(const TilingPrinter&) = delete;
+    TilingPrinter& operator=(const TilingPrinter&) = delete;
+
+    PageComposer* composer() override { return this; }
+
+    // The recording's unit is the point; unbounded, it takes either orientation of the sheet.
+    std::unique_ptr<PdfPage> start_page(const SheetMetrics& sheet) override {
+        forget_recording();
+        recording_ = cairo_recording_surface_create(CAIRO_CONTENT_COLOR_ALPHA, nullptr);
+        return std::make_unique<PdfPage>(recording_, sheet, 1);
+    }
+
+    // The drawer is let go, not finished: finishing would empty the recording.
+    bool compose(std::unique_ptr<PdfPage> page, const SheetMetrics& sheet, std::string_view document,
+                 RenderFile& rendered) override {
+        page.reset();
+        const bool recorded = cairo_surface_status(recording_) == CAIRO_STATUS_SUCCESS;
+        const TilePlan plan =
+            plan_tiles(sheet.physical_width * 72.0 / sheet.dpi_x, sheet.physical_height * 72.0 / sheet.dpi_y,
+                       part_sheet_width_, part_sheet_height_);
+        const bool written = recorded && write_tiles(recording_, plan, document, rendered);
+        forget_recording();
+        return written;
+    }
+
+  private:
+    // Finished first: cairo 1.16 keeps a reference to a recording replayed into a PDF, and finishing
+    // it lets go of what it recorded (the photo and its file) even so.
+    void forget_recording() {
+        if (recording_ == nullptr) return;
+        cairo_surface_finish(recording_);
+        cairo_surface_destroy(recording_);
+        recording_ = nullptr;
+    }
+
+    double part_sheet_width_;
+    double part_sheet_height_;
+    cairo_surface_t* recording_ = nullptr;
+};
+
 const IsoSheet* builtin_sheet(std::string_view name) {
     for (const IsoSheet& sheet : kSheets) {
         if (name == sheet.name) return &sheet;
@@ -147,7 +213,9 @@ bool is_builtin_printer(std::string_view name) {
 
 std::unique_ptr<PdfDestination> attach_builtin_printer(std::string_view name, bool open_viewer) {
     const IsoSheet* sheet = builtin_sheet(name);
-    return sheet != nullptr ? std::make_unique<BuiltinPrinter>(*sheet, open_viewer) : nullptr;
+    if (sheet == nullptr) return nullptr;
+    if (sheet->part_sheet_width_mm > 0) return std::make_unique<TilingPrinter>(*sheet, open_viewer);
+    return std::make_unique<BuiltinPrinter>(*sheet, open_viewer);
 }
 
 }  // namespace posteri

@@ -1,7 +1,8 @@
 #pragma once
 // The built-in PDF printers "pdfcreator A4" … "pdfcreator A0": 600 dpi, no margins, ISO sheets. A job
 // becomes `<last part of the document name>.pdf` in the working directory, never over an existing
-// file.
+// file. "pdfcreator A0 su A4" and its kin have the big sheet's metrics, and their PDF holds the page
+// 1:1 on overlapping A4 or A3 sheets to trim and glue.
 
 #include <memory>
 #include <string>

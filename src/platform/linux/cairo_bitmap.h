@@ -9,13 +9,14 @@
 #include <string>
 
 #include "platform/images.h"
+#include "platform/linux/byte_block.h"
 
 namespace posteri {
 
 // A JPEG that PDF can carry as it is (Huffman-coded, gray or YCbCr), with what it takes to place
 // it upright.
 struct EmbeddableJpeg {
-    std::shared_ptr<const std::string> bytes;
+    std::shared_ptr<const ByteBlock> bytes;
     int stored_width = 0;   // the pixel grid of the bytes, before the orientation is applied
     int stored_height = 0;
     int orientation = 1;    // EXIF 1..8: how the stored grid turns upright

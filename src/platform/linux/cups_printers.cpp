@@ -294,9 +294,7 @@ std::string dest_name(const cups_dest_t& dest) {
     return name;
 }
 
-}  // namespace
-
-std::vector<std::string> cups_printer_names() {
+std::vector<std::string> printer_names() {
     cups_dest_t* dests = nullptr;
     const int count = cupsGetDests2(CUPS_HTTP_DEFAULT, &dests);
     std::vector<std::string> names;
@@ -305,7 +303,7 @@ std::vector<std::string> cups_printer_names() {
     return names;
 }
 
-std::string cups_default_printer() {
+std::string default_printer() {
     cups_dest_t* dests = nullptr;
     const int count = cupsGetDests2(CUPS_HTTP_DEFAULT, &dests);
     // Without a name, the one destination marked as the default (the user's choice through
@@ -316,7 +314,7 @@ std::string cups_default_printer() {
     return name;
 }
 
-std::vector<PaperSize> cups_paper_sizes(std::string_view name) {
+std::vector<PaperSize> paper_sizes(std::string_view name) {
     const std::optional<Queue> queue = open_queue(name);
     if (!queue) return {};
     std::vector<cups_size_t> sheets = distinct_sheets(*queue);
@@ -331,10 +329,15 @@ std::vector<PaperSize> cups_paper_sizes(std::string_view name) {
     return papers;
 }
 
-std::unique_ptr<PdfDestination> attach_cups_printer(std::string_view name, std::string_view media) {
+std::unique_ptr<PdfDestination> attach(std::string_view name, std::string_view media) {
     std::optional<Queue> queue = open_queue(name);
     if (!queue) return nullptr;
     return std::make_unique<CupsPrinter>(std::string(name), std::move(*queue), media);
 }
 
+}  // namespace
 }  // namespace posteri
+
+// What the program looks up after loading the back end.
+extern "C" const posteri::CupsBackEnd posteri_cups_back_end{posteri::printer_names, posteri::default_printer,
+                                                            posteri::paper_sizes, posteri::attach};

@@ -5,8 +5,6 @@
 #include <cstdio>
 #include <utility>
 
-#include <sys/stat.h>
-
 #include "platform/linux/cairo_bitmap.h"
 #include "platform/linux/cairo_stretch.h"
 #include "platform/linux/jpeg_pixels.h"
@@ -19,9 +17,10 @@ namespace posteri {
 
 namespace {
 
-// The proxy that stands for a JPEG on a PDF page is a blank surface 1/8 of its size: the page
-// embeds the JPEG bytes attached to it, never its pixels.
-constexpr int kProxyDenominator = 8;
+// The proxy that stands for a JPEG on a PDF page is a blank surface in the shape of its grid, at
+// most this many pixels a side: the page embeds the JPEG bytes attached to it, never its pixels,
+// and cairo copies a source's pixels when it lets go of one, so a small proxy costs nothing.
+constexpr int kLongestProxySide = 64;
 
 // A bitmap this codec made. Drawing into it goes through drawable(), which a photo uses to drop
 // its original bytes, since they no longer show what the bitmap holds.
@@ -104,7 +103,7 @@ public:
     int width() const override { return width_; }
     int height() const override { return height_; }
     cairo_surface_t* pixels() const override {
-        if (pixels_ == nullptr) pixels_ = turned_upright(decode_jpeg(*jpeg_.bytes), jpeg_.orientation);
+        if (pixels_ == nullptr) pixels_ = turned_upright(decode_jpeg(jpeg_.bytes->view()), jpeg_.orientation);
         return pixels_;
     }
     const EmbeddableJpeg* jpeg() const override { return drawn_on_ ? nullptr : &jpeg_; }
@@ -127,9 +126,11 @@ std::unique_ptr<MemoryBitmap> bitmap_of(cairo_surface_t* surface) {
 }
 
 cairo_surface_t* blank_proxy(const PhotoHeader& header) {
+    const int denominator =
+        (std::max(header.stored_width, header.stored_height) + kLongestProxySide - 1) / kLongestProxySide;
     cairo_surface_t* proxy = cairo_image_surface_create(
-        CAIRO_FORMAT_RGB24, (header.stored_width + kProxyDenominator - 1) / kProxyDenominator,
-        (header.stored_height + kProxyDenominator - 1) / kProxyDenominator);
+        CAIRO_FORMAT_RGB24, (header.stored_width + denominator - 1) / denominator,
+        (header.stored_height + denominator - 1) / denominator);
     if (cairo_surface_status(proxy) == CAIRO_STATUS_SUCCESS) return proxy;
     cairo_surface_destroy(proxy);
     return nullptr;
@@ -140,18 +141,18 @@ cairo_surface_t* blank_proxy(const PhotoHeader& header) {
 // not whole is first rewritten whole from what libjpeg reads in it; only one that libjpeg cannot
 // read at all is refused. Arithmetic coding is changed to Huffman coding and other colours are
 // converted, both of which decode everything.
-std::unique_ptr<MemoryBitmap> jpeg_photo(std::string bytes, const PhotoHeader& header) {
-    const bool whole = jpeg_structure_is_whole(bytes);
-    if (!whole) bytes = repaired_jpeg(bytes);  // Huffman-coded
-    if (bytes.empty()) return nullptr;
-    if (!header.pdf_colours) return bitmap_of(turned_upright(decode_jpeg(bytes), header.orientation));
-    if (whole && header.arithmetic) bytes = huffman_coded(bytes);
-    if (bytes.empty()) return nullptr;
+std::unique_ptr<MemoryBitmap> jpeg_photo(std::unique_ptr<ByteBlock> bytes, const PhotoHeader& header) {
+    if (bytes == nullptr) return nullptr;
+    const bool whole = jpeg_structure_is_whole(bytes->view());
+    if (!whole) bytes = std::make_unique<ByteBlock>(repaired_jpeg(bytes->view()));  // Huffman-coded
+    if (bytes->view().empty()) return nullptr;
+    if (!header.pdf_colours) return bitmap_of(turned_upright(decode_jpeg(bytes->view()), header.orientation));
+    if (whole && header.arithmetic) bytes = std::make_unique<ByteBlock>(huffman_coded(bytes->view()));
+    if (bytes->view().empty()) return nullptr;
     cairo_surface_t* proxy = blank_proxy(header);
     if (proxy == nullptr) return nullptr;
     const PhotoFacts upright = upright_facts(header);
-    EmbeddableJpeg jpeg{std::make_shared<const std::string>(std::move(bytes)), header.stored_width,
-                        header.stored_height, header.orientation, proxy};
+    EmbeddableJpeg jpeg{std::move(bytes), header.stored_width, header.stored_height, header.orientation, proxy};
     return std::make_unique<PhotoBitmap>(std::move(jpeg), upright.width, upright.height);
 }
 
@@ -169,17 +170,6 @@ std::unique_ptr<MemoryBitmap> photo_in(std::FILE* file, WholeBytes whole_bytes) 
         return bitmap_of(decode_png(file));
     }
     return jpeg_photo(whole_bytes(), *header);
-}
-
-// The file's bytes, read in one go at its known size; empty when it cannot be read.
-std::string whole_file(std::FILE* file) {
-    struct stat facts {};
-    std::string bytes;
-    if (fstat(fileno(file), &facts) != 0 || facts.st_size <= 0 || std::fseek(file, 0, SEEK_SET) != 0) return bytes;
-    bytes.resize(static_cast<std::size_t>(facts.st_size));
-    bytes.resize(std::fread(bytes.data(), 1, bytes.size(), file));
-    if (std::ferror(file)) bytes.clear();
-    return bytes;
 }
 
 cairo_surface_t* surface_of(const MemoryBitmap& bitmap) {
@@ -216,7 +206,16 @@ std::optional<PhotoFacts> JpegCodec::facts(const std::string& path) {
 std::unique_ptr<MemoryBitmap> JpegCodec::load_photo(const std::string& path) {
     const PhotoFile file = open_photo(path);
     if (!file) return nullptr;
-    return photo_in(file.get(), [&] { return whole_file(file.get()); });
+    return photo_in(file.get(), [&] { return ByteBlock::read_file(fileno(file.get())); });
+}
+
+std::unique_ptr<MemoryBitmap> JpegCodec::load_photo_to_print(const std::string& path) {
+    const PhotoFile file = open_photo(path);
+    if (!file) return nullptr;
+    return photo_in(file.get(), [&] {
+        std::unique_ptr<ByteBlock> bytes = ByteBlock::map_leased_file(fileno(file.get()));
+        return bytes != nullptr ? std::move(bytes) : ByteBlock::read_file(fileno(file.get()));
+    });
 }
 
 std::unique_ptr<MemoryBitmap> JpegCodec::take_clipboard_image() {
@@ -226,7 +225,7 @@ std::unique_ptr<MemoryBitmap> JpegCodec::take_clipboard_image() {
     if (!memory) return nullptr;
     return photo_in(memory.get(), [&] {
         memory.reset();
-        return std::move(*bytes);
+        return std::make_unique<ByteBlock>(std::move(*bytes));
     });
 }
 

@@ -10,6 +10,9 @@ class JpegCodec : public ImageCodec {
 public:
     std::optional<PhotoFacts> facts(const std::string& path) override;
     std::unique_ptr<MemoryBitmap> load_photo(const std::string& path) override;
+    // Maps the file while it is held under a read lease (nobody can then open it for writing or
+    // truncate it until the bitmap is gone); reads it like load_photo() when no lease is granted.
+    std::unique_ptr<MemoryBitmap> load_photo_to_print(const std::string& path) override;
     std::unique_ptr<MemoryBitmap> take_clipboard_image() override;
     std::unique_ptr<MemoryBitmap> create_bitmap(int width, int height) override;
     std::string read_bits(const MemoryBitmap& bitmap) override;

@@ -20,15 +20,17 @@ bool is_cmyk(J_COLOR_SPACE colours) {
     return colours == JCS_CMYK || colours == JCS_YCCK;
 }
 
-void read_from(jpeg_decompress_struct& info, const std::string& bytes) {
+void read_from(jpeg_decompress_struct& info, std::string_view bytes) {
     jpeg_mem_src(&info, reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size());
 }
 
-bool prepare(JpegDecompressor& decoder, const std::string& bytes) {
+bool prepare(JpegDecompressor& decoder, std::string_view bytes, int eighths) {
     if (setjmp(decoder.errors.jump)) return false;
     read_from(decoder.info, bytes);
     jpeg_read_header(&decoder.info, TRUE);
     decoder.info.out_color_space = is_cmyk(decoder.info.jpeg_color_space) ? JCS_CMYK : JCS_EXT_BGRX;
+    decoder.info.scale_num = static_cast<unsigned>(eighths);
+    decoder.info.scale_denom = 8;
     jpeg_calc_output_dimensions(&decoder.info);
     return true;
 }
@@ -111,7 +113,7 @@ struct Transcoder {
     Transcoder& operator=(const Transcoder&) = delete;
 };
 
-bool transcode(Transcoder& transcoder, const std::string& bytes) {
+bool transcode(Transcoder& transcoder, std::string_view bytes) {
     if (setjmp(transcoder.errors.jump)) return false;
     read_from(transcoder.source, bytes);
     jpeg_read_header(&transcoder.source, TRUE);
@@ -137,9 +139,9 @@ bool transform_wrote_jpeg(tjhandle transformer, int status, unsigned long size) 
 
 }  // namespace
 
-cairo_surface_t* decode_jpeg(const std::string& bytes) {
+cairo_surface_t* decode_jpeg(std::string_view bytes, int eighths) {
     JpegDecompressor decoder;
-    if (!prepare(decoder, bytes)) return nullptr;
+    if (!prepare(decoder, bytes, eighths)) return nullptr;
     const unsigned width = decoder.info.output_width;
     const unsigned height = decoder.info.output_height;
     if (!fits_in_memory(width, height)) return nullptr;
@@ -158,13 +160,13 @@ cairo_surface_t* decode_jpeg(const std::string& bytes) {
     return surface;
 }
 
-std::string huffman_coded(const std::string& bytes) {
+std::string huffman_coded(std::string_view bytes) {
     Transcoder transcoder;
     if (!transcode(transcoder, bytes)) return {};
     return std::move(transcoder.destination.bytes);
 }
 
-std::string repaired_jpeg(const std::string& bytes) {
+std::string repaired_jpeg(std::string_view bytes) {
     const TurboHandle transformer(tjInitTransform(), tjDestroy);
     if (!transformer) return {};
     tjtransform copy{};

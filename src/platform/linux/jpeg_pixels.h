@@ -5,20 +5,22 @@
 #include <cairo.h>
 
 #include <string>
+#include <string_view>
 
 namespace posteri {
 
-// The stored pixel grid as a new RGB24 surface; CMYK photos come out in RGB. nullptr when the data
+// The stored pixel grid as a new RGB24 surface, at `eighths` / 8 of its size (1 to 16, libjpeg's
+// cheap scaling while decoding; sizes round up); CMYK photos come out in RGB. nullptr when the data
 // is damaged or cut short, or too large to hold.
-cairo_surface_t* decode_jpeg(const std::string& bytes);
+cairo_surface_t* decode_jpeg(std::string_view bytes, int eighths = 8);
 
 // The same coefficients, Huffman-coded; empty when the data cannot be read.
-std::string huffman_coded(const std::string& bytes);
+std::string huffman_coded(std::string_view bytes);
 
 // The coefficients libjpeg can read in a stream that is not whole (no EOI, stray bytes between
 // segments, data cut short), written again as a whole Huffman-coded JPEG with the same markers;
 // what is missing decodes as grey, as in any viewer. Empty when libjpeg cannot read the stream at
 // all. It holds the whole coefficient image in memory: about 110 MB for 24 megapixels.
-std::string repaired_jpeg(const std::string& bytes);
+std::string repaired_jpeg(std::string_view bytes);
 
 }  // namespace posteri

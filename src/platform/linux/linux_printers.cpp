@@ -15,7 +15,9 @@ constexpr int kDeviceUnavailable = 68;
 
 }  // namespace
 
-LinuxPrinters::LinuxPrinters(bool open_viewer) : open_viewer_(open_viewer) {}
+LinuxPrinters::LinuxPrinters(bool open_viewer) : open_viewer_(open_viewer) {
+    start_loading_fonts();
+}
 
 LinuxPrinters::~LinuxPrinters() {
     release();
@@ -23,23 +25,28 @@ LinuxPrinters::~LinuxPrinters() {
 
 std::vector<std::string> LinuxPrinters::list() {
     std::vector<std::string> names = builtin_printer_names();
-    for (std::string& name : cups_printer_names()) names.push_back(std::move(name));
+    if (const CupsBackEnd* cups = cups_back_end()) {
+        for (std::string& name : cups->printer_names()) names.push_back(std::move(name));
+    }
     return names;
 }
 
 std::string LinuxPrinters::default_printer() {
-    return cups_default_printer();
+    const CupsBackEnd* cups = cups_back_end();
+    return cups != nullptr ? cups->default_printer() : std::string();
 }
 
 std::vector<PaperSize> LinuxPrinters::paper_sizes(std::string_view name) {
-    if (is_builtin_printer(name)) return {};
-    return cups_paper_sizes(name);
+    const CupsBackEnd* cups = is_builtin_printer(name) ? nullptr : cups_back_end();
+    return cups != nullptr ? cups->paper_sizes(name) : std::vector<PaperSize>{};
 }
 
 int LinuxPrinters::attach(std::string_view name, std::string_view document, std::string_view media) {
     release();
     attached_ = attach_builtin_printer(name, open_viewer_);
-    if (!attached_) attached_ = attach_cups_printer(name, media);
+    if (!attached_) {
+        if (const CupsBackEnd* cups = cups_back_end()) attached_ = cups->attach(name, media);
+    }
     if (!attached_) return kDeviceUnavailable;
     document_ = std::string(document);
     orientation_ = PageOrientation::Portrait;
@@ -63,10 +70,14 @@ PdfPage* LinuxPrinters::page() {
     if (!attached_) return nullptr;
     if (!page_) {
         file_ = std::make_unique<RenderFile>(attached_->render_folder());
-        page_ = std::make_unique<PdfPage>(
-            metrics(), document_, [file = file_.get()](const unsigned char* data, unsigned int length) {
-                file->write(data, length);
-            });
+        if (PageComposer* composer = attached_->composer()) {
+            page_ = composer->start_page(metrics());
+        } else {
+            page_ = std::make_unique<PdfPage>(
+                metrics(), document_, [file = file_.get()](const unsigned char* data, unsigned int length) {
+                    file->write(data, length);
+                });
+        }
     }
     return page_.get();
 }
@@ -105,7 +116,10 @@ int LinuxPrinters::end_job() {
     last_job_ = JobOutcome{};
     PdfPage* drawing = page();  // a job that drew nothing still makes its blank page
     if (drawing == nullptr) return 0;
-    const bool rendered = drawing->finish();
+    PageComposer* composer = attached_->composer();
+    const bool rendered = composer != nullptr
+                              ? composer->compose(std::move(page_), metrics(), document_, *file_)
+                              : drawing->finish();
     page_.reset();
     int error = file_->error();
     if (error == 0 && !rendered) error = EIO;

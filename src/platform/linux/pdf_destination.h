@@ -12,6 +12,21 @@
 
 namespace posteri {
 
+class PdfPage;
+
+// A printer whose PDF is made from the drawn page at the end of the job, instead of being the page
+// itself as it is drawn.
+class PageComposer {
+  public:
+    virtual ~PageComposer() = default;
+    // The drawer of a job's page.
+    virtual std::unique_ptr<PdfPage> start_page(const SheetMetrics& sheet) = 0;
+    // Ends the page drawn on `sheet` and writes the job's PDF into `rendered`; false when cairo could
+    // not produce it.
+    virtual bool compose(std::unique_ptr<PdfPage> page, const SheetMetrics& sheet, std::string_view document,
+                         RenderFile& rendered) = 0;
+};
+
 class PdfDestination {
   public:
     virtual ~PdfDestination() = default;
@@ -19,6 +34,8 @@ class PdfDestination {
     virtual SheetMetrics metrics(PageOrientation orientation) const = 0;
     // The folder in which the page is rendered into a temporary file.
     virtual std::string render_folder() const = 0;
+    // Nothing when the rendered PDF is the drawn page itself.
+    virtual PageComposer* composer() { return nullptr; }
     // Hands the rendered PDF file on (linking it under a name or sending its bytes) and tells where
     // it went; 0 or the failure number to report. `orientation` is the one the page was drawn in.
     virtual int deliver(RenderFile& rendered, std::string_view document, PageOrientation orientation,

@@ -57,16 +57,19 @@ cairo_matrix_t stored_to_upright(int orientation, double w, double h) {
 // The proxy carries the photo's JPEG bytes, so the PDF embeds them instead of its pixels. They
 // are the file's own bytes with two exceptions: an arithmetic-coded photo comes re-coded as
 // Huffman, and a damaged stream (no EOI, stray bytes) as the whole copy its repair wrote.
-void attach_jpeg_bytes(const EmbeddableJpeg& jpeg) {
+// A recording replayed into a PDF keeps its sources for good (cairo 1.16), so a photo recorded
+// carries a copy of its bytes: the block it was loaded into, which may hold its file, goes with it.
+void attach_jpeg_bytes(const EmbeddableJpeg& jpeg, bool recorded) {
     const unsigned char* data = nullptr;
     unsigned long length = 0;
     cairo_surface_get_mime_data(jpeg.proxy, CAIRO_MIME_TYPE_JPEG, &data, &length);
     if (data != nullptr) return;
-    auto* keeper = new std::shared_ptr<const std::string>(jpeg.bytes);
+    auto* keeper = new std::shared_ptr<const ByteBlock>(
+        recorded ? std::make_shared<const ByteBlock>(std::string(jpeg.bytes->view())) : jpeg.bytes);
+    const std::string_view bytes = (*keeper)->view();
     cairo_surface_set_mime_data(
-        jpeg.proxy, CAIRO_MIME_TYPE_JPEG, reinterpret_cast<const unsigned char*>((*keeper)->data()),
-        (*keeper)->size(), [](void* kept) { delete static_cast<std::shared_ptr<const std::string>*>(kept); },
-        keeper);
+        jpeg.proxy, CAIRO_MIME_TYPE_JPEG, reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size(),
+        [](void* kept) { delete static_cast<std::shared_ptr<const ByteBlock>*>(kept); }, keeper);
 }
 
 // The layout's logical box in device pixels, rounded outwards as pango rounds pixel extents. The
@@ -101,11 +104,15 @@ void paint_photo(cairo_t* cr, const CairoBitmap& photo, const PixelRect& source)
     cairo_transform(cr, &upright);
     cairo_scale(cr, static_cast<double>(jpeg->stored_width) / cairo_image_surface_get_width(jpeg->proxy),
                 static_cast<double>(jpeg->stored_height) / cairo_image_surface_get_height(jpeg->proxy));
-    attach_jpeg_bytes(*jpeg);
+    attach_jpeg_bytes(*jpeg, cairo_surface_get_type(cairo_get_target(cr)) == CAIRO_SURFACE_TYPE_RECORDING);
     paint(cr, jpeg->proxy, 0, 0);
 }
 
 }  // namespace
+
+void start_loading_fonts() {
+    pango_cairo_font_map_get_default();
+}
 
 PdfPage::PdfPage(const SheetMetrics& sheet, std::string_view title, PdfWriter writer)
     : sheet_(sheet), writer_(std::move(writer)) {
@@ -113,8 +120,23 @@ PdfPage::PdfPage(const SheetMetrics& sheet, std::string_view title, PdfWriter wr
                                                    sheet_points(sheet.physical_width, sheet.dpi_x),
                                                    sheet_points(sheet.physical_height, sheet.dpi_y));
     cairo_pdf_surface_set_metadata(surface_, CAIRO_PDF_METADATA_TITLE, cp1252_to_utf8(title).c_str());
+    start_drawing();
+}
+
+PdfPage::PdfPage(cairo_surface_t* surface, const SheetMetrics& sheet, double units_per_point)
+    : sheet_(sheet), units_per_point_(units_per_point), surface_(cairo_surface_reference(surface)) {
+    start_drawing();
+}
+
+void PdfPage::start_drawing() {
     cr_ = cairo_create(surface_);
     layout_ = pango_cairo_create_layout(cr_);
+    // Unhinted outlines and metrics: a text measures and draws the same on paper and on screen.
+    cairo_font_options_t* unhinted = cairo_font_options_create();
+    cairo_font_options_set_hint_metrics(unhinted, CAIRO_HINT_METRICS_OFF);
+    cairo_font_options_set_hint_style(unhinted, CAIRO_HINT_STYLE_NONE);
+    pango_cairo_context_set_font_options(pango_layout_get_context(layout_), unhinted);
+    cairo_font_options_destroy(unhinted);
     // One line, whatever the text holds: line breaks are drawn, never followed.
     pango_layout_set_single_paragraph_mode(layout_, TRUE);
     place_origin();
@@ -130,7 +152,7 @@ PdfPage::~PdfPage() {
 void PdfPage::place_origin() {
     cairo_reset_clip(cr_);
     cairo_identity_matrix(cr_);
-    cairo_scale(cr_, 72.0 / sheet_.dpi_x, 72.0 / sheet_.dpi_y);
+    cairo_scale(cr_, units_per_point_ * 72.0 / sheet_.dpi_x, units_per_point_ * 72.0 / sheet_.dpi_y);
     cairo_translate(cr_, sheet_.offset_x, sheet_.offset_y);
     cairo_rectangle(cr_, 0, 0, sheet_.printable_width, sheet_.printable_height);
     cairo_clip(cr_);
@@ -149,8 +171,10 @@ void PdfPage::to_text_grid() {
 
 void PdfPage::set_sheet(const SheetMetrics& sheet) {
     sheet_ = sheet;
-    cairo_pdf_surface_set_size(surface_, sheet_points(sheet.physical_width, sheet.dpi_x),
-                               sheet_points(sheet.physical_height, sheet.dpi_y));
+    if (cairo_surface_get_type(surface_) == CAIRO_SURFACE_TYPE_PDF) {
+        cairo_pdf_surface_set_size(surface_, sheet_points(sheet.physical_width, sheet.dpi_x),
+                                   sheet_points(sheet.physical_height, sheet.dpi_y));
+    }
     place_origin();
 }
 

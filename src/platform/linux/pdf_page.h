@@ -1,7 +1,9 @@
 #pragma once
-// One printed page rendered as PDF with cairo and pango. User units are device pixels: (0, 0) is the
-// printable area's corner, and everything drawn is clipped to the printable area. Text keeps its
-// shape on paper when the horizontal and vertical resolutions differ; its extents are device pixels.
+// One printed page drawn with cairo and pango, as a PDF stream or onto any other cairo surface. User
+// units are device pixels: (0, 0) is the printable area's corner, and everything drawn is clipped to
+// the printable area. Text keeps its shape on paper when the horizontal and vertical resolutions
+// differ; its extents are device pixels. Text is laid out without hinting on every surface, so its
+// advances are those of the printed page whatever the surface.
 
 #include <cairo.h>
 #include <pango/pango.h>
@@ -18,15 +20,22 @@ namespace posteri {
 // Receives the PDF bytes as cairo produces them.
 using PdfWriter = std::function<void(const unsigned char* data, unsigned int length)>;
 
+// Makes this thread's font map now: it loads the font configuration on a thread of its own, which
+// then overlaps whatever comes before the first text is measured (reading the photo).
+void start_loading_fonts();
+
 class PdfPage {
   public:
     // `title` is Windows-1252 text, stored as the document's Title.
     PdfPage(const SheetMetrics& sheet, std::string_view title, PdfWriter writer);
+    // Draws onto `surface` (referenced, not taken) whose unit is `units_per_point` points: 1 for
+    // PDF and recording surfaces, pixels per point for an image surface that shows the sheet.
+    PdfPage(cairo_surface_t* surface, const SheetMetrics& sheet, double units_per_point);
     ~PdfPage();
     PdfPage(const PdfPage&) = delete;
     PdfPage& operator=(const PdfPage&) = delete;
 
-    // A new sheet, for a page on which nothing has been drawn yet.
+    // A new sheet, for a page on which nothing has been drawn yet (a PDF surface takes its size).
     void set_sheet(const SheetMetrics& sheet);
 
     void select_font(std::string_view face, int points, bool bold);
@@ -37,15 +46,17 @@ class PdfPage {
     DevicePoint current_position() const { return position_; }
     void stretch_bitmap(const MemoryBitmap& bitmap, const PixelRect& source, const DeviceRect& destination);
 
-    // Ends the page and the document; false when cairo could not produce it.
+    // Ends the page and the document (finishes the surface); false when cairo could not produce it.
     bool finish();
 
   private:
     void place_origin();
     void to_text_grid();
+    void start_drawing();
 
     SheetMetrics sheet_;
     PdfWriter writer_;
+    double units_per_point_ = 1;
     cairo_surface_t* surface_ = nullptr;
     cairo_t* cr_ = nullptr;
     PangoLayout* layout_ = nullptr;

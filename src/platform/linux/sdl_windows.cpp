@@ -135,6 +135,8 @@ struct SdlWindows::Window {
     cairo_t* cr = nullptr;
     std::deque<std::string> keys;
     std::optional<MouseClick> click;
+    bool closable = false;
+    bool close_asked = false;
 
     ~Window() {
         if (cr) cairo_destroy(cr);
@@ -322,12 +324,7 @@ void SdlWindows::present(WindowHandle window) {
 
 std::string SdlWindows::poll_key(WindowHandle window) {
     if (!has_display()) return boxes_.poll_key(window);
-    pump_events();
-    if (Window* found = find(window); found && !found->keys.empty()) {
-        std::string key = found->keys.front();
-        found->keys.pop_front();
-        return key;
-    }
+    if (std::string key = window_key(window); !key.empty()) return key;
     // With no boxes open, the console boxes read the console's keys and drop its clicks.
     return boxes_.poll_key(window);
 }
@@ -338,6 +335,35 @@ std::optional<MouseClick> SdlWindows::poll_click(WindowHandle window) {
     Window* found = find(window);
     if (!found) return std::nullopt;
     return std::exchange(found->click, std::nullopt);
+}
+
+WindowHandle SdlWindows::open_closable(const WindowSpec& request) {
+    if (!has_display()) return 0;
+    const WindowHandle handle = open(request);
+    if (Window* found = find(handle)) found->closable = true;
+    return handle;
+}
+
+bool SdlWindows::close_asked(WindowHandle window) {
+    if (!has_display()) return false;
+    pump_events();
+    const Window* found = find(window);
+    return found != nullptr && found->close_asked;
+}
+
+cairo_surface_t* SdlWindows::picture(WindowHandle window) {
+    const Window* found = has_display() ? find(window) : nullptr;
+    return found != nullptr ? found->surface : nullptr;
+}
+
+std::string SdlWindows::window_key(WindowHandle window) {
+    if (!has_display()) return {};
+    pump_events();
+    Window* found = find(window);
+    if (found == nullptr || found->keys.empty()) return {};
+    std::string key = std::move(found->keys.front());
+    found->keys.pop_front();
+    return key;
 }
 
 SdlWindows::Window* SdlWindows::find(WindowHandle window) {
@@ -381,8 +407,12 @@ void SdlWindows::pump_events() {
             case SDL_WINDOWEVENT:
                 if (Window* window = find_sdl(event.window.windowID)) {
                     if (event.window.event == SDL_WINDOWEVENT_EXPOSED) window->show();
-                    // The desktop's close button leaves the window as Esc would.
-                    if (event.window.event == SDL_WINDOWEVENT_CLOSE) window->keys.push_back(keys::kEsc);
+                    // The desktop's close button leaves the window as Esc would, unless the window
+                    // closes by itself.
+                    if (event.window.event == SDL_WINDOWEVENT_CLOSE) {
+                        if (window->closable) window->close_asked = true;
+                        else window->keys.push_back(keys::kEsc);
+                    }
                 }
                 break;
             default:

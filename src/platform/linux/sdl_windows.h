@@ -12,6 +12,8 @@
 #include <optional>
 #include <string_view>
 
+#include <cairo.h>
+
 #include "platform/console.h"
 #include "platform/console_box_windows.h"
 #include "platform/fault.h"
@@ -53,6 +55,15 @@ class SdlWindows : public GraphicWindows {
 
     std::string poll_key(WindowHandle window) override;
     std::optional<MouseClick> poll_click(WindowHandle window) override;
+
+    // --- for windows of this platform's own (the poster preview); display only
+    // A window whose close button only asks for it to close (close_asked), instead of typing Esc.
+    WindowHandle open_closable(const WindowSpec& request);
+    bool close_asked(WindowHandle window);
+    // The window's picture (ARGB32), drawn into directly and shown at present(); nullptr when unknown.
+    cairo_surface_t* picture(WindowHandle window);
+    // The next key typed into this window, "" when none: never a console key.
+    std::string window_key(WindowHandle window);
 
   private:
     struct Window;

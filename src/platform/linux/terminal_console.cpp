@@ -17,6 +17,7 @@
 #include <cstring>
 #include <cwchar>
 #include <string_view>
+#include <utility>
 
 #include "format/codepage.h"
 #include "platform/linux/render_file.h"
@@ -332,7 +333,7 @@ void TerminalConsole::set_size(ScreenSize) {}
 bool TerminalConsole::key_waiting() {
     handle_signals();
     read_input(0);
-    return decoder_.key_ready(now_ms());
+    return decoder_.key_ready(now_ms()) || side_key_waiting();
 }
 
 std::string TerminalConsole::read_key() {
@@ -343,6 +344,7 @@ std::string TerminalConsole::read_key() {
             if (key->is_mouse) mouse_position_ = key->mouse;
             return std::move(key->key);
         }
+        if (side_key_waiting()) return std::exchange(side_key_, {});
         read_input(1);
     }
 }
@@ -350,6 +352,17 @@ std::string TerminalConsole::read_key() {
 void TerminalConsole::discard_input() {
     ::tcflush(STDIN_FILENO, TCIFLUSH);
     decoder_.discard();
+    side_key_.clear();
+}
+
+void TerminalConsole::set_side_keys(std::function<std::string()> source) {
+    side_keys_ = std::move(source);
+    side_key_.clear();
+}
+
+bool TerminalConsole::side_key_waiting() {
+    if (side_key_.empty() && side_keys_) side_key_ = side_keys_();
+    return !side_key_.empty();
 }
 
 void TerminalConsole::set_mouse(bool on) {

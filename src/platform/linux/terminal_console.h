@@ -5,6 +5,7 @@
 // Ctrl-C, SIGTERM, SIGHUP, SIGQUIT and crashes. Ctrl-Z suspends and resumes with the screen redrawn;
 // a resized terminal resizes the screen, keeping its content.
 
+#include <functional>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -49,6 +50,7 @@ class TerminalConsole : public BufferedConsole {
     void maximise_window(const WindowMenu& kept) override;
     bool mouse_enabled() const override { return decoder_.mouse_on(); }
     CellPos mouse_position() const override { return mouse_position_; }
+    void set_side_keys(std::function<std::string()> source) override;
 
   protected:
     void screen_changed() override { present(); }
@@ -69,12 +71,16 @@ class TerminalConsole : public BufferedConsole {
     // Reads what stdin has within `timeout_ms` into the decoder.
     void read_input(int timeout_ms);
     [[noreturn]] void end_run(int signal_number);
+    // Whether a key from beside the console is waiting in side_key_ (asking the source for one).
+    bool side_key_waiting();
 
     ::screen* screen_;
     std::unique_ptr<Capabilities> caps_;
     bool active_ = true;
     KeyDecoder decoder_;
     CellPos mouse_position_;
+    std::function<std::string()> side_keys_;
+    std::string side_key_;
 };
 
 }  // namespace posteri

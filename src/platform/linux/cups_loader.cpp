@@ -1,0 +1,44 @@
+// Finds and loads the print server's back end the first time a queue is asked for.
+#include <dlfcn.h>
+#include <unistd.h>
+
+#include <climits>
+#include <string>
+
+#include "platform/linux/cups_printers.h"
+
+namespace posteri {
+
+namespace {
+
+constexpr const char* kBackEndFile = "libposteri-cups.so";
+
+// The folder of the running program, with its slash; empty when the system does not say.
+std::string program_folder() {
+    char path[PATH_MAX];
+    const ssize_t length = readlink("/proc/self/exe", path, sizeof path - 1);
+    if (length <= 0) return {};
+    const std::string program(path, static_cast<std::size_t>(length));
+    return program.substr(0, program.rfind('/') + 1);
+}
+
+const CupsBackEnd* load_back_end() {
+    const std::string folder = program_folder();
+    if (folder.empty()) return nullptr;
+    for (const std::string& path : {folder + kBackEndFile, folder + "../lib/posteri/" + kBackEndFile}) {
+        // Kept loaded for the rest of the run: queues and jobs hold its code.
+        if (void* module = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL)) {
+            return static_cast<const CupsBackEnd*>(dlsym(module, "posteri_cups_back_end"));
+        }
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+const CupsBackEnd* cups_back_end() {
+    static const CupsBackEnd* const back_end = load_back_end();
+    return back_end;
+}
+
+}  // namespace posteri
