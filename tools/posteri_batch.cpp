@@ -50,8 +50,8 @@ int main(int argc, char** argv) {
     }
     // Arguments arrive as UTF-8 (one that is not is kept as its bytes); the program's text is
     // Windows-1252.
-    const BatchRequest request{path_from_native(whole_path(command.photo.c_str())),
-                               path_from_native(command.printer), path_from_native(command.workdir),
+    const BatchRequest request{native_to_cp1252(whole_path(command.photo.c_str())),
+                               native_to_cp1252(command.printer), native_to_cp1252(command.workdir),
                                command.assignments};
     // No console here takes the ending signals; a page rendered into a named file goes with them.
     remove_render_litter_on_ending_signals();

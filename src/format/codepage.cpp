@@ -141,7 +141,7 @@ std::string utf8_to_cp1252(std::string_view utf8, char replacement) {
     return out;
 }
 
-std::string path_from_native(std::string_view native) {
+std::string native_to_cp1252(std::string_view native) {
     return is_valid_utf8(native) ? utf8_to_cp1252(native) : std::string(native);
 }
 

@@ -18,9 +18,9 @@ std::string cp1252_to_utf8(std::string_view text);
 bool is_valid_utf8(std::string_view text);
 // Valid UTF-8 to Windows-1252; characters without a Windows-1252 byte become `replacement`.
 std::string utf8_to_cp1252(std::string_view utf8, char replacement = '?');
-// A path as the file system gives it, in the program's Windows-1252; a name that is not UTF-8 is
-// kept as its bytes.
-std::string path_from_native(std::string_view native);
+// A text as Linux gives it (a path, an argument, a line of a file written there) in the program's
+// Windows-1252; a text that is not UTF-8 is kept as its bytes.
+std::string native_to_cp1252(std::string_view native);
 
 // Decodes one UTF-8 character at the start of `text`. Returns its length in bytes (0 when the
 // bytes are not a complete, well-formed character) and stores the character.

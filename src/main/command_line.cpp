@@ -68,7 +68,7 @@ std::string check_assignment(std::string_view argument, ParameterAssignment& ass
     const std::string name(argument.substr(0, equals));
     const std::string_view value = argument.substr(equals + 1);
     // An unknown name is no text parameter: its value converts, and set_parameter refuses the name.
-    std::optional<std::string> converted = is_text_parameter(name) ? text_value(value) : path_from_native(value);
+    std::optional<std::string> converted = is_text_parameter(name) ? text_value(value) : native_to_cp1252(value);
     if (!converted) {
         return "il testo di " + name +
                " ha un carattere che Windows-1252 non pu\xC3\xB2 scrivere o un carattere di controllo";

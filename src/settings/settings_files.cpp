@@ -91,19 +91,15 @@ std::string saved_settings_text(const PosterSettings& settings) {
     return text + std::string(80, '-') + std::string(kLineEnd);
 }
 
-// A line of a Linux editor's file is UTF-8. A Windows-1252 line with accented letters is almost
-// never valid UTF-8, and an ASCII line reads the same either way.
-std::string as_windows_1252(std::string_view line) {
-    return is_valid_utf8(line) ? utf8_to_cp1252(line) : std::string(line);
-}
-
-// CR LF, LF alone or CR alone ends a line; a last line without an end still counts.
+// CR LF, LF alone or CR alone ends a line; a last line without an end still counts. A line of a
+// Linux editor's file is UTF-8; a Windows-1252 line with accented letters is almost never valid
+// UTF-8, and an ASCII line reads the same either way.
 std::vector<std::string> file_lines(std::string_view bytes) {
     std::vector<std::string> lines;
     std::size_t start = 0;
     while (start < bytes.size()) {
         const std::size_t end = std::min(bytes.find_first_of("\r\n", start), bytes.size());
-        lines.push_back(as_windows_1252(bytes.substr(start, end - start)));
+        lines.push_back(native_to_cp1252(bytes.substr(start, end - start)));
         start = end + 1;
         if (end + 1 < bytes.size() && bytes[end] == '\r' && bytes[end + 1] == '\n') ++start;
     }

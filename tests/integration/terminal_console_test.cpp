@@ -141,13 +141,15 @@ class PtyChild {
         ::close(report_);
     }
 
-    // The next line the child reports, or nothing when it does not come in time.
+    // The next line the child reports, or nothing when it does not come in time. What the child
+    // wrote to the terminal before reporting is all read by then: a report can overtake it.
     std::optional<std::string> next_report() {
         const auto deadline = Clock::now() + kPatience;
         while (Clock::now() < deadline) {
             if (const auto end = reports_.find('\n'); end != std::string::npos) {
                 std::string line = reports_.substr(0, end);
                 reports_.erase(0, end + 1);
+                drain_terminal();
                 return line;
             }
             pump(50);
@@ -181,6 +183,16 @@ class PtyChild {
     int master() const { return master_; }
 
   private:
+    void drain_terminal() {
+        pollfd terminal{master_, POLLIN, 0};
+        char bytes[4096];
+        while (::poll(&terminal, 1, 20) > 0 && (terminal.revents & POLLIN)) {
+            const ssize_t got = ::read(master_, bytes, sizeof bytes);
+            if (got <= 0) return;
+            output_.append(bytes, std::size_t(got));
+        }
+    }
+
     // Collects what the child writes to the terminal and to the report pipe.
     void pump(int timeout_ms) {
         pollfd fds[2] = {{master_, POLLIN, 0}, {report_, POLLIN, 0}};

@@ -128,7 +128,7 @@ class BuiltinPrinter : public PdfDestination {
             const int error = rendered.link_as(path);
             if (error == EEXIST) continue;
             if (error != 0) return file_failure_number(error);
-            outcome.pdf_path = path_from_native(path);
+            outcome.pdf_path = native_to_cp1252(path);
             if (open_viewer_) open_in_viewer(path);
             return 0;
         }

@@ -156,7 +156,6 @@ void PdfPage::place_origin() {
     cairo_translate(cr_, sheet_.offset_x, sheet_.offset_y);
     cairo_rectangle(cr_, 0, 0, sheet_.printable_width, sheet_.printable_height);
     cairo_clip(cr_);
-    text_x_scale_ = static_cast<double>(sheet_.dpi_x) / sheet_.dpi_y;
     cairo_save(cr_);
     to_text_grid();
     pango_cairo_update_layout(cr_, layout_);
@@ -166,7 +165,7 @@ void PdfPage::place_origin() {
 // Device pixels are square only when both resolutions agree; text is laid out and drawn on a grid
 // of vertical device pixels in both directions, so its glyphs keep their shape on paper.
 void PdfPage::to_text_grid() {
-    cairo_scale(cr_, text_x_scale_, 1);
+    cairo_scale(cr_, text_x_scale(), 1);
 }
 
 void PdfPage::set_sheet(const SheetMetrics& sheet) {
@@ -202,7 +201,7 @@ TextExtent PdfPage::text_extent(std::string_view text) {
         logical.x = 0;
         logical.width = 0;
     }
-    return device_extent(logical, text_x_scale_);
+    return device_extent(logical, text_x_scale());
 }
 
 void PdfPage::draw_text(std::string_view text) {

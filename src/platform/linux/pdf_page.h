@@ -53,6 +53,8 @@ class PdfPage {
     void place_origin();
     void to_text_grid();
     void start_drawing();
+    // Horizontal device pixels per vertical one.
+    double text_x_scale() const { return static_cast<double>(sheet_.dpi_x) / sheet_.dpi_y; }
 
     SheetMetrics sheet_;
     PdfWriter writer_;
@@ -61,7 +63,6 @@ class PdfPage {
     cairo_t* cr_ = nullptr;
     PangoLayout* layout_ = nullptr;
     std::uint32_t colour_ = 0;
-    double text_x_scale_ = 1;  // horizontal device pixels per vertical one
     DevicePoint position_;
 };
 

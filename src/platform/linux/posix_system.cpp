@@ -117,7 +117,7 @@ bool names_folder(int folder_fd, const char* name) {
 
 std::string PosixSystem::working_directory() {
     std::error_code error;
-    return path_from_native(std::filesystem::current_path(error).string());
+    return native_to_cp1252(std::filesystem::current_path(error).string());
 }
 
 int PosixSystem::set_working_directory(const std::string& path) {
