@@ -35,13 +35,13 @@ class PreviewBench {
         std::string pattern = (fs::temp_directory_path() / "posteri-preview-bench-XXXXXX").string();
         folder_ = ::mkdtemp(pattern.data());
         photo_ = (folder_ / "foto.jpg").string();
-        test::JpegSpec spec;
-        spec.width = width;
-        spec.height = height;
-        spec.pixel = [width, height](int x, int y) {
+        test::JpegSpec recipe;
+        recipe.width = width;
+        recipe.height = height;
+        recipe.pixel = [width, height](int x, int y) {
             return test::Rgb{x * 255 / width, y * 255 / height, (x + y) % 256};
         };
-        test::write_file(photo_, test::make_jpeg(spec));
+        test::write_file(photo_, test::make_jpeg(recipe));
         fake_.system.files[photo_] = "jpeg";
         printers_.attach("pdfcreator A4", "anteprima");
         SCP_DEFA(platform_, settings_);

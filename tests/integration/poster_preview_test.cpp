@@ -117,15 +117,15 @@ class PosterPreviewAgainstPdf : public ::testing::Test {
         dir_ = fs::canonical(pattern);
         previous_ = fs::current_path();
         fs::current_path(dir_);
-        test::JpegSpec spec;
-        spec.width = 1200;
-        spec.height = 800;
+        test::JpegSpec recipe;
+        recipe.width = 1200;
+        recipe.height = 800;
         // Red, green, blue and yellow quadrants: all of the photo is saturated, none of it is ink.
-        spec.pixel = [](int x, int y) {
+        recipe.pixel = [](int x, int y) {
             if (y < 400) return x < 600 ? test::Rgb{255, 0, 0} : test::Rgb{0, 200, 0};
             return x < 600 ? test::Rgb{0, 0, 255} : test::Rgb{255, 255, 0};
         };
-        test::write_file(photo_path(), test::make_jpeg(spec));
+        test::write_file(photo_path(), test::make_jpeg(recipe));
         fake_.system.files[photo_path()] = "jpeg";
     }
     void TearDown() override {

@@ -8,8 +8,6 @@
 #include "platform/linux/cairo_bitmap.h"
 #include "platform/linux/jpeg_codec.h"
 #include "platform/linux/jpeg_pixels.h"
-#include "platform/linux/jpeg_structure.h"
-#include "platform/linux/photo_header.h"
 
 namespace posteri {
 
@@ -37,41 +35,29 @@ class ScaledPhoto : public CairoBitmap {
     int height_;
 };
 
-// The smallest n of n / 8 that keeps at least `long_side` pixels along the longer side.
-int eighths_for(const PhotoHeader& header, int long_side) {
-    const long long longer = std::max(header.stored_width, header.stored_height);
+// The smallest n of n / 8 that keeps at least `long_side` pixels along the stored grid's longer side.
+int eighths_for(const EmbeddableJpeg& jpeg, int long_side) {
+    const long long longer = std::max(jpeg.stored_width, jpeg.stored_height);
     for (int eighths = 1; eighths < 8; ++eighths) {
         if ((longer * eighths + 7) / 8 >= long_side) return eighths;
     }
     return 8;
 }
 
-std::unique_ptr<MemoryBitmap> scaled_jpeg(std::string_view bytes, const PhotoHeader& header, int long_side) {
-    // A damaged stream shows what its repair keeps, as the printed photo does.
-    std::string repaired;
-    if (!jpeg_structure_is_whole(bytes)) {
-        repaired = repaired_jpeg(bytes);
-        bytes = repaired;
-    }
-    cairo_surface_t* pixels = decode_jpeg(bytes, eighths_for(header, long_side));
-    if (pixels == nullptr) return nullptr;
-    const PhotoFacts upright = upright_facts(header);
-    EmbeddableJpeg stand_in{std::make_shared<const ByteBlock>(std::string()), header.stored_width,
-                            header.stored_height, header.orientation, pixels};
-    return std::make_unique<ScaledPhoto>(std::move(stand_in), upright.width, upright.height);
-}
-
 }  // namespace
 
+// The codec's photo, whose bytes are already whole (a damaged stream comes as its repair, as the
+// printed photo does); a photo the codec had to decode (not a JPEG, colours converted) is its own.
 std::unique_ptr<MemoryBitmap> preview_photo(const std::string& path, int long_side) {
-    const PhotoFile file = open_photo(path);
-    if (!file) return nullptr;
-    const auto header = read_photo_header(file.get());
-    if (!header) return nullptr;
-    if (header->kind != PhotoKind::Jpeg) return JpegCodec().load_photo(path);
-    const std::unique_ptr<ByteBlock> bytes = ByteBlock::read_file(fileno(file.get()));
-    if (!bytes) return nullptr;
-    return scaled_jpeg(bytes->view(), *header, long_side);
+    std::unique_ptr<MemoryBitmap> photo = JpegCodec().load_photo(path);
+    const auto* loaded = dynamic_cast<const CairoBitmap*>(photo.get());
+    const EmbeddableJpeg* jpeg = loaded != nullptr ? loaded->jpeg() : nullptr;
+    if (jpeg == nullptr) return photo;
+    cairo_surface_t* pixels = decode_jpeg(jpeg->bytes->view(), eighths_for(*jpeg, long_side));
+    if (pixels == nullptr) return nullptr;
+    EmbeddableJpeg stand_in{std::make_shared<const ByteBlock>(std::string()), jpeg->stored_width,
+                            jpeg->stored_height, jpeg->orientation, pixels};
+    return std::make_unique<ScaledPhoto>(std::move(stand_in), photo->width(), photo->height());
 }
 
 }  // namespace posteri
