@@ -20,9 +20,9 @@ struct EmbeddableJpeg {
     int stored_width = 0;   // the pixel grid of the bytes, before the orientation is applied
     int stored_height = 0;
     int orientation = 1;    // EXIF 1..8: how the stored grid turns upright
-    // A blank surface in the shape of the stored grid (1/8 scale or so), owned by the bitmap; a PDF
-    // surface is given this proxy with `bytes` attached as its JPEG MIME data, and embeds those
-    // bytes, never the proxy's pixels. Anything that shows the photo draws pixels() instead.
+    // A blank surface in the shape of the stored grid, at most 64 pixels a side, owned by the
+    // bitmap; a PDF surface is given this proxy with `bytes` attached as its JPEG MIME data, and
+    // embeds those bytes, never the proxy's pixels. Anything that shows the photo draws pixels().
     cairo_surface_t* proxy = nullptr;
 };
 
