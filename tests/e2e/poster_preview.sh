@@ -35,6 +35,9 @@ wait_for "ok, vai con questi parametri."
 # This xdotool finds SDL's windows by class only; the title is read back with xwininfo.
 window=$(wait_for_window posteri)
 xwininfo -id "$window" | grep -qF '"Anteprima"' || fail "the preview is not titled Anteprima: $(xwininfo -id "$window")"
+# A user time of 0 asks a window manager to leave the keyboard with the terminal.
+xprop -id "$window" _NET_WM_USER_TIME | grep -qxF '_NET_WM_USER_TIME(CARDINAL) = 0' ||
+    fail "the preview asks for the keyboard when shown: $(xprop -id "$window" _NET_WM_USER_TIME)"
 eval "$(xdotool getwindowgeometry --shell "$window")"
 [ $((X + WIDTH)) -eq 1600 ] || fail "the preview is not at the right edge: $X + $WIDTH"
 for _ in $(seq 1 20); do

@@ -1,6 +1,9 @@
 #include "platform/linux/sdl_windows.h"
 
 #include <SDL.h>
+#include <SDL_syswm.h>
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
 #include <cairo.h>
 #include <pango/pangocairo.h>
 
@@ -208,15 +211,38 @@ PixelArea SdlWindows::work_area() {
     return {bounds.x, bounds.y, bounds.w, bounds.h};
 }
 
+namespace {
+
+// Asks the window manager not to give the keyboard to a window when it is first shown: a user time
+// of 0 means that the user has not yet interacted with it (the desktop's rule for focus-stealing
+// prevention). Only X11 has the property; elsewhere the window shows as usual.
+void ask_not_to_focus_when_shown(SDL_Window* sdl) {
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (SDL_GetWindowWMInfo(sdl, &info) != SDL_TRUE || info.subsystem != SDL_SYSWM_X11) return;
+    const unsigned long never = 0;
+    XChangeProperty(info.info.x11.display, info.info.x11.window,
+                    XInternAtom(info.info.x11.display, "_NET_WM_USER_TIME", False), XA_CARDINAL, 32,
+                    PropModeReplace, reinterpret_cast<const unsigned char*>(&never), 1);
+}
+
+}  // namespace
+
 WindowHandle SdlWindows::open(const WindowSpec& request) {
     if (!has_display()) return boxes_.open(request);
+    return open_window(request, Focus::Take);
+}
+
+WindowHandle SdlWindows::open_window(const WindowSpec& request, Focus focus) {
     auto window = std::make_unique<Window>();
     const int width = std::max(request.area.width, 1);
     const int height = std::max(request.area.height, 1);
     const Uint32 flags = request.caption.empty() ? SDL_WINDOW_BORDERLESS : 0;
     window->sdl = SDL_CreateWindow(cp1252_to_utf8(request.caption).c_str(), request.area.x, request.area.y,
-                                   width, height, flags | SDL_WINDOW_SHOWN);
+                                   width, height, flags | SDL_WINDOW_HIDDEN);
     if (!window->sdl) return 0;
+    if (focus == Focus::Leave) ask_not_to_focus_when_shown(window->sdl);
+    SDL_ShowWindow(window->sdl);
     window->surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height);
     window->cr = cairo_create(window->surface);
     set_colour(window->cr, 0xFFFFFF);
@@ -339,7 +365,7 @@ std::optional<MouseClick> SdlWindows::poll_click(WindowHandle window) {
 
 WindowHandle SdlWindows::open_closable(const WindowSpec& request) {
     if (!has_display()) return 0;
-    const WindowHandle handle = open(request);
+    const WindowHandle handle = open_window(request, Focus::Leave);
     if (Window* found = find(handle)) found->closable = true;
     return handle;
 }

@@ -58,6 +58,7 @@ class SdlWindows : public GraphicWindows {
 
     // --- for windows of this platform's own (the poster preview); display only
     // A window whose close button only asks for it to close (close_asked), instead of typing Esc.
+    // It shows beside the terminal's work, so the desktop is asked to leave the keyboard where it is.
     WindowHandle open_closable(const WindowSpec& request);
     bool close_asked(WindowHandle window);
     // The window's picture (ARGB32), drawn into directly and shown at present(); nullptr when unknown.
@@ -68,6 +69,9 @@ class SdlWindows : public GraphicWindows {
   private:
     struct Window;
     struct Measure;
+    enum class Focus { Take, Leave };
+
+    WindowHandle open_window(const WindowSpec& request, Focus focus);
 
     Window* find(WindowHandle window);
     Window* find_sdl(std::uint32_t sdl_id);
