@@ -80,15 +80,14 @@ start_display() {
     CONVERT=$(command -v convert-im6.q16 || command -v convert || true)
     for tool in Xvfb xdotool xwd xwininfo; do command -v "$tool" >/dev/null || fail "$tool missing"; done
     [ -n "$CONVERT" ] || fail "imagemagick missing"
-    local display_number=91
-    while [ -e "/tmp/.X11-unix/X$display_number" ] || [ -e "/tmp/.X$display_number-lock" ]; do
-        display_number=$((display_number + 1))
-    done
-    Xvfb ":$display_number" -screen 0 "${1}x24" -nolisten tcp >"$WORK/xvfb.log" 2>&1 &
+    # Xvfb takes the first free display itself and names it once it accepts clients: two tests
+    # that looked for a free number at the same moment would otherwise share one display.
+    Xvfb -displayfd 3 -screen 0 "${1}x24" -nolisten tcp 3>"$WORK/display" >"$WORK/xvfb.log" 2>&1 &
     XVFB_PID=$!
     trap 'kill "$XVFB_PID" 2>/dev/null || true; cleanup' EXIT
-    export DISPLAY=":$display_number"
-    for _ in $(seq 1 50); do xwininfo -root >/dev/null 2>&1 && break; sleep 0.1; done
+    for _ in $(seq 1 50); do [ -s "$WORK/display" ] && break; sleep 0.1; done
+    [ -s "$WORK/display" ] || fail "Xvfb did not start: $(cat "$WORK/xvfb.log")"
+    export DISPLAY=":$(head -n 1 "$WORK/display")"
     xwininfo -root >/dev/null 2>&1 || fail "Xvfb did not start"
 }
 
