@@ -169,7 +169,11 @@ bool is_extended_key(const std::string& key) {
 
 class Chooser {
   public:
-    Chooser(Platform& platform, const FileChooserRequest& request) : platform_(platform), request_(request) {
+    Chooser(Platform& platform, const FileChooserRequest& request)
+        : platform_(platform),
+          request_(request),
+          backdrop_area_{1, 1, platform.console.size().rows, platform.console.size().cols},
+          backdrop_(platform.console.read_cells(backdrop_area_)) {
         const std::string folder = without_trailing_slash(request.folder);
         if (!open_folder(folder, {})) {
             folder_ = folder;
@@ -207,6 +211,7 @@ class Chooser {
         int width = 0;
         int list_rows = 1;
         int first_list_row() const { return top + 3; }
+        bool operator==(const Layout&) const = default;
     };
 
     Layout layout() const {
@@ -296,6 +301,9 @@ class Chooser {
 
     void draw() {
         const Layout box = layout();
+        // The terminal changed size and the box moves with it: what stood under it comes back first.
+        if (drawn_ && *drawn_ != box) platform_.console.write_cells(backdrop_area_, backdrop_);
+        drawn_ = box;
         if (selected_ < top_) top_ = selected_;
         if (selected_ >= top_ + box.list_rows) top_ = selected_ - box.list_rows + 1;
 
@@ -343,6 +351,9 @@ class Chooser {
 
     Platform& platform_;
     const FileChooserRequest& request_;
+    CellRect backdrop_area_;
+    std::vector<Cell> backdrop_;  // the screen as it was before the chooser opened
+    std::optional<Layout> drawn_;
     std::string folder_;
     std::vector<Item> items_;
     int selected_ = 0;

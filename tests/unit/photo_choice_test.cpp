@@ -161,6 +161,21 @@ TEST_F(FileChooserTest, TheScreenCursorAndMouseModeComeBackAsTheyWere) {
     EXPECT_FALSE(fake.console.mouse_on());
 }
 
+// A larger terminal moves the centred box: the old one must not stay behind it.
+TEST_F(FileChooserTest, AfterTheTerminalGrowsOneBoxShowsOverWhatWasThere) {
+    fake.console.write("prima");
+    fake.console.before_read = [this] {
+        screens.push_back(fake.console.screen_text());
+        fake.console.set_size({120, 40});
+    };
+    keys({keys::kDown, keys::kEsc});
+    choose();
+    const std::string& moved = screens.at(1);
+    EXPECT_EQ(moved.find(" Scegli il file "), moved.rfind(" Scegli il file ")) << moved;
+    EXPECT_EQ(moved.find("\xE2\x94\x8C"), moved.rfind("\xE2\x94\x8C")) << moved;  // one top-left corner
+    EXPECT_THAT(moved, HasSubstr("prima"));
+}
+
 TEST_F(FileChooserTest, ANameTheProgramCannotHoldIsShownButRefused) {
     fake.system.files["/home/utente/f?to.jpg"] = "jpeg";
     fake.system.unusable_names.insert("f?to.jpg");
