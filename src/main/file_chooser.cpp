@@ -169,11 +169,9 @@ bool is_extended_key(const std::string& key) {
 
 class Chooser {
   public:
-    Chooser(Platform& platform, const FileChooserRequest& request)
-        : platform_(platform),
-          request_(request),
-          backdrop_area_{1, 1, platform.console.size().rows, platform.console.size().cols},
-          backdrop_(platform.console.read_cells(backdrop_area_)) {
+    // `backdrop` holds the screen as it was before the chooser opened.
+    Chooser(Platform& platform, const FileChooserRequest& request, SavedConsoleState& backdrop)
+        : platform_(platform), request_(request), backdrop_(backdrop) {
         const std::string folder = without_trailing_slash(request.folder);
         if (!open_folder(folder, {})) {
             folder_ = folder;
@@ -302,7 +300,7 @@ class Chooser {
     void draw() {
         const Layout box = layout();
         // The terminal changed size and the box moves with it: what stood under it comes back first.
-        if (drawn_ && *drawn_ != box) platform_.console.write_cells(backdrop_area_, backdrop_);
+        if (drawn_ && *drawn_ != box) backdrop_.put_back_cells();
         drawn_ = box;
         if (selected_ < top_) top_ = selected_;
         if (selected_ >= top_ + box.list_rows) top_ = selected_ - box.list_rows + 1;
@@ -351,8 +349,7 @@ class Chooser {
 
     Platform& platform_;
     const FileChooserRequest& request_;
-    CellRect backdrop_area_;
-    std::vector<Cell> backdrop_;  // the screen as it was before the chooser opened
+    SavedConsoleState& backdrop_;
     std::optional<Layout> drawn_;
     std::string folder_;
     std::vector<Item> items_;
@@ -384,7 +381,7 @@ std::optional<std::string> choose_file(Platform& platform, const FileChooserRequ
     SavedConsoleState saved(console, CellRect{1, 1, screen.rows, screen.cols});
     console.set_mouse(true);
     console.set_cursor_visible(false);
-    return Chooser(platform, request).run();
+    return Chooser(platform, request, saved).run();
 }
 
 }  // namespace posteri

@@ -19,12 +19,15 @@ class SavedConsoleState {
           cursor_visible_(console.cursor_visible()),
           mouse_(console.mouse_enabled()) {}
     ~SavedConsoleState() {
-        console_.write_cells(covered_, cells_);
+        put_back_cells();
         console_.set_colour(colour_);
         console_.set_cursor(cursor_.row, cursor_.col);
         console_.set_cursor_visible(cursor_visible_);
         console_.set_mouse(mouse_);
     }
+    // Writes the covered cells back as they were, now (a box that moves clears its old place).
+    void put_back_cells() { console_.write_cells(covered_, cells_); }
+
     SavedConsoleState(const SavedConsoleState&) = delete;
     SavedConsoleState& operator=(const SavedConsoleState&) = delete;
 

@@ -183,13 +183,18 @@ class PtyChild {
     int master() const { return master_; }
 
   private:
+    // Appends what one read of `fd` gives; false at its end or on an error.
+    static bool read_into(int fd, std::string& into) {
+        char bytes[4096];
+        const ssize_t got = ::read(fd, bytes, sizeof bytes);
+        if (got > 0) into.append(bytes, std::size_t(got));
+        return got > 0;
+    }
+
     void drain_terminal() {
         pollfd terminal{master_, POLLIN, 0};
-        char bytes[4096];
         while (::poll(&terminal, 1, 20) > 0 && (terminal.revents & POLLIN)) {
-            const ssize_t got = ::read(master_, bytes, sizeof bytes);
-            if (got <= 0) return;
-            output_.append(bytes, std::size_t(got));
+            if (!read_into(master_, output_)) return;
         }
     }
 
@@ -197,15 +202,8 @@ class PtyChild {
     void pump(int timeout_ms) {
         pollfd fds[2] = {{master_, POLLIN, 0}, {report_, POLLIN, 0}};
         if (::poll(fds, 2, timeout_ms) <= 0) return;
-        char bytes[4096];
-        if (fds[0].revents & POLLIN) {
-            const ssize_t got = ::read(master_, bytes, sizeof bytes);
-            if (got > 0) output_.append(bytes, std::size_t(got));
-        }
-        if (fds[1].revents & POLLIN) {
-            const ssize_t got = ::read(report_, bytes, sizeof bytes);
-            if (got > 0) reports_.append(bytes, std::size_t(got));
-        }
+        if (fds[0].revents & POLLIN) read_into(master_, output_);
+        if (fds[1].revents & POLLIN) read_into(report_, reports_);
     }
 
     pid_t pid_ = -1;
