@@ -71,4 +71,27 @@ std::vector<std::string> split_at(std::string_view text, char separator) {
     }
 }
 
+namespace {
+bool is_control(unsigned char c) { return c < 32 || c == 127; }
+}  // namespace
+
+std::string controls_shown(std::string_view text) {
+    std::string out(text);
+    for (char& c : out)
+        if (is_control(static_cast<unsigned char>(c))) c = '?';
+    return out;
+}
+
+std::string utf8_controls_shown(std::string_view utf8) {
+    std::string out;
+    out.reserve(utf8.size());
+    for (std::size_t i = 0; i < utf8.size(); ++i) {
+        const auto c = static_cast<unsigned char>(utf8[i]);
+        const bool c1 = c == 0xC2 && i + 1 < utf8.size() && (static_cast<unsigned char>(utf8[i + 1]) & 0xE0) == 0x80;
+        if (c1) ++i;
+        out += c1 || is_control(c) ? '?' : utf8[i];
+    }
+    return out;
+}
+
 }  // namespace posteri

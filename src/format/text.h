@@ -19,5 +19,11 @@ bool sorts_before(std::string_view a, std::string_view b);
 std::string fit_width(std::string_view text, std::size_t width);
 // The pieces between separators: n separators give n + 1 pieces, empty ones included.
 std::vector<std::string> split_at(std::string_view text, char separator);
+// Text from outside (names, remembered texts) made safe to show: every control byte (below 32, and
+// 127) becomes '?', so it is shown and never obeyed by a terminal.
+std::string controls_shown(std::string_view text);
+// The same for UTF-8 text bound for a terminal or a script's pipe: the C1 controls (U+0080 to U+009F,
+// bytes C2 80 to C2 9F) become one '?' each too.
+std::string utf8_controls_shown(std::string_view utf8);
 
 }  // namespace posteri

@@ -47,5 +47,20 @@ TEST(FormatTextFitWidth, CutsOrPadsToTheWidth) {
     EXPECT_EQ(fit_width("abc", 0), "");
 }
 
+TEST(FormatTextControls, ControlBytesAreShownAsQuestionMarks) {
+    struct Row { std::string in, cp1252, utf8; };
+    const Row rows[] = {
+        {"cr\rOVER.jpg", "cr?OVER.jpg", "cr?OVER.jpg"},
+        {"\x1b]0;t\x07\n\b\x7f", "?]0;t????", "?]0;t????"},
+        {"citt\xC3\xA0 \xC2\x9B" "2J \xC2\xA0", "citt\xC3\xA0 \xC2\x9B" "2J \xC2\xA0", "citt\xC3\xA0 ?2J \xC2\xA0"},
+        {"\xC2", "\xC2", "\xC2"},
+        {"", "", ""},
+    };
+    for (const Row& row : rows) {
+        EXPECT_EQ(controls_shown(row.in), row.cp1252) << row.in;
+        EXPECT_EQ(utf8_controls_shown(row.in), row.utf8) << row.in;
+    }
+}
+
 }  // namespace
 }  // namespace posteri
