@@ -33,6 +33,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     PosixSystem system;
+    system.hold_told_lines();
     SdlWindows windows(*console);
     ConsoleFault console_fault(*console);
     DisplayFault fault(windows, console_fault);
@@ -50,5 +51,6 @@ int main(int argc, char** argv) {
         exit_code = ended.exit_code;
     }
     console->restore();
+    system.say_held_lines();
     return exit_code;
 }

@@ -140,7 +140,7 @@ TEST_F(JpegCodecTest, EveryOrientationDrawsUpright) {
 TEST_F(JpegCodecTest, PhotoLoadedToPrintHoldsItsFileUntilItIsGone) {
     const std::string path = jpeg("p.jpg", {.width = 640, .height = 480});
     const std::string original = test::read_file(path);
-    auto photo = codec_.load_photo_to_print(path);
+    auto photo = codec_.load_photo_to_print(path, 1 << 20);
     ASSERT_NE(photo, nullptr);
     // Another program: a forked copy of this one would share the lease's open file.
     std::string program = "sh", script = "printf x > \"$0\"", target = path, dash_c = "-c";
@@ -158,7 +158,7 @@ TEST_F(JpegCodecTest, PhotoLoadedToPrintHoldsItsFileUntilItIsGone) {
 
     const std::string open_path = jpeg("o.jpg", {.width = 64, .height = 48});
     const int held_for_writing = ::open(open_path.c_str(), O_WRONLY);
-    const auto read_photo = codec_.load_photo_to_print(open_path);
+    const auto read_photo = codec_.load_photo_to_print(open_path, 1 << 20);
     ::close(held_for_writing);
     ASSERT_NE(read_photo, nullptr);
     EXPECT_EQ(cairo(read_photo).jpeg()->bytes->view(), test::read_file(open_path));
@@ -252,6 +252,7 @@ TEST_F(JpegCodecTest, StreamsReadWithWarningsAreRepairedWhole) {
         const auto loaded = codec_.load_photo(path);
         ASSERT_NE(loaded, nullptr);
         ASSERT_EQ(std::pair(loaded->width(), loaded->height()), std::pair(48, 64));
+        EXPECT_EQ(loaded->incomplete(), !c.all_data) << "only missing data makes a photo incomplete";
         const EmbeddableJpeg* embeddable = cairo(loaded).jpeg();
         if (std::string(c.name) == "cmyk") {
             EXPECT_EQ(embeddable, nullptr);

@@ -1,0 +1,61 @@
+# posteri-batch with photos too large to decode whole: a 20000 x 20000 PNG under a .jpg name prints
+# reduced to the sheet, within 10 s and 600 MB; a header that claims more pixels than its file
+# could hold is not drawn, and the poster still prints.
+# Arguments: the posteri-batch binary and the sample photo (unused).
+set -euo pipefail
+
+BATCH=$(readlink -f "$1")
+WORK=$(mktemp -d /tmp/posteri-huge.XXXXXX)
+trap 'rm -rf "$WORK"' EXIT
+export LSAN_OPTIONS="suppressions=$(readlink -f "$(dirname "$0")/../e2e/library_leaks.supp"):print_suppressions=0"
+
+fail() {
+    echo "FAIL: $*" >&2
+    exit 1
+}
+
+# An opaque RGB PNG of one colour, written row by row.
+python3 - "$WORK/enorme.jpg" <<'PY'
+import struct, sys, zlib
+width = height = 20000
+def chunk(kind, data):
+    return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data))
+row = b"\0" + bytes([200, 40, 40]) * width
+packer = zlib.compressobj(1)
+data = b"".join(packer.compress(row) for _ in range(height)) + packer.flush()
+header = struct.pack(">IIBBBBB", width, height, 8, 2, 0, 0, 0)
+with open(sys.argv[1], "wb") as out:
+    out.write(b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header) + chunk(b"IDAT", data) + chunk(b"IEND", b""))
+PY
+mkdir "$WORK/lavoro"
+/usr/bin/time -f "%e %M" -o "$WORK/time" timeout 60 "$BATCH" "$WORK/enorme.jpg" "pdfcreator A4" "$WORK/lavoro" \
+    >"$WORK/out" 2>"$WORK/err" || fail "huge PNG: $(cat "$WORK/err")"
+read -r seconds kilobytes <"$WORK/time"
+echo "20000 x 20000 PNG: $seconds s, $((kilobytes / 1024)) MB at most"
+awk -v s="$seconds" 'BEGIN { exit !(s < 10) }' || fail "huge PNG took $seconds s"
+[ "$kilobytes" -lt $((600 * 1024)) ] || fail "huge PNG took $((kilobytes / 1024)) MB"
+images=$(pdfimages -list "$WORK/lavoro/enormepdfcreator A4.pdf" | tail -n +3)
+[ "$(printf '%s\n' "$images" | wc -l)" -eq 1 ] || fail "huge PNG: $images"
+read -r _ _ _ width height _ <<<"$images"
+[ "$((width * height))" -le $((4961 * 7016)) ] || fail "huge PNG embedded as $images"
+
+# A CMYK JPEG whose header claims 30000 x 30000 in 1 KB: refused before any allocation.
+convert_program=/usr/bin/convert-im6.q16
+[ -x "$convert_program" ] || convert_program=convert
+"$convert_program" -size 64x64 xc:red -colorspace CMYK "$WORK/piccola.jpg"
+python3 - "$WORK/piccola.jpg" "$WORK/bomba.jpg" <<'PY'
+import sys
+data = bytearray(open(sys.argv[1], "rb").read())
+frame = data.find(b"\xff\xc0")
+data[frame + 5:frame + 9] = (30000).to_bytes(2, "big") * 2
+open(sys.argv[2], "wb").write(data)
+PY
+rm -rf "$WORK/lavoro" && mkdir "$WORK/lavoro"
+/usr/bin/time -f "%e %M" -o "$WORK/time" timeout 60 "$BATCH" "$WORK/bomba.jpg" "pdfcreator A4" "$WORK/lavoro" \
+    >"$WORK/out" 2>"$WORK/err" || fail "claiming header: $(cat "$WORK/err")"
+read -r seconds kilobytes <"$WORK/time"
+[ "$kilobytes" -lt $((200 * 1024)) ] || fail "claiming header took $((kilobytes / 1024)) MB"
+grep -q "30000" "$WORK/out" || fail "the photo's claimed size is not reported: $(cat "$WORK/out")"
+[ -z "$(pdfimages -list "$WORK/lavoro/bombapdfcreator A4.pdf" | tail -n +3)" ] || fail "the claiming photo was drawn"
+
+echo "huge_photos: ok"
