@@ -337,6 +337,24 @@ TEST_F(JpegCodecTest, PngUnderAJpegNameIsAPhotoLaidOverWhite) {
     EXPECT_THAT(colour_at(*codec_.load_photo(half_clear), 0, 0), LooksLike(Rgb{127, 127, 127}));
 }
 
+// A PNG larger than the pixels asked for comes reduced by a whole factor, its proportions and
+// colours kept; an interlaced one from its last pass alone.
+TEST_F(JpegCodecTest, PngLargerThanAskedForIsReducedAsItIsRead) {
+    const auto quadrants = [](int x, int y) { return test::quadrant_colour(x, y, 40, 30); };
+    for (const bool interlaced : {false, true}) {
+        SCOPED_TRACE(interlaced ? "interlaced" : "sequential");
+        const std::string path = photo("grande.jpg", test::make_png(40, 30, quadrants, interlaced));
+        const auto reduced = codec_.load_photo_to_print(path, 300);
+        ASSERT_NE(reduced, nullptr);
+        EXPECT_EQ(std::pair(reduced->width(), reduced->height()), std::pair(20, 15));
+        EXPECT_THAT(colour_at(*reduced, 0, 0), LooksLike(kRed));
+        EXPECT_THAT(colour_at(*reduced, 19, 0), LooksLike(kGreen));
+        EXPECT_THAT(colour_at(*reduced, 0, 14), LooksLike(kBlue));
+        EXPECT_THAT(colour_at(*reduced, 19, 14), LooksLike(kWhite));
+        EXPECT_EQ(codec_.load_photo_to_print(path, 1200)->width(), 40) << "no smaller than it must be";
+    }
+}
+
 TEST_F(JpegCodecTest, BitmapsRoundTripBitsAndRefuseBadSizes) {
     EXPECT_EQ(codec_.create_bitmap(0, 5), nullptr);
     EXPECT_EQ(codec_.create_bitmap(40000, 2), nullptr);
