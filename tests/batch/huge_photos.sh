@@ -2,17 +2,7 @@
 # reduced to the sheet within 600 MB (its time is measured by the poster benchmark); a header that
 # claims more pixels than its file could hold is not drawn, and the poster still prints.
 # Arguments: the posteri-batch binary and the sample photo (unused).
-set -euo pipefail
-
-BATCH=$(readlink -f "$1")
-WORK=$(mktemp -d /tmp/posteri-huge.XXXXXX)
-trap 'rm -rf "$WORK"' EXIT
-export LSAN_OPTIONS="suppressions=$(readlink -f "$(dirname "$0")/../e2e/library_leaks.supp"):print_suppressions=0"
-
-fail() {
-    echo "FAIL: $*" >&2
-    exit 1
-}
+source "$(dirname "$0")/lib.sh"
 
 # An opaque RGB PNG of one colour, written row by row.
 python3 - "$WORK/enorme.jpg" <<'PY'

@@ -83,7 +83,9 @@ std::uint8_t over_white(unsigned colour, unsigned alpha) {
 
 void lay_pixels_over_white(unsigned char* pixel, long long count) {
     for (long long x = 0; x < count; ++x, pixel += 4) {
-        for (int channel = 0; channel < 3; ++channel) pixel[channel] = over_white(pixel[channel], pixel[3]);
+        if (pixel[3] != 0xFF) {
+            for (int channel = 0; channel < 3; ++channel) pixel[channel] = over_white(pixel[channel], pixel[3]);
+        }
         pixel[3] = 0;
     }
 }
@@ -97,10 +99,13 @@ class RowReducer {
 
     // A row of BGRA pixels, `width` of them, already over white.
     void add(const unsigned char* row, long long width) {
-        for (long long x = 0; x < width; ++x) {
-            std::uint64_t* sum = &sums_[4 * static_cast<std::size_t>(x / factor_)];
-            for (int channel = 0; channel < 3; ++channel) sum[channel] += row[4 * x + channel];
-            ++sum[3];
+        std::uint64_t* sum = sums_.data();
+        for (long long x = 0; x < width; sum += 4) {
+            const long long end = std::min(width, x + factor_);
+            sum[3] += static_cast<std::uint64_t>(end - x);
+            for (; x < end; ++x) {
+                for (int channel = 0; channel < 3; ++channel) sum[channel] += row[4 * x + channel];
+            }
         }
         if (++rows_ == rows_per_band_) flush();
     }
