@@ -337,21 +337,32 @@ TEST_F(JpegCodecTest, PngUnderAJpegNameIsAPhotoLaidOverWhite) {
     EXPECT_THAT(colour_at(*codec_.load_photo(half_clear), 0, 0), LooksLike(Rgb{127, 127, 127}));
 }
 
-// A PNG larger than the pixels asked for comes reduced by a whole factor, its proportions and
-// colours kept; an interlaced one from its last pass alone.
-TEST_F(JpegCodecTest, PngLargerThanAskedForIsReducedAsItIsRead) {
+// A photo whose pixels must be decoded and that is larger than the pixels asked for comes reduced,
+// its proportions and colours kept: a PNG by a whole factor as its rows are read (an interlaced one
+// from its last pass alone), a CMYK JPEG through libjpeg's scaling.
+TEST_F(JpegCodecTest, DecodedPhotosLargerThanAskedForAreReduced) {
     const auto quadrants = [](int x, int y) { return test::quadrant_colour(x, y, 40, 30); };
-    for (const bool interlaced : {false, true}) {
-        SCOPED_TRACE(interlaced ? "interlaced" : "sequential");
-        const std::string path = photo("grande.jpg", test::make_png(40, 30, quadrants, interlaced));
-        const auto reduced = codec_.load_photo_to_print(path, 300);
+    struct Case {
+        const char* name;
+        std::string bytes;
+        int most_pixels;
+        std::pair<int, int> reduced;
+    };
+    for (const Case& c : {Case{"sequential PNG", test::make_png(40, 30, quadrants), 300, {20, 15}},
+                          Case{"interlaced PNG", test::make_png(40, 30, quadrants, true), 300, {20, 15}},
+                          Case{"CMYK JPEG", test::make_jpeg({.width = 64, .height = 48, .colours = Colours::AdobeCmyk}),
+                               800, {32, 24}}}) {
+        SCOPED_TRACE(c.name);
+        const std::string path = photo("grande.jpg", c.bytes);
+        const auto reduced = codec_.load_photo_to_print(path, c.most_pixels);
         ASSERT_NE(reduced, nullptr);
-        EXPECT_EQ(std::pair(reduced->width(), reduced->height()), std::pair(20, 15));
+        const auto [width, height] = c.reduced;
+        EXPECT_EQ(std::pair(reduced->width(), reduced->height()), c.reduced);
         EXPECT_THAT(colour_at(*reduced, 0, 0), LooksLike(kRed));
-        EXPECT_THAT(colour_at(*reduced, 19, 0), LooksLike(kGreen));
-        EXPECT_THAT(colour_at(*reduced, 0, 14), LooksLike(kBlue));
-        EXPECT_THAT(colour_at(*reduced, 19, 14), LooksLike(kWhite));
-        EXPECT_EQ(codec_.load_photo_to_print(path, 1200)->width(), 40) << "no smaller than it must be";
+        EXPECT_THAT(colour_at(*reduced, width - 1, 0), LooksLike(kGreen));
+        EXPECT_THAT(colour_at(*reduced, 0, height - 1), LooksLike(kBlue));
+        EXPECT_THAT(colour_at(*reduced, width - 1, height - 1), LooksLike(kWhite));
+        EXPECT_EQ(codec_.load_photo_to_print(path, 4 * c.most_pixels)->width(), 2 * width) << "no smaller than need be";
     }
 }
 
