@@ -152,55 +152,39 @@ TEST_F(PosixSystemTest, ReplaceThroughALinkReplacesItsTargetAndKeepsTheLink) {
 // the user may not write with EROFS, both left as they were.
 TEST_F(PosixSystemTest, ReplaceWritesOnlyRegularFilesTheUserMayWrite) {
     ::chmod(dir_.c_str(), 0755);
-    const auto file_holding = [&](const std::string& name, const std::string& bytes) {
-        return [=, this] { return content(path(name)) == bytes && fs::is_regular_file(path(name)); };
-    };
+    ASSERT_EQ(std::system(("cd " + dir_.string() +
+                           " && printf vecchio > regolare.log && printf vecchio > vero.log && ln -s vero.log collegato.log"
+                           " && ln -s /dev/null spento.log && mkfifo fifo.log && mkdir cartella.log"
+                           " && ln -s manca.log sospeso.log && printf vecchio > sola.log && chmod 444 sola.log"
+                           " && printf vecchio > doppio.log && ln doppio.log gemello.log")
+                              .c_str()),
+              0);
+    using enum fs::file_type;
     struct Target {
-        std::string name;
-        std::function<void(const std::string&)> make;
+        const char* name;
         int error;
-        std::function<bool()> left;  // what must be there afterwards
+        fs::file_type left;
+        const char* content;  // read through the name afterwards; null: not read
         bool by_ordinary_user = false;
     };
-    const std::vector<Target> targets = {
-        {"regolare.log", [&](const std::string& at) { std::ofstream(at) << "vecchio"; }, 0,
-         file_holding("regolare.log", "nuovo")},
-        {"collegato.log",
-         [&](const std::string& at) {
-             std::ofstream(path("vero.log")) << "vecchio";
-             fs::create_symlink("vero.log", at);
-         },
-         0, [&] { return fs::is_symlink(path("collegato.log")) && content(path("vero.log")) == "nuovo"; }},
-        {"spento.log", [&](const std::string& at) { fs::create_symlink("/dev/null", at); }, 0,
-         [&] { return fs::is_symlink(path("spento.log")) && fs::is_character_file("/dev/null"); }},
-        {"fifo.log", [&](const std::string& at) { ::mkfifo(at.c_str(), 0666); }, ENXIO,
-         [&] { return fs::is_fifo(path("fifo.log")); }},
-        {"cartella.log", [&](const std::string& at) { fs::create_directory(at); }, ENXIO,
-         [&] { return fs::is_empty(path("cartella.log")); }},
-        {"sospeso.log", [&](const std::string& at) { fs::create_symlink("manca.log", at); }, ENXIO,
-         [&] { return fs::is_symlink(path("sospeso.log")) && !fs::exists(path("manca.log")); }},
-        {"sola-lettura.log",
-         [&](const std::string& at) {
-             std::ofstream(at) << "vecchio";
-             ::chmod(at.c_str(), 0444);
-         },
-         EROFS, file_holding("sola-lettura.log", "vecchio"), true},
-        {"doppio.log",
-         [&](const std::string& at) {
-             std::ofstream(at) << "vecchio";
-             fs::create_hard_link(at, path("gemello.log"));
-         },
-         0, [&] { return fs::equivalent(path("doppio.log"), path("gemello.log")) && content(path("gemello.log")) == "nuovo"; }},
-    };
-    for (const Target& target : targets) {
-        target.make(path(target.name));
+    for (const Target& target : {Target{"regolare.log", 0, regular, "nuovo"}, Target{"collegato.log", 0, symlink, "nuovo"},
+                                 Target{"spento.log", 0, symlink, ""}, Target{"fifo.log", ENXIO, fifo, nullptr},
+                                 Target{"cartella.log", ENXIO, directory, nullptr},
+                                 Target{"sospeso.log", ENXIO, symlink, nullptr},
+                                 Target{"sola.log", EROFS, regular, "vecchio", true}, Target{"doppio.log", 0, regular, "nuovo"}}) {
         const auto replace = [&] { return system_.replace_file(path(target.name), "nuovo"); };
         EXPECT_EQ(target.by_ordinary_user ? as_ordinary_user(replace) : replace(), target.error) << target.name;
-        EXPECT_TRUE(target.left()) << target.name;
+        EXPECT_EQ(fs::symlink_status(path(target.name)).type(), target.left) << target.name;
+        if (target.content != nullptr) {
+            EXPECT_EQ(content(path(target.name)), target.content) << target.name;
+        }
     }
+    EXPECT_TRUE(fs::equivalent(path("doppio.log"), path("gemello.log")));
+    EXPECT_TRUE(fs::is_character_file("/dev/null"));
+    EXPECT_FALSE(fs::exists(path("manca.log")));
     EXPECT_EQ(system_.append_file(path("fifo.log"), "x"), ENXIO);
     EXPECT_EQ(system_.append_file(path("spento.log"), "x"), 0);
-    EXPECT_EQ(as_ordinary_user([&] { return system_.append_file(path("sola-lettura.log"), "x"); }), EROFS);
+    EXPECT_EQ(as_ordinary_user([&] { return system_.append_file(path("sola.log"), "x"); }), EROFS);
     for (const auto& entry : fs::directory_iterator(dir_)) {
         EXPECT_NE(entry.path().filename().string()[0], '.') << "a temporary is left: " << entry.path();
     }
