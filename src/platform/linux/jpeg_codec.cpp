@@ -206,7 +206,8 @@ template <typename WholeBytes>
 std::unique_ptr<MemoryBitmap> photo_in(std::FILE* file, WholeBytes whole_bytes, long long most_pixels) {
     const auto header = read_photo_header(file);
     if (!header || !header_fits_file(*header, size_of(file))) return nullptr;
-    most_pixels = std::clamp(most_pixels, 1LL, kMostDecodedPixels);
+    // A sheet of no size says nothing about how many pixels it takes.
+    most_pixels = most_pixels > 0 ? std::min(most_pixels, kMostDecodedPixels) : kMostDecodedPixels;
     if (header->kind == PhotoKind::Png) {
         std::rewind(file);
         return bitmap_of(decode_png(file, most_pixels));
