@@ -39,12 +39,13 @@ run "$BATCH" --list-printers
 printf '%s\n' "$out" | grep -qxP "pdfcreator A4\t21\.0 x 29\.7 cm" || fail "--list-printers: $out"
 printf '%s\n' "$out" | grep -qxP "pdfcreator A0 su A4\t84\.1 x 118\.9 cm" || fail "--list-printers: $out"
 printf '%s\n' "$out" | grep -qxP "pdfcreator A1 su A3\t59\.4 x 84\.1 cm" || fail "--list-printers: $out"
+[ "$(printf '%s\n' "$out" | grep -c $'\t')" -eq "$(printf '%s\n' "$out" | wc -l)" ] ||
+    fail "a line without a tab: $out"
+
 # Printer names match as the print server matches its queues, without regard to letter case.
 mkdir -p "$WORK/maiuscole"
 run "$BATCH" "$SAMPLE" "PDFCREATOR A4" "$WORK/maiuscole"
 [ "$status" -eq 0 ] && [ -f "$WORK/maiuscole/esempiopdfcreator A4.pdf" ] || fail "PDFCREATOR A4: exit $status: $err"
-[ "$(printf '%s\n' "$out" | grep -c $'\t')" -eq "$(printf '%s\n' "$out" | wc -l)" ] ||
-    fail "a line without a tab: $out"
 
 # Settings given on the command line print and are saved; testo.log stays untouched.
 mkdir -p "$WORK/lavoro"
