@@ -62,7 +62,8 @@ deb: deps
 	tar -c --exclude-vcs --exclude='./build*' --exclude='./$(BUILD)' . | tar -x -C $(PACKAGE_DIR)/posteri
 	cd $(PACKAGE_DIR)/posteri && DEB_BUILD_OPTIONS="parallel=$(JOBS) $$DEB_BUILD_OPTIONS" dpkg-buildpackage -b -uc -us
 
-test-package: build deb
+test-package: deb $(BUILD)/CMakeCache.txt
+	cmake --build $(BUILD) --target sample_photo
 	scripts/test-package $(PACKAGE_DIR) $(BUILD)/run/esempio.jpg
 
 clean:
