@@ -195,8 +195,8 @@ std::string format_number(const NumericField& field, double value) {
 
     const RoundedNumber rounded = round_to_decimal_places(std::fabs(value), field.decimal_places);
     std::string body = rounded.integer_digits;
-    if (body.empty() && zero_has_position(field, negative)) body.push_back('0');
-    if (field.point) body.append(".").append(rounded.decimals);
+    if (body.empty() && zero_has_position(field, negative)) body = "0";
+    if (field.point) body += "." + rounded.decimals;
     // Whatever does not fit widens the field to the left.
     return pad_left(sign + body, field.width());
 }

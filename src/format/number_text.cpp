@@ -19,10 +19,8 @@ namespace posteri {
 
 namespace {
 
-// The texts are appended piece by piece: "." + a temporary string trips a false -Wrestrict of GCC 12
-// at -O3 (GCC bug 105651).
 std::string plain_form(const std::string& digits, int exponent) {
-    if (exponent < 0) return std::string(".").append(static_cast<std::size_t>(-exponent - 1), '0').append(digits);
+    if (exponent < 0) return "." + std::string(static_cast<std::size_t>(-exponent - 1), '0') + digits;
     const auto integer_length = static_cast<std::size_t>(exponent) + 1;
     if (digits.size() <= integer_length) return digits + std::string(integer_length - digits.size(), '0');
     return digits.substr(0, integer_length) + "." + digits.substr(integer_length);
@@ -30,7 +28,7 @@ std::string plain_form(const std::string& digits, int exponent) {
 
 std::string exponent_form(const std::string& digits, int exponent) {
     std::string text = digits.substr(0, 1);
-    if (digits.size() > 1) text.append(".").append(digits, 1);
+    if (digits.size() > 1) text += "." + digits.substr(1);
     return text + "E" + (exponent < 0 ? "-" : "+") + std::to_string(std::abs(exponent));
 }
 
