@@ -13,8 +13,9 @@ all: build
 deps:
 	@scripts/install-deps
 
+# The project's own builds stop on any compiler warning.
 $(BUILD)/CMakeCache.txt:
-	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPOSTERI_WERROR=ON
 
 build: deps $(BUILD)/CMakeCache.txt
 	cmake --build $(BUILD) -j $(JOBS)
@@ -23,7 +24,7 @@ run: build
 	cd $(BUILD)/run && exec ../posteri
 
 $(ASAN_BUILD)/CMakeCache.txt:
-	cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DPOSTERI_SANITIZE=ON
+	cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DPOSTERI_SANITIZE=ON -DPOSTERI_WERROR=ON
 
 # Every test of the normal build, then the unit tests again under AddressSanitizer and UBSan.
 test: build $(ASAN_BUILD)/CMakeCache.txt
@@ -56,13 +57,19 @@ fuzz: deps $(FUZZ_BUILD)/CMakeCache.txt
 install: build
 	cmake --install $(BUILD) --prefix $(PREFIX)
 
-# The build as a Debian package in $(BUILD); test-package installs it, prints with it, checks it with
-# lintian and purges it again (it needs root or sudo).
-deb: build
-	cd $(BUILD) && cpack -G DEB
+# The Debian packages (posteri, libposteri-image0, libposteri-image-dev) from debian/, built with
+# dpkg-buildpackage in a copy of the tree, so that its output stays in $(BUILD)/package; only what
+# ships is compiled. test-package checks them with lintian, installs them, prints with them and
+# purges them again (it needs root or sudo).
+PACKAGE_DIR = $(BUILD)/package
+deb: deps
+	rm -rf $(PACKAGE_DIR) && mkdir -p $(PACKAGE_DIR)/posteri
+	tar -c --exclude-vcs --exclude='./build*' --exclude='./$(BUILD)' . | tar -x -C $(PACKAGE_DIR)/posteri
+	cd $(PACKAGE_DIR)/posteri && DEB_BUILD_OPTIONS="parallel=$(JOBS) $$DEB_BUILD_OPTIONS" dpkg-buildpackage -b -uc -us
 
-test-package: deb
-	scripts/test-package $(BUILD)
+test-package: deb $(BUILD)/CMakeCache.txt
+	cmake --build $(BUILD) --target sample_photo
+	scripts/test-package $(PACKAGE_DIR) $(BUILD)/run/esempio.jpg
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)

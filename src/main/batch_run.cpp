@@ -32,6 +32,20 @@ std::vector<std::string> report(const Summary& summary, const JobOutcome& job) {
     return lines;
 }
 
+// The listed printer whose name equals the given one without regard to letter case, as the print
+// server matches its queues; the given name when none does.
+std::string listed_printer(Platform& platform, const std::string& given) {
+    TextList names;
+    std::int32_t count = 0;
+    SUB_ENUM(platform, names, count);
+    const std::string wanted = to_lower(given);
+    for (std::int32_t i = 1; i <= count; ++i) {
+        const std::string& name = names[static_cast<std::size_t>(i)];
+        if (to_lower(name) == wanted) return name;
+    }
+    return given;
+}
+
 }  // namespace
 
 // Line by line, each with its control characters shown as '?', like everything the batch run writes.
@@ -53,7 +67,7 @@ BatchOutcome run_batch(Platform& platform, const BatchRequest& request) {
     // A square photo is printed upright, as if the person had answered "1 Verticale".
     if (settings.orientamento == 3) settings.orientamento = 1;
 
-    settings.nomestampante = request.printer;
+    settings.nomestampante = listed_printer(platform, request.printer);
     const std::string printer(trim_spaces(settings.nomestampante.view()));
     const int failure = platform.printers.attach(printer, document_name(settings, printer));
     if (failure != 0) {

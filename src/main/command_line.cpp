@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "format/codepage.h"
+#include "format/text.h"
 #include "settings/settings_files.h"
 
 namespace posteri {
@@ -14,12 +15,15 @@ namespace {
 constexpr std::string_view kRunVersion = "Versione 28062017";
 
 const char* const kPosteriHelp =
-    "uso: posteri [--help | --version]\n"
+    "uso: posteri [FOTO]\n"
+    "     posteri --help | --version\n"
     "Trasforma una foto JPEG in un poster di una pagina, a tutto schermo nel terminale.\n"
-    "Senza argomenti chiede la foto (nella cartella corrente), la stampante e i parametri,\n"
-    "poi stampa il poster; i parametri restano nella cartella corrente.\n"
-    "  --help     mostra questo aiuto ed esce\n"
-    "  --version  mostra la versione ed esce\n"
+    "Chiede la foto (nella cartella corrente), se non \xC3\xA8 data come FOTO, la stampante e i\n"
+    "parametri, poi stampa il poster; i parametri restano nella cartella corrente.\n"
+    "  -h, --help     mostra questo aiuto ed esce\n"
+    "  -V, --version  mostra la versione ed esce\n"
+    "Stato di uscita: 0 fatto; 1 FOTO mancante o non JPEG/PNG; 2 argomenti errati o terminale\n"
+    "non utilizzabile; 130 Ctrl-C; 143 SIGTERM; 255 avviso di errore annullato.\n"
     "Per stampare da uno script: posteri-batch. Vedi posteri(1).\n";
 
 // Windows-1252, like the program's other texts: the parameter list is added where it stands.
@@ -34,17 +38,50 @@ const char* const kBatchHelpStart =
 const char* const kBatchHelpEnd =
     "\n"
     "  --list-printers    elenca le stampanti: nome, tabulazione, formato del foglio in cm\n"
-    "  --help             mostra questo aiuto ed esce\n"
-    "  --version          mostra la versione ed esce\n"
+    "  -h, --help         mostra questo aiuto ed esce\n"
+    "  -V, --version      mostra la versione ed esce\n"
     "Stato di uscita: 0 stampato; 1 foto mancante o stampante non utilizzabile;\n"
     "2 argomenti errati o CARTELLA non utilizzabile; 255 avviso di errore (su standard error).\n"
     "Vedi posteri-batch(1).\n";
+
+// "-" alone names standard input, as a file would.
+bool is_option(std::string_view argument) { return argument.size() > 1 && argument[0] == '-'; }
+bool is_help(std::string_view argument) { return argument == "-h" || argument == "--help"; }
+bool is_version(std::string_view argument) { return argument == "-V" || argument == "--version"; }
+
+// The line GNU tools give for an option they do not know (the option's control characters as "?").
+std::string unknown_option(std::string_view program, std::string_view option) {
+    return std::string(program) + ": opzione sconosciuta \xC2\xAB" + utf8_controls_shown(option) +
+           "\xC2\xBB. Prova \xC2\xAB" + std::string(program) + " --help\xC2\xBB.";
+}
 
 BatchCommand wrong(std::string message) {
     BatchCommand command;
     command.action = BatchAction::Wrong;
     command.error = "posteri-batch: " + std::move(message);
     return command;
+}
+
+// Values beyond the editor's choices (fits 0 to 3, autocentra 0 or 1, logorroico "si" or "no" as
+// the settings file keeps it, in 2 characters) would be saved, and every later run would read them
+// back. Empty when the value is one the editor offers.
+std::string offered_value_error(const PosterSettings& scratch, const std::string& name, std::string_view value) {
+    const struct {
+        std::string_view name;
+        std::int32_t value;
+        std::int32_t last;
+    } choices[] = {{"fits", scratch.fits, 3}, {"autocentra", scratch.autocentra, 1}};
+    for (const auto& choice : choices) {
+        if (name == choice.name && (choice.value < 0 || choice.value > choice.last)) {
+            return name + " vuole un numero da 0 a " + std::to_string(choice.last) + ", non \"" +
+                   std::string(value) + "\"";
+        }
+    }
+    const std::string_view talkative = scratch.logorroico.view();
+    if (name == "logorroico" && talkative != "si" && talkative != "no") {
+        return "logorroico vuole si o no, non \"" + std::string(value) + "\"";
+    }
+    return {};
 }
 
 // A text of the command line in Windows-1252, when every character has a byte there and none is
@@ -85,6 +122,7 @@ std::string check_assignment(std::string_view argument, ParameterAssignment& ass
         case ParameterOutcome::Set:
             break;
     }
+    if (std::string error = offered_value_error(scratch, name, value); !error.empty()) return error;
     assignment = {name, std::move(*converted)};
     return {};
 }
@@ -102,11 +140,30 @@ std::string batch_help_text() {
     return cp1252_to_utf8(kBatchHelpStart + names + kBatchHelpEnd);
 }
 
-std::optional<std::string> command_line_answer(const std::vector<std::string>& arguments) {
-    if (arguments.empty()) return std::nullopt;
-    if (arguments[0] == "--help") return std::string(kPosteriHelp);
-    if (arguments[0] == "--version") return version_text("posteri");
-    return std::nullopt;
+std::string run_help_text() { return kPosteriHelp; }
+
+RunCommand parse_run_arguments(const std::vector<std::string>& arguments) {
+    std::vector<std::string> photos;
+    bool options_ended = false;
+    for (const std::string& argument : arguments) {
+        if (options_ended || !is_option(argument)) {
+            photos.push_back(argument);
+        } else if (argument == "--") {
+            options_ended = true;
+        } else if (is_help(argument)) {
+            return {RunAction::Help, {}, {}};
+        } else if (is_version(argument)) {
+            return {RunAction::Version, {}, {}};
+        } else {
+            return {RunAction::Wrong, {}, unknown_option("posteri", argument)};
+        }
+    }
+    if (photos.size() > 1) {
+        return {RunAction::Wrong, {},
+                "posteri: una foto sola, non anche \xC2\xAB" + utf8_controls_shown(photos[1]) +
+                    "\xC2\xBB. Prova \xC2\xABposteri --help\xC2\xBB."};
+    }
+    return {RunAction::Run, photos.empty() ? std::optional<std::string>() : photos[0], {}};
 }
 
 BatchCommand parse_batch_arguments(const std::vector<std::string>& arguments) {
@@ -115,23 +172,26 @@ BatchCommand parse_batch_arguments(const std::vector<std::string>& arguments) {
     bool options_ended = false;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::string& argument = arguments[i];
-        if (options_ended || !argument.starts_with("--")) {
+        if (options_ended || !is_option(argument)) {
             positional.push_back(argument);
         } else if (argument == "--") {
             options_ended = true;
-        } else if (argument == "--help" || argument == "--version" || argument == "--list-printers") {
-            command.action = argument == "--help"      ? BatchAction::Help
-                             : argument == "--version" ? BatchAction::Version
-                                                       : BatchAction::ListPrinters;
+        } else if (is_help(argument) || is_version(argument) || argument == "--list-printers") {
+            command.action = is_help(argument)      ? BatchAction::Help
+                             : is_version(argument) ? BatchAction::Version
+                                                    : BatchAction::ListPrinters;
             return command;
-        } else if (argument == "--set") {
-            if (i + 1 == arguments.size()) return wrong("--set vuole NOME=VALORE");
+        } else if (argument == "--set" || argument.starts_with("--set=")) {
+            const bool joined = argument != "--set";
+            if (!joined && i + 1 == arguments.size()) return wrong("--set vuole NOME=VALORE");
             ParameterAssignment assignment;
-            std::string error = check_assignment(arguments[++i], assignment);
+            std::string error = check_assignment(joined ? argument.substr(6) : arguments[++i], assignment);
             if (!error.empty()) return wrong(std::move(error));
             command.assignments.push_back(std::move(assignment));
         } else {
-            return wrong("opzione sconosciuta: " + argument + " (vedi posteri-batch --help)");
+            command.action = BatchAction::Wrong;
+            command.error = unknown_option("posteri-batch", argument);
+            return command;
         }
     }
     if (positional.size() < 2 || positional.size() > 3 || positional[0].empty() || positional[1].empty()) {

@@ -1,7 +1,8 @@
 #pragma once
-// The command lines of the two programs. posteri answers --help and --version and otherwise runs as
-// it always has; posteri-batch takes a photo, a printer and a folder, settings given as
-// --set NAME=VALUE, and answers --help, --version and --list-printers.
+// The command lines of the two programs, as GNU tools read theirs: -h and --help, -V and --version
+// answer wherever they stand, an unknown option is refused with one line, and `--` ends the options.
+// posteri takes an optional photo; posteri-batch takes a photo, a printer and a folder, settings
+// given as --set NAME=VALUE, and answers --list-printers.
 
 #include <optional>
 #include <string>
@@ -11,8 +12,18 @@
 
 namespace posteri {
 
-// What posteri prints and ends with (UTF-8) for its arguments; empty: the run starts.
-std::optional<std::string> command_line_answer(const std::vector<std::string>& arguments);
+enum class RunAction { Run, Help, Version, Wrong };
+
+struct RunCommand {
+    RunAction action = RunAction::Run;
+    // For Run: the photo given on the command line (the file system's bytes), if one was.
+    std::optional<std::string> photo;
+    // For Wrong: one line for standard error (UTF-8).
+    std::string error;
+};
+
+// The arguments of posteri after the program's name.
+RunCommand parse_run_arguments(const std::vector<std::string>& arguments);
 
 enum class BatchAction { Print, Help, Version, ListPrinters, Wrong };
 
@@ -33,6 +44,7 @@ struct BatchCommand {
 BatchCommand parse_batch_arguments(const std::vector<std::string>& arguments);
 
 // For standard output (UTF-8).
+std::string run_help_text();
 std::string batch_help_text();
 std::string version_text(std::string_view program);
 

@@ -26,8 +26,6 @@ const Attribute kUnusableColour = attribute(kLightGrey, kBlue);
 const Attribute kSelectedColour = attribute(kBlack, kLightCyan);
 const Attribute kMessageColour = attribute(kYellow, kRed);
 
-constexpr std::string_view kUnusableName =
-    "Questo nome ha caratteri non utilizzabili: rinominalo per sceglierlo.";
 constexpr std::string_view kUnreadableFolder = "Non riesco a leggere questa cartella.";
 constexpr std::string_view kMissingFile = "Questo file non c'\xE8 pi\xF9.";
 constexpr std::string_view kLongPath = "Percorso troppo lungo: sposta il file in una cartella pi\xF9 vicina.";
@@ -246,14 +244,10 @@ class Chooser {
             if (!open_folder(child_path(folder_, item.name), {})) message_ = kUnreadableFolder;
         } else {
             const std::string path = child_path(folder_, item.name);
-            if (path.size() > request_.longest_path) {
-                message_ = kLongPath;
-            } else if (platform_.system.is_file(path)) {
-                return path;
-            } else {
-                open_folder(folder_, {});
-                message_ = kMissingFile;
-            }
+            const std::string_view refusal = file_refusal(platform_.system, path, request_.longest_path);
+            if (refusal.empty()) return path;
+            if (refusal == kMissingFile) open_folder(folder_, {});
+            message_ = refusal;
         }
         search_.clear();
         return std::nullopt;
@@ -360,6 +354,11 @@ class Chooser {
 };
 
 }  // namespace
+
+std::string_view file_refusal(System& system, const std::string& path, std::size_t longest_path) {
+    if (path.size() > longest_path) return kLongPath;
+    return system.is_file(path) ? std::string_view() : kMissingFile;
+}
 
 bool matches_patterns(std::string_view name, std::string_view patterns) {
     if (trim_spaces(patterns).empty()) return true;

@@ -26,6 +26,14 @@ struct FileChooserRequest {
 // The screen, the cursor and the mouse mode are as before when it returns.
 std::optional<std::string> choose_file(Platform& platform, const FileChooserRequest& request);
 
+// The chooser's words for a file whose name Windows-1252 cannot write (Windows-1252).
+inline constexpr std::string_view kUnusableName =
+    "Questo nome ha caratteri non utilizzabili: rinominalo per sceglierlo.";
+
+// Why the chooser does not give the file at this full path (its own words, Windows-1252): a path
+// longer than `longest_path`, or no file there; empty when it gives it.
+std::string_view file_refusal(System& system, const std::string& path, std::size_t longest_path);
+
 // Whether the name matches one of the ";"-separated patterns, where "*" stands for any run of
 // characters and "?" for one character, ignoring letter case.
 bool matches_patterns(std::string_view name, std::string_view patterns);

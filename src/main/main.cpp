@@ -5,7 +5,10 @@
 #include <string>
 #include <vector>
 
+#include "format/codepage.h"
+#include "format/text.h"
 #include "main/command_line.h"
+#include "main/photo_choice.h"
 #include "main/run_operations.h"
 #include "platform/linux/espeak_speech.h"
 #include "platform/linux/fontconfig_catalog.h"
@@ -20,10 +23,32 @@
 
 int main(int argc, char** argv) {
     using namespace posteri;
-    // --help and --version answer before the terminal is taken over; any other argument is ignored.
-    if (const auto answer = command_line_answer(std::vector<std::string>(argv + 1, argv + argc))) {
-        std::fputs(answer->c_str(), stdout);
-        return 0;
+    // The command line is answered, and a photo given there checked, before the terminal is taken over.
+    const RunCommand command = parse_run_arguments(std::vector<std::string>(argv + 1, argv + argc));
+    switch (command.action) {
+        case RunAction::Help:
+            std::fputs(run_help_text().c_str(), stdout);
+            return 0;
+        case RunAction::Version:
+            std::fputs(version_text("posteri").c_str(), stdout);
+            return 0;
+        case RunAction::Wrong:
+            std::fprintf(stderr, "%s\n", command.error.c_str());
+            return 2;
+        case RunAction::Run:
+            break;
+    }
+    PosixSystem system;
+    JpegCodec images;
+    std::string photo;
+    if (command.photo) {
+        const PhotoArgument argument = photo_argument(system, images, *command.photo);
+        if (!argument.refusal.empty()) {
+            std::fprintf(stderr, "posteri: %s: %s\n", utf8_controls_shown(*command.photo).c_str(),
+                         cp1252_to_utf8(argument.refusal).c_str());
+            return 1;
+        }
+        photo = argument.path;
     }
     std::unique_ptr<TerminalConsole> console;
     try {
@@ -32,7 +57,6 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "%s\n", error.what());
         return 2;
     }
-    PosixSystem system;
     system.hold_told_lines();
     SdlWindows windows(*console);
     ConsoleFault console_fault(*console);
@@ -40,13 +64,12 @@ int main(int argc, char** argv) {
     EspeakSpeech speech;
     // An interactive run on a desktop shows each PDF it writes.
     LinuxPrinters printers(std::getenv("DISPLAY") != nullptr || std::getenv("WAYLAND_DISPLAY") != nullptr);
-    JpegCodec images;
     FontconfigCatalog fonts;
     SdlPosterPreview preview(windows, *console);
     Platform platform{*console, system, fault, speech, printers, images, windows, fonts, preview};
     int exit_code = 0;
     try {
-        run_main_sequence(platform);
+        run_main_sequence(platform, photo);
     } catch (const RunEnded& ended) {
         exit_code = ended.exit_code;
     }

@@ -57,7 +57,11 @@ std::string before_first_dot(std::string_view field) {
     return std::string(field.substr(0, field.find('.', name_start)));
 }
 
-void choose_photo(Platform& platform, PosterSettings& settings) {
+void choose_photo(Platform& platform, PosterSettings& settings, std::string_view photo) {
+    if (!photo.empty()) {
+        settings.nomefile = photo;
+        return;
+    }
     const std::string noted_directory = platform.system.working_directory();
     settings.nomefile = FUN_SCELTA_FILE(platform, "*.jpg");
     raise_for_errno(platform.fault, platform.system.set_working_directory(noted_directory));
@@ -213,7 +217,7 @@ void say_goodbye(Platform& platform, const PosterSettings& settings) {
 
 }  // namespace
 
-void run_main_sequence(Platform& platform) {
+void run_main_sequence(Platform& platform, std::string_view given_photo) {
     RoutineName routine("MAIN");
     Console& console = platform.console;
     PosterSettings settings{};
@@ -225,7 +229,7 @@ void run_main_sequence(Platform& platform) {
     write_centred_line(console, "Scelta del file da posteriorizzare...Versione 28062017");
     announce(platform, settings, "Un poster per i posteri.");
 
-    choose_photo(platform, settings);
+    choose_photo(platform, settings, given_photo);
     if (trim_spaces(settings.nomefile.view()).empty()) return;
     gather_photo_facts(platform, settings, summary);
 

@@ -1,6 +1,9 @@
 #include "main/photo_choice.h"
 
+#include <filesystem>
 #include <vector>
+
+#include "format/codepage.h"
 
 #include "format/text.h"
 #include "main/file_chooser.h"
@@ -105,6 +108,19 @@ std::int32_t OPENFILE(Platform& platform, std::string_view title, std::string& f
     file_name = returned_file_name(record.file);
     flags = record.flags;
     return chosen ? 1 : 0;
+}
+
+PhotoArgument photo_argument(System& system, ImageCodec& images, std::string_view native) {
+    const std::string name = native_to_cp1252(native);
+    const std::filesystem::path whole = std::filesystem::path(system.working_directory()) / name;
+    PhotoArgument photo{whole.lexically_normal().string(), {}};
+    if (cp1252_to_utf8(name) != native) {
+        photo.refusal = kUnusableName;
+    } else {
+        photo.refusal = file_refusal(system, photo.path, decltype(PosterSettings::nomefile)::width);
+        if (photo.refusal.empty() && !images.facts(photo.path)) photo.refusal = kNotAPhoto;
+    }
+    return photo;
 }
 
 // The pattern serves as its own description. A path longer than the run's file-name field would be

@@ -30,6 +30,16 @@ std::int32_t OPENFILE(Platform& platform, std::string_view title, std::string& f
                       std::string_view default_extension, std::int32_t& flags,
                       std::size_t longest_path = kFileNameBufferSize - 1);
 
+// A photo named on the command line, taken as the file chooser would give it: its whole path
+// (Windows-1252, "." and ".." resolved), and why it cannot be taken (Windows-1252): the chooser's
+// own refusals, or that the file is no JPEG or PNG photo. An empty refusal: it can.
+struct PhotoArgument {
+    std::string path;
+    std::string_view refusal;
+};
+PhotoArgument photo_argument(System& system, ImageCodec& images, std::string_view native);
+inline constexpr std::string_view kNotAPhoto = "Questo file non \xE8 una foto JPEG o PNG.";
+
 // The filter text as the dialog takes it: every "|" a NUL, and one more NUL at the end.
 std::string dialog_filter(std::string_view filter);
 // The name the dialog left in its buffer: up to the first pair of NULs, else up to the only NUL;

@@ -39,7 +39,8 @@ void LEGGI_TE(Platform& platform, std::string& text);
 // The summary window, until the user leaves it.
 void RESOCONT(Platform& platform, TextList& riassunto, std::int32_t n_riassunto);
 
-// The whole run, from the title line to the summary window.
-void run_main_sequence(Platform& platform);
+// The whole run, from the title line to the summary window. A photo given (its whole path, as the
+// file chooser gives it) is taken as if chosen there, and the chooser is not shown.
+void run_main_sequence(Platform& platform, std::string_view photo = {});
 
 }  // namespace posteri

@@ -1,5 +1,6 @@
 # posteri-batch's options as scripts use them: --help, --version, --list-printers, --set, and the
-# refusals that leave nothing written; posteri's own --help and --version without a terminal.
+# refusals that leave nothing written; posteri's own options and photo without a terminal. Both read
+# their command lines as GNU tools do.
 # Arguments: the posteri-batch binary and the sample photo.
 source "$(dirname "$0")/lib.sh"
 POSTERI=$(dirname "$BATCH")/posteri
@@ -30,6 +31,11 @@ printf '%s\n' "$out" | grep -qxP "pdfcreator A1 su A3\t59\.4 x 84\.1 cm" || fail
 [ "$(printf '%s\n' "$out" | grep -c $'\t')" -eq "$(printf '%s\n' "$out" | wc -l)" ] ||
     fail "a line without a tab: $out"
 
+# Printer names match as the print server matches its queues, without regard to letter case.
+mkdir -p "$WORK/maiuscole"
+run "$BATCH" "$SAMPLE" "PDFCREATOR A4" "$WORK/maiuscole"
+[ "$status" -eq 0 ] && [ -f "$WORK/maiuscole/esempiopdfcreator A4.pdf" ] || fail "PDFCREATOR A4: exit $status: $err"
+
 # Settings given on the command line print and are saved; testo.log stays untouched.
 mkdir -p "$WORK/lavoro"
 cp "$SAMPLE" "$WORK/foto.jpg"
@@ -46,11 +52,35 @@ printf '%s\n' "$saved" | grep -q "^a.fits               = 2 " || fail "fits not 
 
 # A refused --set: one line on standard error, exit 2, nothing written in the folder.
 mkdir -p "$WORK/vuota"
-for setting in "colore=rosso" "fits=abc" "testo2=日本" "px_cm"; do
+for setting in "colore=rosso" "fits=abc" "testo2=日本" "px_cm" "fits=9" "autocentra=2" "logorroico=forse"; do
     run "$BATCH" --set "$setting" "$WORK/foto.jpg" "pdfcreator A4" "$WORK/vuota"
     [ "$status" -eq 2 ] || fail "--set $setting: exit $status"
     [ -z "$out" ] && [ "$(printf '%s\n' "$err" | wc -l)" -eq 1 ] || fail "--set $setting: $out / $err"
     [ -z "$(ls -A "$WORK/vuota")" ] || fail "--set $setting wrote $(ls -A "$WORK/vuota")"
 done
+
+# Each case: the exit status and the start of the line the program writes (o: stdout, e: stderr).
+echo "non una foto" >"$WORK/note.txt"
+cd "$WORK"
+while IFS='|' read -r program expected stream text arguments; do
+    # shellcheck disable=SC2086
+    run "$(dirname "$BATCH")/$program" $arguments
+    line=$([ "$stream" = o ] && printf '%s' "$out" || printf '%s' "$err")
+    [ "$status" -eq "$expected" ] && [ "${line:0:${#text}}" = "$text" ] ||
+        fail "$program $arguments: exit $status, expected $expected: $line"
+done <<'CASES'
+posteri|0|o|uso: posteri [FOTO]|-h
+posteri|0|o|posteri 0|-V
+posteri|2|e|posteri: opzione sconosciuta «--foo». Prova «posteri --help».|--foo
+posteri|1|e|posteri: manca.jpg: Questo file non c'è più.|manca.jpg
+posteri|1|e|posteri: note.txt: Questo file non è una foto JPEG o PNG.|note.txt
+posteri|2|e|posteri: una foto sola|foto.jpg note.txt
+posteri-batch|0|o|uso: posteri-batch|-h
+posteri-batch|0|o|posteri-batch 0|-V
+posteri-batch|2|e|posteri-batch: opzione sconosciuta «--foo». Prova «posteri-batch --help».|--foo
+CASES
+# A photo that can be taken passes on to the terminal, which a run without one refuses.
+run "$POSTERI" foto.jpg
+[ "$status" -eq 2 ] && ! grep -q "foto.jpg" <<<"$err" || fail "posteri foto.jpg: exit $status: $err"
 
 echo "ok"

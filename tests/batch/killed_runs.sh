@@ -3,11 +3,12 @@
 # by root, so that linking the rendered file into place is shown to work without privileges.
 # Arguments: the posteri-batch binary and the sample photo (unused: a large photo is made here).
 set -euo pipefail
+source "$(dirname "$0")/../copy_for_others.sh"
 
-BATCH=$(readlink -f "$1")
 WORK=$(mktemp -d /tmp/posteri-killed.XXXXXX)
 trap 'rm -rf "$WORK"' EXIT
 chmod 755 "$WORK"
+BATCH=$(copy_for_others "$(readlink -f "$1")" "$WORK/programma")
 RUNS_PER_SIGNAL=30
 # Font caches that system libraries keep for the life of the process are not the program's leaks.
 export LSAN_OPTIONS="suppressions=$(readlink -f "$(dirname "$0")/../e2e/library_leaks.supp"):print_suppressions=0"

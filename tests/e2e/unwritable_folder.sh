@@ -1,16 +1,24 @@
 # In a folder the user may not write to, each file that cannot be written raises the failure notice;
 # OK goes on, and the run still reaches its end.
 source "$(dirname "$0")/lib.sh"
+source "$(dirname "$0")/../copy_for_others.sh"
 
-command -v setpriv >/dev/null || { echo "unwritable_folder: setpriv missing"; exit 1; }
+# Root may write anywhere, so it runs the program as nobody; an ordinary user runs it as itself.
+as_other=""
+if [ "$(id -u)" -eq 0 ]; then
+    command -v setpriv >/dev/null || { echo "unwritable_folder: setpriv missing"; exit 1; }
+    as_other="setpriv --reuid=nobody --regid=nogroup --clear-groups"
+fi
 chmod 755 "$WORK"
 mkdir "$WORK/sola-lettura"
 cp "$SAMPLE_PHOTO" "$WORK/sola-lettura/esempio.jpg"
-chmod 755 "$WORK/sola-lettura"
 chmod 644 "$WORK/sola-lettura/esempio.jpg"
+chmod 555 "$WORK/sola-lettura"
+trap 'chmod 755 "$WORK/sola-lettura"; cleanup' EXIT
+program=$(copy_for_others "$POSTERI_BIN" "$WORK/programma")
 
 tmux -L "$SOCKET" -f /dev/null new-session -d -x 100 -y 30 -s e2e \
-    "cd '$WORK/sola-lettura' && env -u DISPLAY -u WAYLAND_DISPLAY LANG=C.UTF-8 LC_ALL=C.UTF-8 TERM=tmux-256color setpriv --reuid=nobody --regid=nogroup --clear-groups '$POSTERI_BIN'; echo \"EXIT=\$?\" > '$WORK/.exit'; sleep 60"
+    "cd '$WORK/sola-lettura' && env -u DISPLAY -u WAYLAND_DISPLAY LANG=C.UTF-8 LC_ALL=C.UTF-8 TERM=tmux-256color $as_other '$program'; echo \"EXIT=\$?\" > '$WORK/.exit'; sleep 60"
 
 wait_for "Scegli il file"
 type_text "esempio"; keys Enter

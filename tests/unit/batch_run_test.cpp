@@ -43,8 +43,8 @@ TEST_F(BatchRunTest, PrintsWithTheDefaultsAndReportsTheSummaryAndThePdf) {
     // A square photo prints upright; its summary line stays empty as in a person's run.
     const auto& calls = fake.printers.calls;
     ASSERT_GE(calls.size(), 3u);
-    EXPECT_EQ(calls[0], "attach pdfcreator A4 | /foto/quadratapdfcreator A4");
-    EXPECT_EQ(calls[1], "orientation portrait");
+    EXPECT_EQ(calls[1], "attach pdfcreator A4 | /foto/quadratapdfcreator A4");
+    EXPECT_EQ(calls[2], "orientation portrait");
     EXPECT_EQ(calls.back(), "end_job");
     ASSERT_EQ(outcome.lines.size(), 15u);
     EXPECT_EQ(outcome.lines[0], "Nome file                                : /foto/quadrata.jpg");
@@ -60,6 +60,16 @@ TEST_F(BatchRunTest, PrintsWithTheDefaultsAndReportsTheSummaryAndThePdf) {
 TEST_F(BatchRunTest, JobOnAPrintServerIsReportedByItsNumber) {
     fake.printers.outcome = JobOutcome{"", 42};
     EXPECT_EQ(run("Ufficio").lines.back(), "Job: 42");
+}
+
+TEST_F(BatchRunTest, PrinterNamesMatchWithoutRegardToLetterCase) {
+    fake.printers.names = {"pdfcreator A4", "Ufficio"};
+    for (const std::string given : {"PDFCREATOR A4", "pdfcreator a4", "UFFICIO", "Altrove"}) {
+        fake.printers.calls.clear();
+        run(given);
+        const std::string listed = given == "UFFICIO" ? "Ufficio" : given == "Altrove" ? given : "pdfcreator A4";
+        EXPECT_THAT(fake.printers.calls, Contains(HasSubstr("attach " + listed + " | /foto/quadrata" + listed)));
+    }
 }
 
 TEST_F(BatchRunTest, PrinterThatCannotBeAttachedEndsWithOneAndNothingSaved) {

@@ -81,6 +81,16 @@ TEST_F(MainSequenceTest, CancelledPhotoChoiceEndsAfterTheTitleLine) {
     EXPECT_EQ(fake.console.keys_left(), 0u);
 }
 
+TEST_F(MainSequenceTest, PhotoGivenToTheRunIsTakenWithoutTheChooser) {
+    answer_orientation("1");
+    fake.console.push_keys({keys::kEsc, "x"});  // the printer list, the notice's key
+    run_main_sequence(fake.platform(), kPhoto);
+    EXPECT_THAT(screen(), Not(HasSubstr("Scegli il file")));
+    EXPECT_THAT(screen(), HasSubstr("Hai scelto " + kPhoto + "."));
+    EXPECT_EQ(fake.system.cwd, "/home/utente");
+    EXPECT_EQ(fake.console.keys_left(), 0u);
+}
+
 TEST_F(MainSequenceTest, TitleLineIsCentredInBrightWhite) {
     fake.console.push_key(keys::kEsc);
     run();

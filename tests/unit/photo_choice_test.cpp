@@ -270,5 +270,38 @@ TEST_F(FileChooserTest, ACancelledOpenFileGivesBackTheNameItWasGivenAndShowsEver
     EXPECT_THAT(screens[0], HasSubstr("diario.txt"));
 }
 
+TEST(PhotoArgument, TakesAPhotoAsTheChooserWouldGiveItOrRefusesInItsWords) {
+    FakeSystem system;
+    FakeImages images;
+    for (const char* path : {"/home/utente/mare.jpg", "/home/utente/note.txt", "/foto/panorama.png"}) {
+        system.files[path] = "x";
+    }
+    images.photos["/home/utente/mare.jpg"] = PhotoFacts{};
+    images.photos["/foto/panorama.png"] = PhotoFacts{};
+    const std::string deep = "/" + std::string(260, 'a') + ".jpg";
+    system.files[deep] = "x";
+    images.photos[deep] = PhotoFacts{};
+    const struct {
+        std::string given;
+        std::string path;
+        std::string_view refusal;
+    } cases[] = {
+        {"mare.jpg", "/home/utente/mare.jpg", ""},
+        {"./../utente/mare.jpg", "/home/utente/mare.jpg", ""},
+        {"/foto/panorama.png", "/foto/panorama.png", ""},
+        {"manca.jpg", "/home/utente/manca.jpg", "Questo file non c'\xE8 pi\xF9."},
+        {"note.txt", "/home/utente/note.txt", kNotAPhoto},
+        {"\xE6\x97\xA5.jpg", "", kUnusableName},
+        {deep, deep, "Percorso troppo lungo: sposta il file in una cartella pi\xF9 vicina."},
+    };
+    for (const auto& c : cases) {
+        const PhotoArgument photo = photo_argument(system, images, c.given);
+        EXPECT_EQ(photo.refusal, c.refusal) << c.given;
+        if (photo.refusal.empty()) {
+            EXPECT_EQ(photo.path, c.path);
+        }
+    }
+}
+
 }  // namespace
 }  // namespace posteri

@@ -4,6 +4,7 @@
 
 #include <climits>
 #include <string>
+#include <vector>
 
 #include "platform/linux/cups_printers.h"
 
@@ -23,9 +24,11 @@ std::string program_folder() {
 }
 
 const CupsBackEnd* load_back_end() {
-    const std::string folder = program_folder();
-    if (folder.empty()) return nullptr;
-    for (const std::string& path : {folder + kBackEndFile, folder + "../lib/posteri/" + kBackEndFile}) {
+    // The installed module first; a program in its build folder has the module beside it. A bare
+    // file name is never tried: dlopen would look for it along the library path.
+    std::vector<std::string> paths{std::string(POSTERI_MODULE_DIR "/") + kBackEndFile};
+    if (const std::string folder = program_folder(); !folder.empty()) paths.push_back(folder + kBackEndFile);
+    for (const std::string& path : paths) {
         // Kept loaded for the rest of the run: queues and jobs hold its code.
         if (void* module = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL)) {
             return static_cast<const CupsBackEnd*>(dlsym(module, "posteri_cups_back_end"));
