@@ -86,7 +86,7 @@ class ListPickerCycle {
     void draw_item(int k, Attribute colours) {
         const CellPos at = grid_.cell_origin(k - grid_.columns * top_);
         const auto width = static_cast<std::size_t>(grid_.cell_width);
-        write_at(console_, at.row, at.col, fit_width(items_[index(k)], width), colours);
+        write_at(console_, at.row, at.col, fit_width(controls_shown(items_[index(k)]), width), colours);
     }
 
     // Everything after the first cycle or a scroll; otherwise only the item that loses the highlight.

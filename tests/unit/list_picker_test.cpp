@@ -133,6 +133,22 @@ TEST_F(ListPickerTest, TypedTextFindsAnItemAndShowsInTheTitle) {
     EXPECT_EQ(console.title(), "f");
 }
 
+// A control byte in outside text (a file or printer name) is shown as "?", in a centred line and in a
+// list row alike, and never moves the text: the frame and the scroll mark stay as drawn.
+TEST_F(ListPickerTest, ControlBytesOfOutsideTextShowAsQuestionMarks) {
+    write_centred_line(console, "cr\rX\bY\x1bZ\nL\x7f.jpg");
+    EXPECT_THAT(console.row_text(1), HasSubstr("cr?X?Y?Z?L?.jpg"));
+    EXPECT_EQ(console.cursor(), (CellPos{2, 1}));
+    items = {"Titolo", "a\rb\nc\x1b[2Jd", "voce 02"};
+    row = 5;
+    column = 1;
+    options = "CORNICE ESCI SUBITO";
+    console.push_keys({keys::kEnter});
+    pick();
+    EXPECT_THAT(console.row_text(6), HasSubstr("a?b?c?[2Jd"));
+    EXPECT_THAT(console.row_text(7), HasSubstr("voce 02"));
+}
+
 TEST_F(ListPickerTest, EscAndTheCloseMarkLeaveWithNothingChosen) {
     write_centred_line(console, "sotto");
     const std::string before = console.screen_text();

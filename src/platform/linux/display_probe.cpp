@@ -1,0 +1,44 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "platform/linux/display_probe.h"
+
+#include <X11/Xlib.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <thread>
+
+namespace posteri {
+
+namespace {
+
+constexpr auto kPollInterval = std::chrono::milliseconds(5);
+
+}  // namespace
+
+DisplayAnswer probe_x_display(std::chrono::milliseconds limit) {
+    const char* name = std::getenv("DISPLAY");
+    if (name == nullptr || *name == '\0') return DisplayAnswer::NoDisplay;
+    const pid_t child = ::fork();
+    if (child < 0) return DisplayAnswer::Answers;  // cannot ask: the display is used as it is
+    if (child == 0) {
+        // Ends by itself should the parent be gone before it could stop it.
+        ::alarm(unsigned(std::chrono::ceil<std::chrono::seconds>(limit).count()) + 1);
+        Display* display = XOpenDisplay(nullptr);
+        ::_exit(display != nullptr ? 0 : 1);
+    }
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    int status = 0;
+    while (::waitpid(child, &status, WNOHANG) == 0) {
+        if (std::chrono::steady_clock::now() >= deadline) {
+            ::kill(child, SIGKILL);
+            ::waitpid(child, nullptr, 0);
+            return DisplayAnswer::Silent;
+        }
+        std::this_thread::sleep_for(kPollInterval);
+    }
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? DisplayAnswer::Answers : DisplayAnswer::NoDisplay;
+}
+
+}  // namespace posteri
