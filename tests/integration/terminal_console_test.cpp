@@ -80,6 +80,11 @@ void run_scenario(std::string_view scenario) {
     } else if (scenario == "suspend") {
         report("ready");
         report(hex(console->read_key()));
+    } else if (scenario == "library_output") {
+        const std::string_view said = "libreria: avviso\n";
+        [[maybe_unused]] const ssize_t written = ::write(STDERR_FILENO, said.data(), said.size());
+        report("ready");
+        console->read_key();
     } else if (scenario == "interrupt") {
         console->set_mouse(true);
         report("ready");
@@ -224,6 +229,10 @@ void expect_terminal_given_back(PtyChild& child) {
     const std::string& out = child.screen_output();
     const auto leave = out.rfind("\x1b[?1049l");
     ASSERT_NE(leave, std::string::npos) << "normal screen never restored";
+    // The title the terminal had before is pushed at the start and popped at the end.
+    const auto pushed = out.find("\x1b[22;0t");
+    ASSERT_NE(pushed, std::string::npos) << "title never pushed";
+    EXPECT_GT(out.rfind("\x1b[23;0t"), out.rfind("\x1b]2;")) << "title not popped after the last one set";
     EXPECT_NE(out.rfind("\x1b[?1000l"), std::string::npos) << "mouse reporting left on";
     // The terminal's own cursor shape comes back after the block or underline the program chose.
     const auto default_shape = out.rfind("\x1b[0 q");
@@ -302,6 +311,42 @@ TEST(TerminalConsole, CtrlZLeavesTheScreenAndComesBackRedrawn) {
     const auto back = after.find("\x1b[?1049h", left);
     ASSERT_NE(back, std::string::npos);
     EXPECT_TRUE(contains(after.substr(back), "È ok"));
+}
+
+// What a library writes to stderr while the screen is the program's waits until the screen is gone.
+TEST(TerminalConsole, LibraryOutputAppearsOnlyAfterTheScreen) {
+    PtyChild child("library_output");
+    ASSERT_EQ(child.next_report(), "ready");
+    EXPECT_FALSE(contains(child.screen_output(), "libreria"));
+    child.send("x");
+    EXPECT_EQ(child.next_report(), "done");
+    child.wait_exit();
+    const std::string& out = child.screen_output();
+    const auto said = out.find("libreria: avviso");
+    ASSERT_NE(said, std::string::npos);
+    EXPECT_GT(said, out.rfind("\x1b[?1049l"));
+    EXPECT_EQ(out.find("libreria", said + 1), std::string::npos);  // once
+}
+
+// Ctrl-L, or a resize, repaints the whole terminal at once, without waiting for a key.
+TEST(TerminalConsole, RepaintsOnCtrlLAndOnResize) {
+    PtyChild child("keys");
+    ASSERT_EQ(child.next_report(), "ready");
+    for (int round = 0; round < 2; ++round) {
+        const std::size_t before = child.screen_output().size();
+        if (round == 0) {
+            child.send("\x0c");
+        } else {
+            winsize size{};
+            size.ws_row = 20;
+            size.ws_col = 60;
+            ASSERT_EQ(::ioctl(child.master(), TIOCSWINSZ, &size), 0);
+        }
+        child.pause();
+        EXPECT_TRUE(contains(child.screen_output().substr(before), "È ok")) << round;
+    }
+    child.send("q");
+    EXPECT_EQ(child.next_report(), "71");  // Ctrl-L itself is no key
 }
 
 TEST(TerminalConsole, CtrlCRestoresTheTerminalAndExits130) {

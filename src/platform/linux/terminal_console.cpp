@@ -407,6 +407,11 @@ void TerminalConsole::screen_changed() {
     present();
 }
 
+void TerminalConsole::set_title(std::string_view text) {
+    title_set_ = true;
+    BufferedConsole::set_title(text);
+}
+
 void TerminalConsole::show_reading_point(CellPos cell) {
     reading_point_ = cell;
 }

@@ -57,6 +57,7 @@ class TerminalConsole : public BufferedConsole {
     CellPos mouse_position() const override { return mouse_position_; }
     void set_side_keys(std::function<std::string()> source) override;
     void show_reading_point(CellPos cell) override;
+    void set_title(std::string_view text) override;
 
   protected:
     void screen_changed() override;
@@ -96,6 +97,8 @@ class TerminalConsole : public BufferedConsole {
     std::optional<DecodedKey> waiting_key_;
     // Where the terminal's cursor stands until the next output, for screen readers.
     std::optional<CellPos> reading_point_;
+    // The terminal's own title stands until the program sets one.
+    bool title_set_ = false;
     CellPos mouse_position_;
     std::function<std::string()> side_keys_;
     std::string side_key_;

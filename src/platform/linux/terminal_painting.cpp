@@ -99,7 +99,7 @@ void TerminalConsole::present() {
 
     std::string sequences;
     if (screen.cursor_look_changed() && screen.cursor_visible()) sequences += cursor_shape_sequence();
-    if (screen.title_changed() && caps_->titles)
+    if (screen.title_changed() && caps_->titles && title_set_)
         sequences += "\x1b]2;" + printable_title(screen.title()) + "\a";
     std::fflush(stdout);
     write_to_terminal(sequences);
