@@ -44,9 +44,6 @@ int main(int argc, char** argv) {
         std::fputs(answer->c_str(), stdout);
         return 0;
     }
-    // A display that does not answer in time is no display: the console boxes serve instead.
-    const bool display_silent = probe_x_display(std::chrono::seconds(2)) == DisplayAnswer::Silent;
-    if (display_silent) ::unsetenv("DISPLAY");
     std::unique_ptr<TerminalConsole> console;
     try {
         console = TerminalConsole::open();
@@ -54,6 +51,10 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "%s\n", error.what());
         return 2;
     }
+    // A display that does not answer in time is no display: the console boxes serve instead. Asked
+    // with the terminal taken, so that Ctrl-C meanwhile ends the run as anywhere else.
+    const bool display_silent = probe_x_display(std::chrono::seconds(2)) == DisplayAnswer::Silent;
+    if (display_silent) ::unsetenv("DISPLAY");
     PosixSystem system;
     SdlWindows windows(*console);
     ConsoleFault console_fault(*console);

@@ -23,6 +23,8 @@ DisplayAnswer probe_x_display(std::chrono::milliseconds limit) {
     const pid_t child = ::fork();
     if (child < 0) return DisplayAnswer::Answers;  // cannot ask: the display is used as it is
     if (child == 0) {
+        // The parent's handlers would give its terminal back: the child just ends on these.
+        for (const int signal_number : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) ::signal(signal_number, SIG_DFL);
         // Ends by itself should the parent be gone before it could stop it.
         ::alarm(unsigned(std::chrono::ceil<std::chrono::seconds>(limit).count()) + 1);
         Display* display = XOpenDisplay(nullptr);
