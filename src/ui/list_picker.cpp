@@ -72,6 +72,7 @@ class ListPickerCycle {
             }
             draw_selection();
             if (options_.record_card) card_.show(platform_, items_[index(selection_)]);
+            console_.show_reading_point(grid_.cell_origin(selection_ - grid_.columns * top_));
             if (dispatch(console_.read_key()) == Step::Return) return;
         }
     }

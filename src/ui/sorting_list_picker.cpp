@@ -58,6 +58,7 @@ class SortingPickerCycle {
             if (options_.report_row) return last_row_answer(grid_);
             draw_selection();
             if (options_.record_card) card_.show(platform_, items_[index(selection_)]);
+            console_.show_reading_point(grid_.cell_origin(selection_ - grid_.columns * top_));
             std::optional<std::string> answer;
             if (dispatch(console_.read_key(), answer) == Step::Return) return answer;
         }
