@@ -328,27 +328,6 @@ TEST(TerminalConsole, LibraryOutputAppearsOnlyAfterTheScreen) {
     EXPECT_EQ(out.find("libreria", said + 1), std::string::npos);  // once
 }
 
-// Ctrl-L, or a resize, repaints the whole terminal at once, without waiting for a key.
-TEST(TerminalConsole, RepaintsOnCtrlLAndOnResize) {
-    PtyChild child("keys");
-    ASSERT_EQ(child.next_report(), "ready");
-    for (int round = 0; round < 2; ++round) {
-        const std::size_t before = child.screen_output().size();
-        if (round == 0) {
-            child.send("\x0c");
-        } else {
-            winsize size{};
-            size.ws_row = 20;
-            size.ws_col = 60;
-            ASSERT_EQ(::ioctl(child.master(), TIOCSWINSZ, &size), 0);
-        }
-        child.pause();
-        EXPECT_TRUE(contains(child.screen_output().substr(before), "È ok")) << round;
-    }
-    child.send("q");
-    EXPECT_EQ(child.next_report(), "71");  // Ctrl-L itself is no key
-}
-
 TEST(TerminalConsole, CtrlCRestoresTheTerminalAndExits130) {
     PtyChild child("interrupt");
     ASSERT_EQ(child.next_report(), "ready");

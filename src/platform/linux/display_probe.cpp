@@ -28,7 +28,9 @@ DisplayAnswer probe_x_display(std::chrono::milliseconds limit) {
         // Ends by itself should the parent be gone before it could stop it.
         ::alarm(unsigned(std::chrono::ceil<std::chrono::seconds>(limit).count()) + 1);
         Display* display = XOpenDisplay(nullptr);
-        ::_exit(display != nullptr ? 0 : 1);
+        if (display == nullptr) ::_exit(1);
+        XCloseDisplay(display);
+        ::_exit(0);
     }
     const auto deadline = std::chrono::steady_clock::now() + limit;
     int status = 0;
