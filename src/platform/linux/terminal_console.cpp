@@ -15,12 +15,10 @@
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
-#include <cwchar>
 #include <optional>
 #include <string_view>
 #include <utility>
 
-#include "format/codepage.h"
 #include "format/text.h"
 #include "platform/linux/render_file.h"
 #include "platform/linux/stderr_capture.h"
@@ -198,7 +196,6 @@ void give_up(SCREEN* screen, const char* message) {
 }
 
 }  // namespace
-
 
 std::unique_ptr<TerminalConsole> TerminalConsole::open() {
     if (g_instance != nullptr) throw std::logic_error("the terminal console is already open");
@@ -414,6 +411,7 @@ void TerminalConsole::set_title(std::string_view text) {
 
 void TerminalConsole::show_reading_point(CellPos cell) {
     reading_point_ = cell;
+    present();
 }
 
 }  // namespace posteri
