@@ -39,14 +39,19 @@ bench: build
 $(FUZZ_BUILD)/CMakeCache.txt:
 	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPOSTERI_FUZZ=ON -DBUILD_TESTING=OFF
 
-# Runs every fuzz target for FUZZ_SECONDS, starting from its checked-in seeds.
+# Runs every fuzz target for FUZZ_SECONDS, starting from its checked-in seeds. A target that finds a
+# fault does not stop the others: the ones that did are named at the end, and the exit is non-zero.
+# Each fault's input is kept as $(FUZZ_BUILD)/artifacts/<target>-crash-….
 fuzz: deps $(FUZZ_BUILD)/CMakeCache.txt
 	cmake -S . -B $(FUZZ_BUILD) >/dev/null
 	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target fuzzers
-	@set -e; for t in $(FUZZ_BUILD)/fuzz/fuzz_*; do \
-	  name=$$(basename $$t); corpus=$(FUZZ_BUILD)/corpus/$$name; mkdir -p $$corpus; \
-	  echo "== $$name"; $$t -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 $$corpus fuzz/seeds/$$name; \
-	done
+	@failed=""; for t in $(FUZZ_BUILD)/fuzz/fuzz_*; do \
+	  name=$$(basename $$t); corpus=$(FUZZ_BUILD)/corpus/$$name; mkdir -p $$corpus $(FUZZ_BUILD)/artifacts; \
+	  echo "== $$name"; \
+	  $$t -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 -artifact_prefix=$(FUZZ_BUILD)/artifacts/$$name- \
+	    $$corpus fuzz/seeds/$$name || failed="$$failed $$name"; \
+	done; \
+	if [ -n "$$failed" ]; then echo "fuzz targets that found a fault:$$failed" >&2; exit 1; fi
 
 install: build
 	cmake --install $(BUILD) --prefix $(PREFIX)

@@ -1,5 +1,6 @@
 // posteri-batch posters side by side with img2pdf placing the same photo in the same box on an A4
-// page: a 24-megapixel photo in every fit mode, a 50-megapixel and a 2-megapixel one, the floor of
+// page: a 24-megapixel photo in every fit mode, a 50-megapixel and a 2-megapixel one, a 20000 x 20000
+// PNG under a .jpg name (decoded reduced, within 10 s and 600 MB), the floor of
 // any run (the program started with every library it prints with, doing nothing), and the print
 // step of the interactive program driven in tmux, from the confirmation in the parameter editor to
 // the PDF on disk. Each case runs in turn with its baseline, so that both meet the same machine:
@@ -48,12 +49,15 @@ constexpr double kMostTimeShare = 0.10;                   // of img2pdf's wall t
 constexpr std::uintmax_t kMemoryAllowance = 40u << 20;    // above the JPEG's size
 constexpr std::uintmax_t kPdfAllowance = 200u << 10;      // above the JPEG's size, fit modes 0 to 2
 constexpr int kLastCompactFitMode = 2;
+constexpr double kHugeMostSeconds = 10;                   // the 20000 x 20000 PNG
+constexpr double kHugeMostMegabytes = 600;
 
 struct PhotoSpec {
     std::string name;
     int width = 0;
     int height = 0;
     posteri::test::Coding coding = posteri::test::Coding::Baseline;
+    bool png = false;  // an opaque PNG of one colour under the .jpg name
 };
 
 const PhotoSpec kMainPhoto{"foto24mp.jpg", 6000, 4000};
@@ -62,6 +66,7 @@ const PhotoSpec kOtherPhotos[] = {
     {"foto50mp.jpg", 8640, 5760},
     {"foto2mp.jpg", 1728, 1152},
 };
+const PhotoSpec kHugePng{"enorme-png.jpg", 20000, 20000, posteri::test::Coding::Baseline, true};
 
 // ---- the photo ----------------------------------------------------------------------------------
 
@@ -96,6 +101,11 @@ Rgb photo_pixel(int x, int y, int width, int height) {
 }
 
 void write_photo(const std::string& folder, const PhotoSpec& photo) {
+    if (photo.png) {
+        const std::string png = posteri::test::make_png(photo.width, photo.height, [](int, int) { return Rgb{200, 40, 40}; });
+        posteri::test::write_file(folder + "/" + photo.name, png);
+        return;
+    }
     posteri::test::JpegSpec recipe;
     recipe.width = photo.width;
     recipe.height = photo.height;
@@ -114,6 +124,7 @@ bool make_photos(const std::string& folder) {
     if (pid == 0) {
         write_photo(folder, kMainPhoto);
         for (const PhotoSpec& photo : kOtherPhotos) write_photo(folder, photo);
+        write_photo(folder, kHugePng);
         _exit(0);
     }
     int status = 0;
@@ -409,6 +420,7 @@ struct Row {
     std::uintmax_t jpeg_bytes = 0;
     bool time_target = false;   // the 24-megapixel photo's cases answer to the time target
     bool compact_pdf = false;   // the PDF is the JPEG and a little more
+    bool huge = false;          // the 20000 x 20000 PNG: its own time and memory bounds
 };
 
 void print_measured(const Measured& m, const std::optional<Measured>& baseline) {
@@ -461,6 +473,12 @@ void check_targets(Tally& tally, const Row& row) {
         const double share = row.ours.median_seconds() / row.baseline->median_seconds();
         tally.check(share <= kMostTimeShare, "time <= 0.10 x img2pdf",
                     format("%.3f x img2pdf (%.0f ms)", share, 1000 * row.ours.median_seconds()));
+    }
+    if (row.huge) {
+        tally.check(row.ours.median_seconds() <= kHugeMostSeconds, "time <= 10 s",
+                    format("%.2f s of at most %.0f s", row.ours.median_seconds(), kHugeMostSeconds));
+        tally.check(row.ours.peak_kb() / 1024.0 <= kHugeMostMegabytes, "peak RSS <= 600 MB",
+                    format("%.1f MB of at most %.0f MB", row.ours.peak_kb() / 1024.0, kHugeMostMegabytes));
     }
     if (row.jpeg_bytes == 0) return;
     const double peak_mb = row.ours.peak_kb() / 1024.0;
@@ -534,6 +552,10 @@ int run_bench(const std::string& scratch) {
         const std::string label = photo.name.substr(0, photo.name.size() - 4) + " " + std::to_string(photo.width) + "x" +
                                   std::to_string(photo.height) + " fits=2";
         side_by_side(poster(label, photo), img2pdf(2, photo), size_of(photo), false, true);
+    }
+    {
+        std::vector<Measured> measured = measure_in_turn({poster("PNG 20000x20000 fits=2", kHugePng), img2pdf(2, kHugePng)}, kRuns);
+        rows.push_back(Row{measured[0], measured[1], 0, false, false, true});
     }
     // The floor: the program loads every library it prints with, then only prints its version.
     const Case floor{"floor: posteri-batch --version", child({POSTERI_BATCH, "--version"}), {}};

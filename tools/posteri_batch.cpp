@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "format/codepage.h"
+#include "format/text.h"
 #include "main/batch_run.h"
 #include "main/command_line.h"
 #include "platform/console_box_windows.h"
@@ -30,13 +31,27 @@ std::string whole_path(const char* argument) {
     return error ? std::string(argument) : path.lexically_normal().string();
 }
 
+// A line of the run's Windows-1252 text as it goes out, in UTF-8 with every control character shown
+// as '?': a name or a text cannot move the cursor, retitle the terminal or split the line.
+std::string shown(std::string_view line) {
+    return utf8_controls_shown(cp1252_to_utf8(line));
+}
+
+// A printer's line keeps the tab that separates its name from its sheet size.
+std::string shown_fields(std::string_view line) {
+    const std::vector<std::string> fields = split_at(line, '\t');
+    std::string out = shown(fields.front());
+    for (std::size_t i = 1; i < fields.size(); ++i) out += "\t" + shown(fields[i]);
+    return out;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     const BatchCommand command = parse_batch_arguments(std::vector<std::string>(argv + 1, argv + argc));
     switch (command.action) {
         case BatchAction::Wrong:
-            std::cerr << command.error << '\n';
+            std::cerr << utf8_controls_shown(command.error) << '\n';
             return 2;
         case BatchAction::Help:
             std::cout << batch_help_text();
@@ -67,14 +82,14 @@ int main(int argc, char** argv) {
     BatchOutcome outcome;
     try {
         if (command.action == BatchAction::ListPrinters) {
-            for (const std::string& line : printer_list(platform)) std::cout << cp1252_to_utf8(line) << '\n';
+            for (const std::string& line : printer_list(platform)) std::cout << shown_fields(line) << '\n';
             return 0;
         }
         outcome = run_batch(platform, request);
     } catch (const RunEnded& ended) {
         return ended.exit_code;
     }
-    for (const std::string& line : outcome.lines) std::cout << cp1252_to_utf8(line) << '\n';
-    if (!outcome.error.empty()) std::cerr << "posteri-batch: " << cp1252_to_utf8(outcome.error) << '\n';
+    for (const std::string& line : outcome.lines) std::cout << shown(line) << '\n';
+    if (!outcome.error.empty()) std::cerr << "posteri-batch: " << shown(outcome.error) << '\n';
     return outcome.exit_code;
 }

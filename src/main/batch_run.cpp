@@ -34,8 +34,9 @@ std::vector<std::string> report(const Summary& summary, const JobOutcome& job) {
 
 }  // namespace
 
+// Line by line, each with its control characters shown as '?', like everything the batch run writes.
 FaultAnswer StreamFault::show_notice(std::string_view text) {
-    out_ << cp1252_to_utf8(text) << '\n';
+    for (const std::string& line : split_at(text, '\n')) out_ << utf8_controls_shown(cp1252_to_utf8(line)) << '\n';
     out_.flush();
     return FaultAnswer::Cancel;
 }

@@ -56,6 +56,7 @@ int main(int argc, char** argv) {
     const bool display_silent = probe_x_display(std::chrono::seconds(2)) == DisplayAnswer::Silent;
     if (display_silent) ::unsetenv("DISPLAY");
     PosixSystem system;
+    system.hold_told_lines();
     SdlWindows windows(*console);
     ConsoleFault console_fault(*console);
     DisplayFault fault(windows, console_fault);
@@ -73,6 +74,7 @@ int main(int argc, char** argv) {
         exit_code = ended.exit_code;
     }
     console->restore();
+    system.say_held_lines();
     print_where_the_poster_went(printers.last_job());
     if (display_silent) {
         std::fputs("posteri: il display grafico non ha risposto entro 2 secondi; le finestre sono state "

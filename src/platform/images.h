@@ -19,6 +19,9 @@ public:
     virtual ~MemoryBitmap() = default;
     virtual int width() const = 0;
     virtual int height() const = 0;
+    // A photo whose data was cut short or damaged: the bitmap holds the part that could be read, the
+    // rest as a viewer shows it.
+    virtual bool incomplete() const { return false; }
 };
 
 // What a photo's headers say, with its stored orientation already applied (a photo turned a quarter
@@ -36,11 +39,17 @@ public:
     virtual ~ImageCodec() = default;
     // From the headers alone; nothing when the file cannot be read as an image.
     virtual std::optional<PhotoFacts> facts(const std::string& path) = 0;
-    // The whole photo at its own size, upright; nothing when its pixels cannot be decoded.
+    // The whole photo, upright; nothing when its pixels cannot be decoded. A photo whose pixels must
+    // be decoded and that is larger than the platform decodes at once (64 megapixels) comes reduced,
+    // in its own proportions.
     virtual std::unique_ptr<MemoryBitmap> load_photo(const std::string& path) = 0;
     // The same, for a photo that is printed at once and then let go: the platform may hold the file
-    // itself instead of a copy of its bytes until the bitmap is gone.
-    virtual std::unique_ptr<MemoryBitmap> load_photo_to_print(const std::string& path) { return load_photo(path); }
+    // itself instead of a copy of its bytes until the bitmap is gone, and decoded pixels need be no
+    // more than `most_pixels`, what the printer's sheet holds (a larger bitmap adds nothing to it).
+    virtual std::unique_ptr<MemoryBitmap> load_photo_to_print(const std::string& path, long long most_pixels) {
+        (void)most_pixels;
+        return load_photo(path);
+    }
     // The image on the desktop's clipboard, which is emptied; nothing when there is none.
     virtual std::unique_ptr<MemoryBitmap> take_clipboard_image() { return nullptr; }
     // A blank bitmap; nothing for an empty size or one larger than memory allows.

@@ -33,15 +33,32 @@ public:
     // it points to.
     virtual int list_directory(const std::string& path, std::vector<DirectoryEntry>& entries) = 0;
 
-    // The whole file; ENOENT when it does not exist.
+    // Every file operation looks at what a name finally stands for (its links followed) before it
+    // touches it. The null device (/dev/null, directly or through links) is a file switched off:
+    // it reads as empty and takes writes without keeping them. A name that stands for anything else
+    // that is no regular file (another device, a FIFO, a socket, a folder, a link that leads
+    // nowhere) is never read, written or replaced: ENXIO. Nothing waits on a FIFO.
+
+    // The whole file, each line (ended by CR, LF or both) cut to its first 64 KiB; ENOENT when it
+    // does not exist.
     virtual int read_file(const std::string& path, std::string& bytes) = 0;
     // Replaces the file's content as one step: a temporary file in the same folder, flushed to disk,
-    // renamed over the old one. A failure leaves the old file as it was, and so does a file that
-    // already holds these bytes. A symbolic link stays a link: the file it points to is replaced.
+    // renamed over the old one, with the old one's permission bits (and owner and group, where the
+    // process may give them). A failure leaves the old file as it was, and so does a file that
+    // already holds these bytes. A symbolic link stays a link: the file it points to is replaced. A
+    // file with more than one hard link is rewritten in place, so that its names stay one file. A
+    // file the user may not write gives EROFS, as a read-only file system does, and is left alone.
     virtual int replace_file(const std::string& path, std::string_view bytes) = 0;
-    // Appends with one write on a file opened for appending (created when missing), so that two
-    // processes appending at once never interleave their records. Empty bytes still create the file.
+    // Appends with one write on a file opened for appending (created when missing) and locked, so
+    // that two processes appending at once never interleave their records; a write that fails
+    // part-way is cut back, so the bytes are either all in the file or absent. Empty bytes still
+    // create the file. A file the user may not write gives EROFS.
     virtual int append_file(const std::string& path, std::string_view bytes) = 0;
+
+    // One line for the person who runs the program, on standard error (Windows-1252; control
+    // characters are shown as '?'). A run that holds the terminal says it once it has given the
+    // terminal back.
+    virtual void tell(std::string_view line) = 0;
 
     // Seconds since midnight, local time, with milliseconds.
     virtual double seconds_of_day() = 0;

@@ -37,8 +37,11 @@ void add_job_summary(const PosterSettings& settings, Summary& summary) {
 std::unique_ptr<MemoryBitmap> STAMPA_I(Platform& platform, const std::string& file) {
     RoutineName routine("STAMPA_I");
     if (file.empty() || !platform.system.is_file(file)) return nullptr;
-    std::unique_ptr<MemoryBitmap> photo = platform.images.load_photo_to_print(file);
+    const SheetMetrics sheet = platform.printers.metrics();
+    const long long sheet_dots = static_cast<long long>(sheet.printable_width) * sheet.printable_height;
+    std::unique_ptr<MemoryBitmap> photo = platform.images.load_photo_to_print(file, sheet_dots);
     if (photo && (photo->width() <= 0 || photo->height() <= 0)) return nullptr;
+    if (photo && photo->incomplete()) platform.system.tell("Foto incompleta: stampo la parte leggibile.");
     return photo;
 }
 

@@ -230,6 +230,9 @@ void SCP_DEFA(Platform& platform, PosterSettings& settings) {
     if (error == ENOENT || (error == 0 && bytes.empty())) {
         raise_for_errno(platform.fault, platform.system.replace_file(path, default_settings_text()));
         error = platform.system.read_file(path, bytes);
+        // Still empty after the defaults were written: the file is switched off (the null device),
+        // and the run goes on with the defaults it would have held.
+        if (error == 0 && bytes.empty()) bytes = default_settings_text();
     }
     FieldsSet set{};
     // After a read failure (the user chose to go on) no line set anything: the texts still get

@@ -1,19 +1,8 @@
 # posteri-batch's options as scripts use them: --help, --version, --list-printers, --set, and the
 # refusals that leave nothing written; posteri's own --help and --version without a terminal.
 # Arguments: the posteri-batch binary and the sample photo.
-set -euo pipefail
-
-BATCH=$(readlink -f "$1")
+source "$(dirname "$0")/lib.sh"
 POSTERI=$(dirname "$BATCH")/posteri
-SAMPLE=$(readlink -f "$2")
-WORK=$(mktemp -d /tmp/posteri-options.XXXXXX)
-trap 'rm -rf "$WORK"' EXIT
-export LSAN_OPTIONS="suppressions=$(readlink -f "$(dirname "$0")/../e2e/library_leaks.supp"):print_suppressions=0"
-
-fail() {
-    echo "FAIL: $*" >&2
-    exit 1
-}
 
 # Runs the program with the given arguments, standard input not a terminal; sets $status, $out, $err.
 run() {

@@ -1,19 +1,7 @@
 # posteri-batch as scripts use it: a poster printed on a built-in PDF printer with the default
 # settings, the report on standard output, and the exit codes of the runs that cannot print.
 # Arguments: the posteri-batch binary and the sample photo.
-set -euo pipefail
-
-BATCH=$(readlink -f "$1")
-SAMPLE=$(readlink -f "$2")
-WORK=$(mktemp -d /tmp/posteri-batch.XXXXXX)
-trap 'rm -rf "$WORK"' EXIT
-# Font caches that system libraries keep for the life of the process are not the program's leaks.
-export LSAN_OPTIONS="suppressions=$(readlink -f "$(dirname "$0")/../e2e/library_leaks.supp"):print_suppressions=0"
-
-fail() {
-    echo "FAIL: $*" >&2
-    exit 1
-}
+source "$(dirname "$0")/lib.sh"
 
 # Runs posteri-batch from $WORK/altrove with the given arguments; sets $status, $out and $err.
 run_batch() {

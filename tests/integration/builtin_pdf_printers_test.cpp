@@ -404,6 +404,18 @@ TEST_F(BuiltinPdfPrintersTest, ADamagedPhotoPrintsRepairedUnlessItCannotBeRead) 
     }
 }
 
+// A panorama wider than a raster can be is printed from its bytes, which never need its pixels.
+TEST_F(BuiltinPdfPrintersTest, APanoramaWiderThanARasterIsEmbedded) {
+    const fs::path file = dir_ / "panorama.jpg";
+    std::ofstream(file, std::ios::binary) << test::make_jpeg({.width = 40000, .height = 16});
+    const auto photo = JpegCodec().load_photo(file.string());
+    ASSERT_NE(photo, nullptr);
+    const fs::path pdf = print("pdfcreator A4", "panorama", [&](Printers& p) {
+        p.stretch_bitmap(*photo, PixelRect{0, 0, 39999, 15}, DeviceRect{0, 600, 3999, 601});
+    });
+    EXPECT_EQ(images_in(pdf), std::vector<std::string>{"40000 x 16 jpeg"});
+}
+
 // ---- the printers that print a big sheet on A4 or A3 sheets ----------------------------------------
 
 // The pieces posteri-batch runs on, around the fixture's printers.

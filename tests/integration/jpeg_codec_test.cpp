@@ -140,7 +140,7 @@ TEST_F(JpegCodecTest, EveryOrientationDrawsUpright) {
 TEST_F(JpegCodecTest, PhotoLoadedToPrintHoldsItsFileUntilItIsGone) {
     const std::string path = jpeg("p.jpg", {.width = 640, .height = 480});
     const std::string original = test::read_file(path);
-    auto photo = codec_.load_photo_to_print(path);
+    auto photo = codec_.load_photo_to_print(path, 1 << 20);
     ASSERT_NE(photo, nullptr);
     // Another program: a forked copy of this one would share the lease's open file.
     std::string program = "sh", script = "printf x > \"$0\"", target = path, dash_c = "-c";
@@ -158,7 +158,7 @@ TEST_F(JpegCodecTest, PhotoLoadedToPrintHoldsItsFileUntilItIsGone) {
 
     const std::string open_path = jpeg("o.jpg", {.width = 64, .height = 48});
     const int held_for_writing = ::open(open_path.c_str(), O_WRONLY);
-    const auto read_photo = codec_.load_photo_to_print(open_path);
+    const auto read_photo = codec_.load_photo_to_print(open_path, 1 << 20);
     ::close(held_for_writing);
     ASSERT_NE(read_photo, nullptr);
     EXPECT_EQ(cairo(read_photo).jpeg()->bytes->view(), test::read_file(open_path));
@@ -252,6 +252,7 @@ TEST_F(JpegCodecTest, StreamsReadWithWarningsAreRepairedWhole) {
         const auto loaded = codec_.load_photo(path);
         ASSERT_NE(loaded, nullptr);
         ASSERT_EQ(std::pair(loaded->width(), loaded->height()), std::pair(48, 64));
+        EXPECT_EQ(loaded->incomplete(), !c.all_data) << "only missing data makes a photo incomplete";
         const EmbeddableJpeg* embeddable = cairo(loaded).jpeg();
         if (std::string(c.name) == "cmyk") {
             EXPECT_EQ(embeddable, nullptr);
@@ -334,6 +335,35 @@ TEST_F(JpegCodecTest, PngUnderAJpegNameIsAPhotoLaidOverWhite) {
     const std::string half_clear = photo("alpha.jpg", test::make_png(4, 4, {0, 0, 0}, 128, std::nullopt));
     EXPECT_EQ(codec_.facts(half_clear), (PhotoFacts{4, 4, 96, 96}));
     EXPECT_THAT(colour_at(*codec_.load_photo(half_clear), 0, 0), LooksLike(Rgb{127, 127, 127}));
+}
+
+// A photo whose pixels must be decoded and that is larger than the pixels asked for comes reduced,
+// its proportions and colours kept: a PNG by a whole factor as its rows are read (an interlaced one
+// from its last pass alone), a CMYK JPEG through libjpeg's scaling.
+TEST_F(JpegCodecTest, DecodedPhotosLargerThanAskedForAreReduced) {
+    const auto quadrants = [](int x, int y) { return test::quadrant_colour(x, y, 40, 30); };
+    struct Case {
+        const char* name;
+        std::string bytes;
+        int most_pixels;
+        std::pair<int, int> reduced;
+    };
+    for (const Case& c : {Case{"sequential PNG", test::make_png(40, 30, quadrants), 300, {20, 15}},
+                          Case{"interlaced PNG", test::make_png(40, 30, quadrants, true), 300, {20, 15}},
+                          Case{"CMYK JPEG", test::make_jpeg({.width = 64, .height = 48, .colours = Colours::AdobeCmyk}),
+                               800, {32, 24}}}) {
+        SCOPED_TRACE(c.name);
+        const std::string path = photo("grande.jpg", c.bytes);
+        const auto reduced = codec_.load_photo_to_print(path, c.most_pixels);
+        ASSERT_NE(reduced, nullptr);
+        const auto [width, height] = c.reduced;
+        EXPECT_EQ(std::pair(reduced->width(), reduced->height()), c.reduced);
+        EXPECT_THAT(colour_at(*reduced, 0, 0), LooksLike(kRed));
+        EXPECT_THAT(colour_at(*reduced, width - 1, 0), LooksLike(kGreen));
+        EXPECT_THAT(colour_at(*reduced, 0, height - 1), LooksLike(kBlue));
+        EXPECT_THAT(colour_at(*reduced, width - 1, height - 1), LooksLike(kWhite));
+        EXPECT_EQ(codec_.load_photo_to_print(path, 4 * c.most_pixels)->width(), 2 * width) << "no smaller than need be";
+    }
 }
 
 TEST_F(JpegCodecTest, BitmapsRoundTripBitsAndRefuseBadSizes) {

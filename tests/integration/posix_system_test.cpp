@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <chrono>
@@ -10,6 +12,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <set>
 
 namespace posteri {
@@ -46,14 +49,48 @@ protected:
     PosixSystem system_;
 };
 
+// Runs `operation` as an ordinary user and gives its result: root may write any file, so a
+// read-only file is read-only only for others.
+int as_ordinary_user(const std::function<int()>& operation) {
+    if (::geteuid() != 0) return operation();
+    const pid_t child = ::fork();
+    if (child == 0) {
+        constexpr uid_t kNobody = 65534;
+        if (::setresgid(kNobody, kNobody, kNobody) != 0 || ::setresuid(kNobody, kNobody, kNobody) != 0) ::_exit(255);
+        ::_exit(operation());
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// The file size limit makes a write fail part-way with EFBIG, as a full disk would with ENOSPC,
+// without root.
+int with_size_limit(rlim_t bytes, const std::function<int()>& operation) {
+    const auto old_handler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit old_limit{};
+    ::getrlimit(RLIMIT_FSIZE, &old_limit);
+    rlimit small = old_limit;
+    small.rlim_cur = bytes;
+    ::setrlimit(RLIMIT_FSIZE, &small);
+    const int result = operation();
+    ::setrlimit(RLIMIT_FSIZE, &old_limit);
+    std::signal(SIGXFSZ, old_handler);
+    return result;
+}
+
 TEST_F(PosixSystemTest, ReplaceSwapsTheContentKeepsPermissionsAndLeavesNoTemporary) {
     const std::string file = path("impostazioni.log");
     std::ofstream(file) << "vecchio";
     ::chmod(file.c_str(), 0640);
+    // One temporary a killed run left long ago, one another run is about to rename.
+    std::ofstream(path(".impostazioni.log.Ab3xYz")) << "vecchio";
+    fs::last_write_time(path(".impostazioni.log.Ab3xYz"), fs::file_time_type::clock::now() - std::chrono::hours(1));
+    std::ofstream(path(".impostazioni.log.Q7rTu2")) << "altro";
     EXPECT_EQ(system_.replace_file(file, "nuovo\r\n"), 0);
     EXPECT_EQ(content(file), "nuovo\r\n");
     EXPECT_EQ(permissions(file), 0640u);
-    EXPECT_EQ(names_in_folder(), std::set<std::string>{"impostazioni.log"});
+    EXPECT_EQ(names_in_folder(), (std::set<std::string>{".impostazioni.log.Q7rTu2", "impostazioni.log"}));
 }
 
 TEST_F(PosixSystemTest, ReplaceWithTheBytesAlreadyThereLeavesTheFileAsItIs) {
@@ -80,19 +117,10 @@ TEST_F(PosixSystemTest, ReplaceMakesANewFileWithTheUmaskPermissions) {
     EXPECT_EQ(permissions(path("nuovo.log")), 0640u);
 }
 
-// A file size limit makes the write fail part-way, as a full disk would, even for root.
 TEST_F(PosixSystemTest, FailedReplaceKeepsTheOldFileAndRemovesTheTemporary) {
     const std::string file = path("impostazioni.log");
     std::ofstream(file) << "vecchio contenuto";
-    const auto old_handler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit old_limit{};
-    ::getrlimit(RLIMIT_FSIZE, &old_limit);
-    rlimit small = old_limit;
-    small.rlim_cur = 16;
-    ::setrlimit(RLIMIT_FSIZE, &small);
-    const int error = system_.replace_file(file, std::string(100, 'n'));
-    ::setrlimit(RLIMIT_FSIZE, &old_limit);
-    std::signal(SIGXFSZ, old_handler);
+    const int error = with_size_limit(16, [&] { return system_.replace_file(file, std::string(100, 'n')); });
 
     EXPECT_EQ(error, EFBIG);
     EXPECT_EQ(content(file), "vecchio contenuto");
@@ -101,7 +129,7 @@ TEST_F(PosixSystemTest, FailedReplaceKeepsTheOldFileAndRemovesTheTemporary) {
 }
 
 // A settings file kept elsewhere through a link: the target gets the bytes, its temporary lives
-// beside it, and every link of a chain stays a link. A dangling link gets its file made; a loop fails.
+// beside it, and every link of a chain stays a link. A loop fails.
 TEST_F(PosixSystemTest, ReplaceThroughALinkReplacesItsTargetAndKeepsTheLink) {
     fs::create_directory(dir_ / "altrove");
     std::ofstream(path("altrove/vere.log")) << "vecchio";
@@ -114,14 +142,63 @@ TEST_F(PosixSystemTest, ReplaceThroughALinkReplacesItsTargetAndKeepsTheLink) {
     EXPECT_EQ(names_in_folder(), (std::set<std::string>{"altrove", "impostazioni.log", "ponte.log"}));
     EXPECT_EQ(fs::directory_iterator(dir_ / "altrove")->path().filename(), "vere.log");
 
-    fs::create_symlink("altrove/nuovo.log", dir_ / "sospeso.log");
-    EXPECT_EQ(system_.replace_file(path("sospeso.log"), "x"), 0);
-    EXPECT_TRUE(fs::is_symlink(dir_ / "sospeso.log"));
-    EXPECT_EQ(content(path("altrove/nuovo.log")), "x");
-
     fs::create_symlink("anello.log", dir_ / "anello.log");
     EXPECT_EQ(system_.replace_file(path("anello.log"), "x"), ELOOP);
     EXPECT_TRUE(fs::is_symlink(dir_ / "anello.log"));
+}
+
+// What the name stands for decides: a regular file is rewritten (in place when it has other hard
+// links), the null device takes the bytes and stays, anything else is refused with ENXIO and a file
+// the user may not write with EROFS, both left as they were.
+TEST_F(PosixSystemTest, ReplaceWritesOnlyRegularFilesTheUserMayWrite) {
+    ::chmod(dir_.c_str(), 0755);
+    ASSERT_EQ(std::system(("cd " + dir_.string() +
+                           " && printf vecchio > regolare.log && printf vecchio > vero.log && ln -s vero.log collegato.log"
+                           " && ln -s /dev/null spento.log && mkfifo fifo.log && mkdir cartella.log"
+                           " && ln -s manca.log sospeso.log && printf vecchio > sola.log && chmod 444 sola.log"
+                           " && printf vecchio > doppio.log && ln doppio.log gemello.log")
+                              .c_str()),
+              0);
+    using enum fs::file_type;
+    struct Target {
+        const char* name;
+        int error;
+        fs::file_type left;
+        const char* content;  // read through the name afterwards; null: not read
+        bool by_ordinary_user = false;
+    };
+    for (const Target& target : {Target{"regolare.log", 0, regular, "nuovo"}, Target{"collegato.log", 0, symlink, "nuovo"},
+                                 Target{"spento.log", 0, symlink, ""}, Target{"fifo.log", ENXIO, fifo, nullptr},
+                                 Target{"cartella.log", ENXIO, directory, nullptr},
+                                 Target{"sospeso.log", ENXIO, symlink, nullptr},
+                                 Target{"sola.log", EROFS, regular, "vecchio", true}, Target{"doppio.log", 0, regular, "nuovo"}}) {
+        const auto replace = [&] { return system_.replace_file(path(target.name), "nuovo"); };
+        EXPECT_EQ(target.by_ordinary_user ? as_ordinary_user(replace) : replace(), target.error) << target.name;
+        EXPECT_EQ(fs::symlink_status(path(target.name)).type(), target.left) << target.name;
+        if (target.content != nullptr) {
+            EXPECT_EQ(content(path(target.name)), target.content) << target.name;
+        }
+    }
+    EXPECT_TRUE(fs::equivalent(path("doppio.log"), path("gemello.log")));
+    EXPECT_TRUE(fs::is_character_file("/dev/null"));
+    EXPECT_FALSE(fs::exists(path("manca.log")));
+    EXPECT_EQ(system_.append_file(path("fifo.log"), "x"), ENXIO);
+    EXPECT_EQ(system_.append_file(path("spento.log"), "x"), 0);
+    EXPECT_EQ(as_ordinary_user([&] { return system_.append_file(path("sola.log"), "x"); }), EROFS);
+    for (const auto& entry : fs::directory_iterator(dir_)) {
+        EXPECT_NE(entry.path().filename().string()[0], '.') << "a temporary is left: " << entry.path();
+    }
+}
+
+// The record is either whole in the file or absent: a write that stops part-way is cut back.
+TEST_F(PosixSystemTest, AppendThatFailsPartWayLeavesTheFileAtARecordBoundary) {
+    const std::string file = path("fulllog.log");
+    ASSERT_EQ(system_.append_file(file, "uno\r\n"), 0);
+    const int error = with_size_limit(20, [&] { return system_.append_file(file, std::string(100, 'n') + "\r\n"); });
+    EXPECT_EQ(error, EFBIG);
+    EXPECT_EQ(content(file), "uno\r\n");
+    EXPECT_EQ(system_.append_file(file, "due\r\n"), 0);
+    EXPECT_EQ(content(file), "uno\r\ndue\r\n");
 }
 
 TEST_F(PosixSystemTest, AppendCreatesTheFileAndAddsToIt) {
@@ -141,7 +218,7 @@ TEST_F(PosixSystemTest, ReadingDeletingAndTellingFilesFromFolders) {
     EXPECT_EQ(bytes, "");
     EXPECT_FALSE(system_.is_file(path("manca.log")));
     EXPECT_FALSE(system_.is_file(dir_.string()));
-    EXPECT_EQ(system_.read_file(dir_.string(), bytes), EISDIR);
+    EXPECT_EQ(system_.read_file(dir_.string(), bytes), ENXIO);
 
     const std::string binary("a\0b\r\n\xFF", 6);
     std::ofstream(path("dati.bin"), std::ios::binary) << binary;
@@ -149,6 +226,22 @@ TEST_F(PosixSystemTest, ReadingDeletingAndTellingFilesFromFolders) {
     EXPECT_EQ(bytes, binary);
     EXPECT_EQ(system_.delete_file(path("dati.bin")), 0);
     EXPECT_EQ(system_.delete_file(path("dati.bin")), ENOENT);
+}
+
+// Nothing read can hang or flood the run: a FIFO is refused at once, the null device reads as
+// empty, and a line is kept to its first 64 KiB while the next lines are still read.
+TEST_F(PosixSystemTest, ReadingRefusesWhatIsNoFileAndCutsEndlessLines) {
+    ::mkfifo(path("fifo.log").c_str(), 0666);
+    fs::create_symlink("/dev/null", dir_ / "spento.log");
+    std::ofstream(path("lunga.log"), std::ios::binary) << std::string(200000, 'a') << "\r\ndue\nx";
+    std::string bytes = "resto";
+    EXPECT_EQ(system_.read_file(path("fifo.log"), bytes), ENXIO);
+    EXPECT_EQ(bytes, "");
+    EXPECT_EQ(system_.read_file("/dev/zero", bytes), ENXIO);
+    EXPECT_EQ(system_.read_file(path("spento.log"), bytes), 0);
+    EXPECT_EQ(bytes, "");
+    EXPECT_EQ(system_.read_file(path("lunga.log"), bytes), 0);
+    EXPECT_EQ(bytes, std::string(65536, 'a') + "\r\ndue\nx");
 }
 
 TEST_F(PosixSystemTest, Windows1252NamesAreUtf8OnDisk) {

@@ -135,7 +135,7 @@ std::string make_xmp() {
 namespace {
 
 std::string encode_png(int width, int height, const std::function<Rgb(int x, int y)>& pixel, int alpha,
-                       std::optional<unsigned> pixels_per_metre) {
+                       std::optional<unsigned> pixels_per_metre, bool interlaced = false) {
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
     png_infop info = png_create_info_struct(png);
     std::string bytes;
@@ -146,13 +146,16 @@ std::string encode_png(int width, int height, const std::function<Rgb(int x, int
         },
         nullptr);
     png_set_IHDR(png, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), 8,
-                 PNG_COLOR_TYPE_RGB_ALPHA, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+                 PNG_COLOR_TYPE_RGB_ALPHA, interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE,
+                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
     if (pixels_per_metre) png_set_pHYs(png, info, *pixels_per_metre, *pixels_per_metre, PNG_RESOLUTION_METER);
     png_write_info(png, info);
+    // An interlaced image is given whole, once for each of its passes.
+    const int passes = interlaced ? png_set_interlace_handling(png) : 1;
     std::vector<unsigned char> row(static_cast<std::size_t>(width) * 4);
-    for (int y = 0; y < height; ++y) {
+    for (int y = 0; y < height * passes; ++y) {
         for (int x = 0; x < width; ++x) {
-            const Rgb colour = pixel(x, y);
+            const Rgb colour = pixel(x, y % height);
             row[x * 4] = static_cast<unsigned char>(colour.r);
             row[x * 4 + 1] = static_cast<unsigned char>(colour.g);
             row[x * 4 + 2] = static_cast<unsigned char>(colour.b);
@@ -171,8 +174,8 @@ std::string make_png(int width, int height, Rgb colour, int alpha, std::optional
     return encode_png(width, height, [colour](int, int) { return colour; }, alpha, pixels_per_metre);
 }
 
-std::string make_png(int width, int height, const std::function<Rgb(int x, int y)>& pixel) {
-    return encode_png(width, height, pixel, 255, std::nullopt);
+std::string make_png(int width, int height, const std::function<Rgb(int x, int y)>& pixel, bool interlaced) {
+    return encode_png(width, height, pixel, 255, std::nullopt, interlaced);
 }
 
 void write_file(const std::string& path, const std::string& bytes) {

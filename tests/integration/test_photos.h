@@ -48,8 +48,8 @@ std::string make_xmp();
 
 // An RGBA PNG of one colour; pixels per metre in a pHYs chunk when given.
 std::string make_png(int width, int height, Rgb colour, int alpha, std::optional<unsigned> pixels_per_metre);
-// An opaque RGB PNG with the colour of every pixel.
-std::string make_png(int width, int height, const std::function<Rgb(int x, int y)>& pixel);
+// An opaque RGB PNG with the colour of every pixel, Adam7-interlaced when asked.
+std::string make_png(int width, int height, const std::function<Rgb(int x, int y)>& pixel, bool interlaced = false);
 
 void write_file(const std::string& path, const std::string& bytes);
 std::string read_file(const std::string& path);

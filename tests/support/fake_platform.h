@@ -126,23 +126,27 @@ public:
 // Bitmaps that are only sizes; photos are known by path with their facts.
 class FakeBitmap : public MemoryBitmap {
 public:
-    FakeBitmap(int width, int height, std::string source = {})
-        : width_(width), height_(height), source_(std::move(source)) {}
+    FakeBitmap(int width, int height, std::string source = {}, bool incomplete = false)
+        : width_(width), height_(height), source_(std::move(source)), incomplete_(incomplete) {}
     int width() const override { return width_; }
     int height() const override { return height_; }
+    bool incomplete() const override { return incomplete_; }
     const std::string& source() const { return source_; }
 
 private:
     int width_;
     int height_;
     std::string source_;
+    bool incomplete_;
 };
 
 class FakeImages : public ImageCodec {
 public:
-    // Photos by path: their facts; a photo listed in `undecodable` has facts but no pixels.
+    // Photos by path: their facts; a photo listed in `undecodable` has facts but no pixels, one in
+    // `incomplete` only some of them.
     std::map<std::string, PhotoFacts> photos;
     std::set<std::string> undecodable;
+    std::set<std::string> incomplete;
 
     std::optional<PhotoFacts> facts(const std::string& path) override {
         const auto found = photos.find(path);
@@ -152,7 +156,7 @@ public:
     std::unique_ptr<MemoryBitmap> load_photo(const std::string& path) override {
         const auto found = photos.find(path);
         if (found == photos.end() || undecodable.contains(path)) return nullptr;
-        return std::make_unique<FakeBitmap>(found->second.width, found->second.height, path);
+        return std::make_unique<FakeBitmap>(found->second.width, found->second.height, path, incomplete.contains(path));
     }
     std::unique_ptr<MemoryBitmap> create_bitmap(int width, int height) override {
         if (width <= 0 || height <= 0) return nullptr;

@@ -43,6 +43,8 @@ public:
     std::deque<double> randoms;
     std::vector<double> seeds;
     int slept_ms = 0;
+    // The lines tell() was given.
+    std::vector<std::string> told;
 
     // --- System
     std::string working_directory() override { return cwd; }
@@ -55,6 +57,7 @@ public:
     int read_file(const std::string& path, std::string& bytes) override;
     int replace_file(const std::string& path, std::string_view bytes) override;
     int append_file(const std::string& path, std::string_view bytes) override;
+    void tell(std::string_view line) override { told.emplace_back(line); }
     double seconds_of_day() override;
     void seed_random(double seed) override { seeds.push_back(seed); }
     double random_unit() override;

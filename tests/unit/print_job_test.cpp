@@ -124,6 +124,16 @@ TEST_F(PrintJobTest, MissingOrUndecodablePhotoPrintsOnlyTheText) {
     EXPECT_THAT(fake.printers.stretched, IsEmpty());
 }
 
+TEST_F(PrintJobTest, IncompletePhotoIsPrintedAndSaidSo) {
+    print();
+    EXPECT_THAT(fake.system.told, IsEmpty());
+    fake.printers.attached = "pdfcreator A4";
+    fake.images.incomplete.insert(kPhoto);
+    print();
+    EXPECT_EQ(fake.printers.stretched.size(), 2u);
+    EXPECT_THAT(fake.system.told, ElementsAre("Foto incompleta: stampo la parte leggibile."));
+}
+
 TEST_F(PrintJobTest, FitModeOutsideTheFourDrawsNoPhoto) {
     settings.fits = 5;
     print();

@@ -21,12 +21,31 @@ namespace {
 // most this many pixels a side: the page embeds the JPEG bytes attached to it, never its pixels,
 // and cairo copies a source's pixels when it lets go of one, so a small proxy costs nothing.
 constexpr int kLongestProxySide = 64;
+// No decode holds more pixels than this at once: a photo whose pixels must be decoded and that is
+// larger comes reduced (a 20000 x 20000 PNG would otherwise take 1.6 GB).
+constexpr long long kMostDecodedPixels = 64'000'000;
+
+// The eighths of its size (1 to 8) at which libjpeg decodes a stored grid within `most_pixels`
+// and a raster's limits; 0 when not even an eighth fits.
+int eighths_within(long long width, long long height, long long most_pixels) {
+    for (int eighths = 8; eighths >= 1; --eighths) {
+        const long long w = (width * eighths + 7) / 8;
+        const long long h = (height * eighths + 7) / 8;
+        if (w * h <= most_pixels && fits_in_memory(w, h)) return eighths;
+    }
+    return 0;
+}
 
 // A bitmap this codec made. Drawing into it goes through drawable(), which a photo uses to drop
 // its original bytes, since they no longer show what the bitmap holds.
 class CodecBitmap : public CairoBitmap {
 public:
     virtual cairo_surface_t* drawable() = 0;
+    bool incomplete() const override { return incomplete_; }
+    void mark_incomplete(bool incomplete) { incomplete_ = incomplete; }
+
+private:
+    bool incomplete_ = false;
 };
 
 class SurfaceBitmap : public CodecBitmap {
@@ -120,7 +139,7 @@ private:
     bool drawn_on_ = false;
 };
 
-std::unique_ptr<MemoryBitmap> bitmap_of(cairo_surface_t* surface) {
+std::unique_ptr<CodecBitmap> bitmap_of(cairo_surface_t* surface) {
     if (surface == nullptr) return nullptr;
     return std::make_unique<SurfaceBitmap>(surface);
 }
@@ -137,16 +156,19 @@ cairo_surface_t* blank_proxy(const PhotoHeader& header) {
 }
 
 // Photos whose colours PDF carries as they are keep their bytes, checked to be a whole stream
-// instead of decoded: their pixels are decoded only when something draws them. A stream that is
-// not whole is first rewritten whole from what libjpeg reads in it; only one that libjpeg cannot
+// (`whole`) instead of decoded: their pixels are decoded only when something draws them. A stream
+// that is not whole is first rewritten whole from what libjpeg reads in it; only one that libjpeg cannot
 // read at all is refused. Arithmetic coding is changed to Huffman coding and other colours are
 // converted, both of which decode everything.
-std::unique_ptr<MemoryBitmap> jpeg_photo(std::unique_ptr<ByteBlock> bytes, const PhotoHeader& header) {
-    if (bytes == nullptr) return nullptr;
-    const bool whole = jpeg_structure_is_whole(bytes->view());
+std::unique_ptr<CodecBitmap> jpeg_photo(std::unique_ptr<ByteBlock> bytes, const PhotoHeader& header, bool whole,
+                                        long long most_pixels) {
     if (!whole) bytes = std::make_unique<ByteBlock>(repaired_jpeg(bytes->view()));  // Huffman-coded
     if (bytes->view().empty()) return nullptr;
-    if (!header.pdf_colours) return bitmap_of(turned_upright(decode_jpeg(bytes->view()), header.orientation));
+    if (!header.pdf_colours) {
+        const int eighths = eighths_within(header.stored_width, header.stored_height, most_pixels);
+        if (eighths == 0) return nullptr;
+        return bitmap_of(turned_upright(decode_jpeg(bytes->view(), eighths), header.orientation));
+    }
     if (whole && header.arithmetic) bytes = std::make_unique<ByteBlock>(huffman_coded(bytes->view()));
     if (bytes->view().empty()) return nullptr;
     cairo_surface_t* proxy = blank_proxy(header);
@@ -156,20 +178,42 @@ std::unique_ptr<MemoryBitmap> jpeg_photo(std::unique_ptr<ByteBlock> bytes, const
     return std::make_unique<PhotoBitmap>(std::move(jpeg), upright.width, upright.height);
 }
 
+// The photo, marked incomplete when its data is cut short or damaged: the repair shows the readable
+// part and fills the rest with grey, as a viewer does.
+std::unique_ptr<MemoryBitmap> jpeg_photo_marked(std::unique_ptr<ByteBlock> bytes, const PhotoHeader& header,
+                                               long long most_pixels) {
+    if (bytes == nullptr) return nullptr;
+    const bool whole = jpeg_structure_is_whole(bytes->view());
+    const bool damaged = !whole && jpeg_data_damaged(bytes->view());
+    std::unique_ptr<CodecBitmap> photo = jpeg_photo(std::move(bytes), header, whole, most_pixels);
+    if (photo) photo->mark_incomplete(damaged);
+    return photo;
+}
+
+long long size_of(std::FILE* file) {
+    const long at = std::ftell(file);
+    if (at < 0 || std::fseek(file, 0, SEEK_END) != 0) return -1;
+    const long size = std::ftell(file);
+    return std::fseek(file, at, SEEK_SET) == 0 ? size : -1;
+}
+
 // The photo in `file`, read from its start; `whole_bytes()` gives all of the file's bytes and is
-// asked only for a JPEG. The photo is refused before any pixel is decoded when its full upright
-// size could not be held.
+// asked only for a JPEG. The photo is refused before any pixel is decoded when its header claims
+// more than the file could hold, or more than memory holds. A JPEG that PDF carries as it is needs
+// no pixels, whatever its size (a panorama wider than a raster may be); other photos are decoded
+// within `most_pixels`, reduced through the codec's own scaling.
 template <typename WholeBytes>
-std::unique_ptr<MemoryBitmap> photo_in(std::FILE* file, WholeBytes whole_bytes) {
+std::unique_ptr<MemoryBitmap> photo_in(std::FILE* file, WholeBytes whole_bytes, long long most_pixels) {
     const auto header = read_photo_header(file);
-    if (!header) return nullptr;
-    const PhotoFacts upright = upright_facts(*header);
-    if (!fits_in_memory(upright.width, upright.height)) return nullptr;
+    if (!header || !header_fits_file(*header, size_of(file))) return nullptr;
+    // A sheet of no size says nothing about how many pixels it takes.
+    most_pixels = most_pixels > 0 ? std::min(most_pixels, kMostDecodedPixels) : kMostDecodedPixels;
     if (header->kind == PhotoKind::Png) {
         std::rewind(file);
-        return bitmap_of(decode_png(file));
+        return bitmap_of(decode_png(file, most_pixels));
     }
-    return jpeg_photo(whole_bytes(), *header);
+    if (!memory_holds(header->stored_width, header->stored_height)) return nullptr;
+    return jpeg_photo_marked(whole_bytes(), *header, most_pixels);
 }
 
 cairo_surface_t* surface_of(const MemoryBitmap& bitmap) {
@@ -206,16 +250,19 @@ std::optional<PhotoFacts> JpegCodec::facts(const std::string& path) {
 std::unique_ptr<MemoryBitmap> JpegCodec::load_photo(const std::string& path) {
     const PhotoFile file = open_photo(path);
     if (!file) return nullptr;
-    return photo_in(file.get(), [&] { return ByteBlock::read_file(fileno(file.get())); });
+    return photo_in(file.get(), [&] { return ByteBlock::read_file(fileno(file.get())); }, kMostDecodedPixels);
 }
 
-std::unique_ptr<MemoryBitmap> JpegCodec::load_photo_to_print(const std::string& path) {
+std::unique_ptr<MemoryBitmap> JpegCodec::load_photo_to_print(const std::string& path, long long most_pixels) {
     const PhotoFile file = open_photo(path);
     if (!file) return nullptr;
-    return photo_in(file.get(), [&] {
-        std::unique_ptr<ByteBlock> bytes = ByteBlock::map_leased_file(fileno(file.get()));
-        return bytes != nullptr ? std::move(bytes) : ByteBlock::read_file(fileno(file.get()));
-    });
+    return photo_in(
+        file.get(),
+        [&] {
+            std::unique_ptr<ByteBlock> bytes = ByteBlock::map_leased_file(fileno(file.get()));
+            return bytes != nullptr ? std::move(bytes) : ByteBlock::read_file(fileno(file.get()));
+        },
+        most_pixels);
 }
 
 std::unique_ptr<MemoryBitmap> JpegCodec::take_clipboard_image() {
@@ -223,10 +270,13 @@ std::unique_ptr<MemoryBitmap> JpegCodec::take_clipboard_image() {
     if (!bytes || bytes->empty()) return nullptr;
     PhotoFile memory(fmemopen(bytes->data(), bytes->size(), "rb"), std::fclose);
     if (!memory) return nullptr;
-    return photo_in(memory.get(), [&] {
-        memory.reset();
-        return std::make_unique<ByteBlock>(std::move(*bytes));
-    });
+    return photo_in(
+        memory.get(),
+        [&] {
+            memory.reset();
+            return std::make_unique<ByteBlock>(std::move(*bytes));
+        },
+        kMostDecodedPixels);
 }
 
 std::unique_ptr<MemoryBitmap> JpegCodec::create_bitmap(int width, int height) {

@@ -12,7 +12,7 @@ public:
     std::unique_ptr<MemoryBitmap> load_photo(const std::string& path) override;
     // Maps the file while it is held under a read lease (nobody can then open it for writing or
     // truncate it until the bitmap is gone); reads it like load_photo() when no lease is granted.
-    std::unique_ptr<MemoryBitmap> load_photo_to_print(const std::string& path) override;
+    std::unique_ptr<MemoryBitmap> load_photo_to_print(const std::string& path, long long most_pixels) override;
     std::unique_ptr<MemoryBitmap> take_clipboard_image() override;
     std::unique_ptr<MemoryBitmap> create_bitmap(int width, int height) override;
     std::string read_bits(const MemoryBitmap& bitmap) override;

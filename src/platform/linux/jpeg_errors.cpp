@@ -21,7 +21,9 @@ bool means_damaged_data(int code) {
 }
 
 void note_warning(j_common_ptr info, int level) {
-    if (level < 0 && means_damaged_data(info->err->msg_code)) errors_of(info).damaged = true;
+    if (level >= 0 || !means_damaged_data(info->err->msg_code)) return;
+    errors_of(info).damaged = true;
+    if (info->err->msg_code != JWRN_JPEG_EOF) errors_of(info).data_lost = true;
 }
 
 void say_nothing(j_common_ptr) {}

@@ -14,6 +14,9 @@ struct JpegErrors {
     jpeg_error_mgr manager{};
     std::jmp_buf jump{};
     bool damaged = false;
+    // Damage inside the coded data itself (a scan cut short, bad codes), beyond a stream that only
+    // ends without its EOI marker.
+    bool data_lost = false;
 };
 
 // Points the libjpeg object at `errors`; an error then longjmps to `errors.jump`, which the caller

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/linux/jpeg_errors.h"
+#include "platform/linux/jpeg_structure.h"
 #include "platform/linux/photo_header.h"
 
 namespace posteri {
@@ -127,6 +128,14 @@ bool transcode(Transcoder& transcoder, std::string_view bytes) {
     return !transcoder.errors.damaged;
 }
 
+bool read_coefficients(JpegDecompressor& decoder, std::string_view bytes) {
+    if (setjmp(decoder.errors.jump)) return false;
+    read_from(decoder.info, bytes);
+    jpeg_read_header(&decoder.info, TRUE);
+    jpeg_read_coefficients(&decoder.info);
+    return true;
+}
+
 using TurboHandle = std::unique_ptr<void, int (*)(tjhandle)>;
 
 // A damaged stream is read with warnings only, so the transform reports -1 with a warning code while
@@ -180,7 +189,23 @@ std::string repaired_jpeg(std::string_view bytes) {
         repaired.assign(reinterpret_cast<const char*>(written), size);
     }
     tjFree(written);
+    // A stream damaged in its scan headers can come out damaged again: such a repair is no repair.
+    if (!jpeg_structure_is_whole(repaired)) repaired.clear();
     return repaired;
+}
+
+bool jpeg_data_damaged(std::string_view bytes) {
+    JpegDecompressor decoder;
+    if (!read_coefficients(decoder, bytes) || decoder.errors.data_lost) return true;
+    // A progressive stream cut between scans reads without a warning but lacks the scans that
+    // never came: coefficients libjpeg was never sent stay marked -1.
+    if (!decoder.info.progressive_mode) return false;
+    for (int component = 0; component < decoder.info.num_components; ++component) {
+        for (int k = 0; k < DCTSIZE2; ++k) {
+            if (decoder.info.coef_bits[component][k] < 0) return true;
+        }
+    }
+    return false;
 }
 
 }  // namespace posteri

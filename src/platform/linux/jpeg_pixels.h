@@ -20,7 +20,13 @@ std::string huffman_coded(std::string_view bytes);
 // The coefficients libjpeg can read in a stream that is not whole (no EOI, stray bytes between
 // segments, data cut short), written again as a whole Huffman-coded JPEG with the same markers;
 // what is missing decodes as grey, as in any viewer. Empty when libjpeg cannot read the stream at
-// all. It holds the whole coefficient image in memory: about 110 MB for 24 megapixels.
+// all, or when what it wrote is not a whole stream either. It holds the whole coefficient image in
+// memory: about 110 MB for 24 megapixels.
 std::string repaired_jpeg(std::string_view bytes);
+
+// Whether reading the stream's data meets damage or its end before the picture is complete (a scan
+// cut short, bad codes), which a repair fills with grey; stray bytes between segments or a missing
+// EOI alone are no damage. Reads every coefficient, as the repair does.
+bool jpeg_data_damaged(std::string_view bytes);
 
 }  // namespace posteri

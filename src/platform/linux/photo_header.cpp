@@ -1,5 +1,7 @@
 #include "platform/linux/photo_header.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "format/codepage.h"
@@ -68,7 +70,19 @@ bool starts_like_jpeg(const unsigned char* start) {
 }  // namespace
 
 PhotoFile open_photo(const std::string& path) {
-    return PhotoFile(std::fopen(cp1252_to_utf8(path).c_str(), "rb"), std::fclose);
+    PhotoFile none(nullptr, std::fclose);
+    // Without blocking, and only a regular file: a FIFO given as the photo would wait for a writer
+    // for ever, and a device could be read without end.
+    const int fd = ::open(cp1252_to_utf8(path).c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return none;
+    struct stat status {};
+    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
+        ::close(fd);
+        return none;
+    }
+    PhotoFile file(::fdopen(fd, "rb"), std::fclose);
+    if (!file) ::close(fd);
+    return file;
 }
 
 std::optional<PhotoHeader> read_photo_header(std::FILE* file) {
@@ -93,6 +107,24 @@ std::optional<PhotoHeader> read_photo_header(std::FILE* file) {
     return header;
 }
 
+// Even a picture of one flat colour takes at least one bit for each 8 x 8 block in a Huffman-coded
+// JPEG, and in a PNG one byte for every 1032 bytes of its rows (deflate's best ratio; a row is its
+// filter byte and at least one bit a pixel). An arithmetic-coded JPEG has no such floor: only memory
+// bounds it.
+bool header_fits_file(const PhotoHeader& header, long long file_bytes) {
+    constexpr long long kBitsPerByte = 8;
+    constexpr long long kBlockSide = 8;
+    constexpr long long kDeflateBestRatio = 1032;
+    const long long width = header.stored_width;
+    const long long height = header.stored_height;
+    if (header.kind == PhotoKind::Png) {
+        return (1 + (width + kBitsPerByte - 1) / kBitsPerByte) * height / kDeflateBestRatio <= file_bytes;
+    }
+    if (header.arithmetic) return true;
+    const long long blocks = ((width + kBlockSide - 1) / kBlockSide) * ((height + kBlockSide - 1) / kBlockSide);
+    return blocks / kBitsPerByte <= file_bytes;
+}
+
 bool turns_quarter(int orientation) {
     return orientation >= 5 && orientation <= 8;
 }
@@ -105,7 +137,11 @@ PhotoFacts upright_facts(const PhotoHeader& header) {
 }
 
 bool fits_in_memory(long long width, long long height) {
-    if (width <= 0 || height <= 0 || width > kLargestSide || height > kLargestSide) return false;
+    return width <= kLargestSide && height <= kLargestSide && memory_holds(width, height);
+}
+
+bool memory_holds(long long width, long long height) {
+    if (width <= 0 || height <= 0) return false;
     const long long pages = ::sysconf(_SC_PHYS_PAGES);
     const long long page_size = ::sysconf(_SC_PAGESIZE);
     if (pages <= 0 || page_size <= 0) return true;

@@ -42,5 +42,11 @@ PhotoFacts upright_facts(const PhotoHeader& header);
 // Whether a 32-bit bitmap of this size can be held: positive sizes within the raster's limit and
 // within half of the machine's memory. Checked before any pixel buffer is allocated.
 bool fits_in_memory(long long width, long long height);
+// The same without the raster's limit on a side, for what is held other than as a raster.
+bool memory_holds(long long width, long long height);
+
+// Whether a file of `file_bytes` could code as many pixels as the header claims. A header that
+// claims more is refused before anything is allocated for its pixels.
+bool header_fits_file(const PhotoHeader& header, long long file_bytes);
 
 }  // namespace posteri

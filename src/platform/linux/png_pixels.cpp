@@ -2,6 +2,7 @@
 
 #include <png.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <vector>
 
@@ -49,16 +50,23 @@ bool read_info(PngReader& reader, std::FILE* file) {
     return true;
 }
 
-// Every pixel comes out as blue, green, red, alpha.
-bool ask_for_bgra(PngReader& reader) {
+// Every pixel comes out as blue, green, red, alpha; an interlaced image's passes are put together
+// into whole rows when `whole_rows`, or come one after the other.
+bool ask_for_bgra(PngReader& reader, bool whole_rows) {
     if (setjmp(png_jmpbuf(reader.png))) return false;
     png_set_expand(reader.png);
     png_set_strip_16(reader.png);
     png_set_gray_to_rgb(reader.png);
     png_set_bgr(reader.png);
     png_set_add_alpha(reader.png, 0xFF, PNG_FILLER_AFTER);
-    png_set_interlace_handling(reader.png);
+    if (whole_rows) png_set_interlace_handling(reader.png);
     png_read_update_info(reader.png, reader.info);
+    return true;
+}
+
+bool read_one_row(PngReader& reader, png_bytep row) {
+    if (setjmp(png_jmpbuf(reader.png))) return false;
+    png_read_row(reader.png, row, nullptr);
     return true;
 }
 
@@ -73,18 +81,111 @@ std::uint8_t over_white(unsigned colour, unsigned alpha) {
     return static_cast<std::uint8_t>((colour * alpha + 255 * (255 - alpha) + 127) / 255);
 }
 
+void lay_pixels_over_white(unsigned char* pixel, long long count) {
+    for (long long x = 0; x < count; ++x, pixel += 4) {
+        if (pixel[3] != 0xFF) {
+            for (int channel = 0; channel < 3; ++channel) pixel[channel] = over_white(pixel[channel], pixel[3]);
+        }
+        pixel[3] = 0;
+    }
+}
+
+// Sums the rows of one band of output rows and writes their means into the surface.
+class RowReducer {
+  public:
+    RowReducer(cairo_surface_t* surface, int factor, int rows_per_band)
+        : surface_(surface), factor_(factor), rows_per_band_(rows_per_band),
+          sums_(4 * static_cast<std::size_t>(cairo_image_surface_get_width(surface))) {}
+
+    // A row of BGRA pixels, `width` of them, already over white.
+    void add(const unsigned char* row, long long width) {
+        std::uint64_t* sum = sums_.data();
+        for (long long x = 0; x < width; sum += 4) {
+            const long long end = std::min(width, x + factor_);
+            sum[3] += static_cast<std::uint64_t>(end - x);
+            for (; x < end; ++x) {
+                for (int channel = 0; channel < 3; ++channel) sum[channel] += row[4 * x + channel];
+            }
+        }
+        if (++rows_ == rows_per_band_) flush();
+    }
+
+    // Writes the band summed so far, if any.
+    void flush() {
+        if (rows_ == 0 || y_ >= cairo_image_surface_get_height(surface_)) return;
+        unsigned char* out =
+            cairo_image_surface_get_data(surface_) + static_cast<std::ptrdiff_t>(y_) * cairo_image_surface_get_stride(surface_);
+        for (std::size_t i = 0; i < sums_.size(); i += 4) {
+            const std::uint64_t count = std::max<std::uint64_t>(sums_[i + 3], 1);
+            for (int channel = 0; channel < 3; ++channel) out[i + channel] = static_cast<unsigned char>((sums_[i + channel] + count / 2) / count);
+            out[i + 3] = 0;
+        }
+        std::fill(sums_.begin(), sums_.end(), 0);
+        rows_ = 0;
+        ++y_;
+    }
+
+  private:
+    cairo_surface_t* surface_;
+    int factor_;
+    int rows_per_band_;
+    std::vector<std::uint64_t> sums_;
+    int rows_ = 0;
+    int y_ = 0;
+};
+
+// The whole factor by which a width x height image must shrink to be decoded; even for an
+// interlaced one, whose last pass holds every second row.
+int reduction_for(long long width, long long height, long long most_pixels, bool interlaced) {
+    const auto within = [&](long long factor) {
+        const long long w = (width + factor - 1) / factor;
+        const long long h = (height + factor - 1) / factor;
+        return w * h <= most_pixels && fits_in_memory(w, h);
+    };
+    if (within(1)) return 1;
+    int factor = 2;
+    while (!within(factor)) factor += interlaced ? 2 : 1;
+    return factor;
+}
+
+// Reads the image row by row into a surface `factor` times smaller.
+cairo_surface_t* decode_reduced(PngReader& reader, png_uint_32 width, png_uint_32 height, int factor, bool interlaced) {
+    constexpr int kLastPass = 6;  // Adam7's seventh pass: every odd row, every column
+    const long long band = interlaced ? factor / 2 : factor;
+    const long long kept_rows = interlaced ? PNG_PASS_ROWS(height, kLastPass) : height;
+    cairo_surface_t* surface = cairo_image_surface_create(
+        CAIRO_FORMAT_RGB24, static_cast<int>((width + factor - 1) / factor), static_cast<int>((kept_rows + band - 1) / band));
+    if (cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS) {
+        cairo_surface_destroy(surface);
+        return nullptr;
+    }
+    RowReducer reducer(surface, factor, static_cast<int>(band));
+    std::vector<unsigned char> row(4 * static_cast<std::size_t>(width));
+    const int passes = interlaced ? PNG_INTERLACE_ADAM7_PASSES : 1;
+    for (int pass = 0; pass < passes; ++pass) {
+        const bool empty = interlaced && PNG_PASS_COLS(width, pass) == 0;
+        const png_uint_32 rows = empty ? 0 : interlaced ? PNG_PASS_ROWS(height, pass) : height;
+        for (png_uint_32 y = 0; y < rows; ++y) {
+            if (!read_one_row(reader, row.data())) {
+                cairo_surface_destroy(surface);
+                return nullptr;
+            }
+            if (interlaced && pass != kLastPass) continue;
+            lay_pixels_over_white(row.data(), width);
+            reducer.add(row.data(), width);
+        }
+    }
+    reducer.flush();
+    cairo_surface_mark_dirty(surface);
+    return surface;
+}
+
 void lay_over_white(cairo_surface_t* surface) {
     unsigned char* data = cairo_image_surface_get_data(surface);
     const int stride = cairo_image_surface_get_stride(surface);
     const int width = cairo_image_surface_get_width(surface);
     const int height = cairo_image_surface_get_height(surface);
-    for (int y = 0; y < height; ++y) {
-        unsigned char* pixel = data + static_cast<std::ptrdiff_t>(y) * stride;
-        for (int x = 0; x < width; ++x, pixel += 4) {
-            for (int channel = 0; channel < 3; ++channel) pixel[channel] = over_white(pixel[channel], pixel[3]);
-            pixel[3] = 0;
-        }
-    }
+    for (int y = 0; y < height; ++y) lay_pixels_over_white(data + static_cast<std::ptrdiff_t>(y) * stride, width);
 }
 
 }  // namespace
@@ -101,12 +202,17 @@ std::optional<PngHeader> read_png_header(std::FILE* file) {
     return header;
 }
 
-cairo_surface_t* decode_png(std::FILE* file) {
+cairo_surface_t* decode_png(std::FILE* file, long long most_pixels) {
     PngReader reader;
     if (!reader.ready() || !read_info(reader, file)) return nullptr;
     const png_uint_32 width = png_get_image_width(reader.png, reader.info);
     const png_uint_32 height = png_get_image_height(reader.png, reader.info);
-    if (!fits_in_memory(width, height) || !ask_for_bgra(reader)) return nullptr;
+    const bool interlaced = png_get_interlace_type(reader.png, reader.info) != PNG_INTERLACE_NONE;
+    const int factor = reduction_for(width, height, most_pixels, interlaced);
+    if (factor > 1) {
+        return ask_for_bgra(reader, false) ? decode_reduced(reader, width, height, factor, interlaced) : nullptr;
+    }
+    if (!fits_in_memory(width, height) || !ask_for_bgra(reader, true)) return nullptr;
     cairo_surface_t* surface =
         cairo_image_surface_create(CAIRO_FORMAT_RGB24, static_cast<int>(width), static_cast<int>(height));
     unsigned char* data = cairo_image_surface_get_data(surface);

@@ -20,8 +20,12 @@ bool is_png_signature(const unsigned char* first_eight_bytes);
 // Reads the chunks before the image data from the file's current position.
 std::optional<PngHeader> read_png_header(std::FILE* file);
 
-// The whole image as an RGB24 surface, transparency laid over white paper; nullptr when it cannot
-// be decoded or held in memory.
-cairo_surface_t* decode_png(std::FILE* file);
+// The image as an RGB24 surface, transparency laid over white paper; nullptr when it cannot be
+// decoded or held in memory. An image of more than `most_pixels` pixels (or wider or taller than a
+// raster can be) is reduced by the smallest whole factor that brings it within, each output pixel
+// the mean of the square it stands for; its rows are read one at a time and reduced as they come,
+// so that the whole image is never held. An interlaced one takes the rows of its last pass alone
+// (every second row, whole), which halves what must be read.
+cairo_surface_t* decode_png(std::FILE* file, long long most_pixels);
 
 }  // namespace posteri

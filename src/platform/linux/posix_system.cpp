@@ -2,17 +2,22 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <bit>
 #include <cerrno>
 #include <cstdint>
 #include <ctime>
 #include <filesystem>
 #include <memory>
+#include <random>
 
 #include "format/codepage.h"
+#include "format/text.h"
 
 namespace posteri {
 
@@ -55,17 +60,51 @@ int sync_retrying(int fd) {
     return 0;
 }
 
-// A replaced file keeps its permissions; a new one gets what open(…, 0666) would have given it.
-mode_t permissions_for(const std::string& target) {
+// A line longer than this is cut there while it is read: far beyond anything the program writes,
+// and a file of one endless line cannot fill memory.
+constexpr std::size_t kLongestLine = 64 * 1024;
+// A temporary file of another run lives for an instant between being named and renamed; one older
+// than this was left by a run that was killed there.
+constexpr int kStaleTemporarySeconds = 60;
+constexpr std::string_view kTemporaryLetters =
+    "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+constexpr std::size_t kTemporarySuffix = 6;
+
+// What a file name finally stands for, its links followed.
+enum class NameKind { Missing, Regular, NullDevice, Unusable };
+
+struct FileTarget {
+    std::string path;  // the name the links lead to
+    NameKind kind = NameKind::Missing;
     struct stat status {};
-    if (::stat(target.c_str(), &status) == 0) return status.st_mode & 07777;
+};
+
+bool is_null_device(const struct stat& status) {
+    return S_ISCHR(status.st_mode) && status.st_rdev == ::makedev(1, 3);
+}
+
+NameKind kind_of(const struct stat& status) {
+    if (S_ISREG(status.st_mode)) return NameKind::Regular;
+    return is_null_device(status) ? NameKind::NullDevice : NameKind::Unusable;
+}
+
+// A new file gets what open(…, 0666) would have given it.
+mode_t new_file_permissions() {
     // umask can only be read by setting it; the logic's single thread is the only one making files.
     const mode_t mask = ::umask(0);
     ::umask(mask);
     return 0666 & ~mask;
 }
 
-int fill_temporary(int fd, mode_t permissions, std::string_view bytes) {
+// A replaced file keeps its permission bits and, where the process may give them, its owner and group.
+int fill_temporary(int fd, const FileTarget& target, std::string_view bytes) {
+    mode_t permissions = new_file_permissions();
+    if (target.kind == NameKind::Regular) {
+        permissions = target.status.st_mode & 07777;
+        if (::fchown(fd, target.status.st_uid, target.status.st_gid) != 0) {
+            [[maybe_unused]] const int group_only = ::fchown(fd, static_cast<uid_t>(-1), target.status.st_gid);
+        }
+    }
     if (::fchmod(fd, permissions) != 0) return errno;
     if (const int error = write_all(fd, bytes)) return error;
     return sync_retrying(fd);
@@ -94,8 +133,8 @@ DirectoryEntry entry_for(std::string_view native_name, bool is_folder) {
 }
 
 // A symbolic link is followed hop by hop (a relative one from the link's own folder) to the name it
-// finally points to, so that replacing the file replaces the link's target and the links stay. A
-// link to a missing file leads to that name, where the file is then made; a loop gives ELOOP.
+// finally points to, so that replacing the file replaces the link's target and the links stay; a
+// loop gives ELOOP.
 int followed_links(std::string& path) {
     constexpr int kMostLinkHops = 40;  // the kernel's own limit
     for (int hop = 0; hop < kMostLinkHops; ++hop) {
@@ -106,6 +145,152 @@ int followed_links(std::string& path) {
         path = (target.is_absolute() ? target : std::filesystem::path(path).parent_path() / target).string();
     }
     return ELOOP;
+}
+
+// What `name` stands for. A link that leads nowhere is unusable: the file it names may be someone
+// else's to make.
+int resolve(const std::string& name, FileTarget& target) {
+    target.path = name;
+    if (::lstat(name.c_str(), &target.status) != 0) {
+        target.kind = NameKind::Missing;
+        return errno == ENOENT ? 0 : errno;
+    }
+    if (S_ISLNK(target.status.st_mode)) {
+        if (const int error = followed_links(target.path)) return error;
+        if (::lstat(target.path.c_str(), &target.status) != 0) {
+            target.kind = NameKind::Unusable;
+            return errno == ENOENT ? 0 : errno;
+        }
+    }
+    target.kind = kind_of(target.status);
+    return 0;
+}
+
+// 0 when the file may be written: ENXIO for a name that is no regular file, EROFS for one the user
+// may not write (a read-only file counts as one on a read-only file system); -1 for the null
+// device, whose writes are dropped.
+int writable(const FileTarget& target) {
+    switch (target.kind) {
+        case NameKind::NullDevice: return -1;
+        case NameKind::Unusable: return ENXIO;
+        case NameKind::Regular:
+            return ::faccessat(AT_FDCWD, target.path.c_str(), W_OK, AT_EACCESS) == 0 ? 0 : EROFS;
+        case NameKind::Missing: return 0;
+    }
+    return ENXIO;
+}
+
+// A file with other hard links is rewritten where it is, so that its names stay one file.
+int rewrite_in_place(const FileTarget& target, std::string_view bytes) {
+    const int fd = open_retrying(target.path.c_str(), O_WRONLY | O_NONBLOCK | O_NOFOLLOW);
+    if (fd < 0) return errno;
+    struct stat status {};
+    int error = ::fstat(fd, &status) != 0 ? errno : 0;
+    if (error == 0 && (status.st_ino != target.status.st_ino || !S_ISREG(status.st_mode))) error = ENXIO;
+    if (error == 0 && ::ftruncate(fd, 0) != 0) error = errno;
+    if (error == 0) error = write_all(fd, bytes);
+    if (error == 0) error = sync_retrying(fd);
+    const int close_error = close_checked(fd);
+    return error != 0 ? error : close_error;
+}
+
+std::string random_suffix() {
+    static std::mt19937 letters{std::random_device{}()};
+    std::string suffix;
+    for (std::size_t i = 0; i < kTemporarySuffix; ++i) suffix += kTemporaryLetters[letters() % kTemporaryLetters.size()];
+    return suffix;
+}
+
+bool is_temporary_of(std::string_view entry, std::string_view name) {
+    if (entry.size() != name.size() + 2 + kTemporarySuffix || entry[0] != '.' ||
+        entry.substr(1, name.size()) != name || entry[name.size() + 1] != '.') {
+        return false;
+    }
+    return entry.substr(name.size() + 2).find_first_not_of(kTemporaryLetters) == std::string_view::npos;
+}
+
+// Removes the temporaries ".NAME.XXXXXX" that killed runs left beside the file.
+void remove_stale_temporaries(const std::string& folder, std::string_view name) {
+    const std::unique_ptr<DIR, int (*)(DIR*)> listing(::opendir(folder.empty() ? "." : folder.c_str()), ::closedir);
+    if (!listing) return;
+    const std::time_t now = std::time(nullptr);
+    while (const dirent* item = ::readdir(listing.get())) {
+        struct stat status {};
+        if (!is_temporary_of(item->d_name, name) ||
+            ::fstatat(::dirfd(listing.get()), item->d_name, &status, AT_SYMLINK_NOFOLLOW) != 0) {
+            continue;
+        }
+        if (S_ISREG(status.st_mode) && now - status.st_mtime > kStaleTemporarySeconds) {
+            ::unlinkat(::dirfd(listing.get()), item->d_name, 0);
+        }
+    }
+}
+
+// A temporary file with no name (O_TMPFILE), so that a run killed while writing it leaves nothing;
+// a named one (`named` set) where the file system cannot make unnamed files.
+int open_temporary(const std::string& folder, const std::string& name, int& fd, std::string& named) {
+    do {
+        fd = ::open(folder.empty() ? "." : folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
+    } while (fd < 0 && errno == EINTR);
+    if (fd >= 0) return 0;
+    named = folder + "." + name + "." + std::string(kTemporarySuffix, 'X');
+    fd = ::mkostemp(named.data(), O_CLOEXEC);
+    if (fd < 0) named.clear();
+    return fd < 0 ? errno : 0;
+}
+
+// Gives the unnamed temporary a name beside its target for the instant before the rename. Through
+// its /proc entry: linking the descriptor itself (AT_EMPTY_PATH) needs a privilege.
+int name_temporary(int fd, const std::string& folder, const std::string& name, std::string& named) {
+    const std::string self = "/proc/self/fd/" + std::to_string(fd);
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const std::string candidate = folder + "." + name + "." + random_suffix();
+        if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, candidate.c_str(), AT_SYMLINK_FOLLOW) == 0) {
+            named = candidate;
+            return 0;
+        }
+        if (errno != EEXIST) return errno;
+    }
+    return EEXIST;
+}
+
+// Writes a temporary file beside the target, flushed to disk, and renames it over the target.
+int replace_through_temporary(const FileTarget& target, std::string_view bytes) {
+    const std::size_t slash = target.path.rfind('/');
+    const std::string folder = slash == std::string::npos ? "" : target.path.substr(0, slash + 1);
+    // Cut so that a long name still leaves room for the dot and the unique suffix.
+    const std::string name = target.path.substr(folder.size()).substr(0, 200);
+    remove_stale_temporaries(folder, name);
+    int fd = -1;
+    std::string temporary;
+    if (const int error = open_temporary(folder, name, fd, temporary)) return error;
+
+    int error = fill_temporary(fd, target, bytes);
+    if (error == 0 && temporary.empty()) error = name_temporary(fd, folder, name, temporary);
+    const int close_error = close_checked(fd);
+    if (error == 0) error = close_error;
+    if (error == 0 && ::rename(temporary.c_str(), target.path.c_str()) != 0) error = errno;
+    if (error != 0) {
+        if (!temporary.empty()) ::unlink(temporary.c_str());
+        return error;
+    }
+    sync_folder(folder);
+    return 0;
+}
+
+// Appends what was read to `bytes`, keeping at most kLongestLine bytes of each line; `line_length`
+// carries the length of the unfinished last line from one piece to the next.
+void append_cutting_long_lines(std::string& bytes, std::string_view piece, std::size_t& line_length) {
+    while (!piece.empty()) {
+        const std::size_t end = piece.find_first_of("\r\n");
+        const std::string_view part = piece.substr(0, end);
+        bytes.append(part.substr(0, kLongestLine - std::min(line_length, kLongestLine)));
+        line_length += part.size();
+        if (end == std::string_view::npos) return;
+        bytes.push_back(piece[end]);
+        line_length = 0;
+        piece.remove_prefix(end + 1);
+    }
 }
 
 bool names_folder(int folder_fd, const char* name) {
@@ -152,16 +337,23 @@ int PosixSystem::list_directory(const std::string& path, std::vector<DirectoryEn
 
 int PosixSystem::read_file(const std::string& path, std::string& bytes) {
     bytes.clear();
-    const int fd = open_retrying(native(path).c_str(), O_RDONLY);
+    // Without blocking: a FIFO would otherwise wait for a writer for ever.
+    const int fd = open_retrying(native(path).c_str(), O_RDONLY | O_NONBLOCK);
     if (fd < 0) return errno;
+    struct stat status {};
+    int error = ::fstat(fd, &status) != 0 ? errno : 0;
+    // The null device is a file switched off: it reads as empty. Any other device, FIFO or folder
+    // is no file to read (a device such as /dev/zero would never end).
+    const bool regular = error == 0 && kind_of(status) == NameKind::Regular;
+    if (error == 0 && !regular && !is_null_device(status)) error = ENXIO;
     char buffer[65536];
-    int error = 0;
-    for (;;) {
+    std::size_t line_length = 0;
+    while (regular && error == 0) {
         const ssize_t got = ::read(fd, buffer, sizeof buffer);
         if (got < 0 && errno == EINTR) continue;
         if (got < 0) error = errno;
         if (got <= 0) break;
-        bytes.append(buffer, static_cast<std::size_t>(got));
+        append_cutting_long_lines(bytes, std::string_view(buffer, static_cast<std::size_t>(got)), line_length);
     }
     ::close(fd);
     if (error != 0) bytes.clear();
@@ -173,34 +365,53 @@ int PosixSystem::replace_file(const std::string& path, std::string_view bytes) {
     // still cost two flushes to disk.
     std::string current;
     if (read_file(path, current) == 0 && current == bytes) return 0;
-    std::string target = native(path);
-    if (const int error = followed_links(target)) return error;
-    const std::size_t slash = target.rfind('/');
-    const std::string folder = slash == std::string::npos ? "" : target.substr(0, slash + 1);
-    // Cut so that a long name still leaves room for the dot and the unique suffix.
-    const std::string name = target.substr(folder.size()).substr(0, 200);
-    std::string temporary = folder + "." + name + ".XXXXXX";
-    const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
-    if (fd < 0) return errno;
-
-    int error = fill_temporary(fd, permissions_for(target), bytes);
-    const int close_error = close_checked(fd);
-    if (error == 0) error = close_error;
-    if (error == 0 && ::rename(temporary.c_str(), target.c_str()) != 0) error = errno;
-    if (error != 0) {
-        ::unlink(temporary.c_str());
-        return error;
-    }
-    sync_folder(folder);
-    return 0;
+    FileTarget target;
+    if (const int error = resolve(native(path), target)) return error;
+    const int refusal = writable(target);
+    if (refusal != 0) return refusal < 0 ? 0 : refusal;
+    if (target.kind == NameKind::Regular && target.status.st_nlink > 1) return rewrite_in_place(target, bytes);
+    return replace_through_temporary(target, bytes);
 }
 
+// Under an exclusive lock, so that the length noted before the write is the file's end; a write that
+// fails part-way (a full disk, a size limit) is cut back to it, and the record is not in the file.
 int PosixSystem::append_file(const std::string& path, std::string_view bytes) {
-    const int fd = open_retrying(native(path).c_str(), O_WRONLY | O_APPEND | O_CREAT, 0666);
+    FileTarget target;
+    if (const int error = resolve(native(path), target)) return error;
+    const int refusal = writable(target);
+    if (refusal != 0) return refusal < 0 ? 0 : refusal;
+    const int fd = open_retrying(target.path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_NONBLOCK | O_NOFOLLOW, 0666);
     if (fd < 0) return errno;
-    const int error = write_all(fd, bytes);
+    struct stat status {};
+    int error = ::fstat(fd, &status) != 0 ? errno : 0;
+    if (error == 0 && !S_ISREG(status.st_mode)) error = ENXIO;
+    while (error == 0 && ::flock(fd, LOCK_EX) != 0) {
+        if (errno != EINTR) error = errno;
+    }
+    if (error == 0 && ::fstat(fd, &status) != 0) error = errno;
+    if (error == 0) {
+        error = write_all(fd, bytes);
+        if (error != 0) {
+            [[maybe_unused]] const int cut = ::ftruncate(fd, status.st_size);
+        }
+    }
     const int close_error = close_checked(fd);
     return error != 0 ? error : close_error;
+}
+
+void PosixSystem::tell(std::string_view line) {
+    if (holding_) {
+        held_.emplace_back(line);
+        return;
+    }
+    const std::string shown = utf8_controls_shown(cp1252_to_utf8(line)) + "\n";
+    [[maybe_unused]] const int ignored = write_all(STDERR_FILENO, shown);
+}
+
+void PosixSystem::say_held_lines() {
+    holding_ = false;
+    for (const std::string& line : held_) tell(line);
+    held_.clear();
 }
 
 double PosixSystem::seconds_of_day() {

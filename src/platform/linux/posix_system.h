@@ -3,6 +3,8 @@
 // The program's paths are Windows-1252; the file system's names are UTF-8.
 
 #include <random>
+#include <string>
+#include <vector>
 
 #include "platform/system.h"
 
@@ -19,6 +21,10 @@ public:
     int read_file(const std::string& path, std::string& bytes) override;
     int replace_file(const std::string& path, std::string_view bytes) override;
     int append_file(const std::string& path, std::string_view bytes) override;
+    void tell(std::string_view line) override;
+    // From now on, told lines wait for say_held_lines(): the terminal is the program's screen.
+    void hold_told_lines() { holding_ = true; }
+    void say_held_lines();
 
     double seconds_of_day() override;
     void seed_random(double seed) override;
@@ -27,6 +33,8 @@ public:
 
 private:
     std::mt19937_64 random_;
+    bool holding_ = false;
+    std::vector<std::string> held_;
 };
 
 }  // namespace posteri

@@ -1,0 +1,68 @@
+# posteri-batch among the files a real home folder has: FIFOs and links where its files and the
+# photo should be, names with control characters, and a photo cut short.
+# Arguments: the posteri-batch binary and the sample photo.
+source "$(dirname "$0")/lib.sh"
+
+# An empty working folder $WORK/lavoro for the next run.
+fresh_folder() {
+    rm -rf "$WORK/lavoro"
+    mkdir -p "$WORK/lavoro"
+}
+
+# Runs posteri-batch on the photo in $WORK/lavoro; a run that hangs is ended after 5 s. Sets
+# $status, $out, $err and $ms (how long it took).
+run_batch() {
+    status=0
+    local started
+    started=$(date +%s%N)
+    timeout 5 "$BATCH" "$1" "pdfcreator A4" "$WORK/lavoro" >"$WORK/out" 2>"$WORK/err" || status=$?
+    ms=$((($(date +%s%N) - started) / 1000000))
+    out=$(cat "$WORK/out")
+    err=$(cat "$WORK/err")
+}
+
+# A FIFO as the settings file is no file to load: the notice 75, at once.
+fresh_folder
+mkfifo "$WORK/lavoro/impostazioni.log"
+run_batch "$SAMPLE"
+[ "$status" -eq 255 ] && [ "$ms" -lt 1000 ] || fail "FIFO settings: exit $status after $ms ms: $err"
+[[ "$err" == *"Untrapped Error #75 (Path/file access error)"* ]] || fail "FIFO settings: $err"
+[ -p "$WORK/lavoro/impostazioni.log" ] || fail "the FIFO was replaced"
+
+# A FIFO as the photo is a missing photo.
+fresh_folder
+mkfifo "$WORK/foto.jpg"
+run_batch "$WORK/foto.jpg"
+[ "$status" -eq 1 ] && [ "$ms" -lt 1000 ] || fail "FIFO photo: exit $status after $ms ms: $err"
+[ "$err" = "posteri-batch: Non trovo il file $WORK/foto.jpg" ] || fail "FIFO photo: $err"
+
+# /dev/null as the settings file switches it off: the defaults are used and /dev/null stays.
+fresh_folder
+ln -s /dev/null "$WORK/lavoro/impostazioni.log"
+run_batch "$SAMPLE"
+[ "$status" -eq 0 ] || fail "settings switched off: $err"
+grep -q "Font usata *: ar bonnie" "$WORK/out" || fail "defaults not used: $out"
+[ -c /dev/null ] && [ -L "$WORK/lavoro/impostazioni.log" ] || fail "/dev/null or the link was replaced"
+
+# Names holding ESC, BEL, CR and LF reach standard output and error as '?', never as the bytes.
+hostile="$WORK/"$'\e]0;preso\a\e[2J\rriga\nnuova.jpg'
+cp "$SAMPLE" "$hostile"
+fresh_folder
+run_batch "$hostile"
+[ "$status" -eq 0 ] || fail "hostile name: exit $status: $err"
+if LC_ALL=C grep -q $'[\x01-\x09\x0b-\x1f\x7f]' "$WORK/out" "$WORK/err"; then fail "control bytes written"; fi
+grep -qx "PDF: $WORK/lavoro/?]0;preso??\[2J?riga?nuovapdfcreator A4.pdf" "$WORK/out" || fail "PDF line: $out"
+run_batch "$hostile.manca"
+[ "$status" -eq 1 ] || fail "hostile missing photo: exit $status"
+[ "$err" = "posteri-batch: Non trovo il file $WORK/?]0;preso??[2J?riga?nuova.jpg.manca" ] || fail "error line: $err"
+
+# A photo cut short prints what it holds and says so.
+head -c "$(($(stat -c %s "$SAMPLE") / 2))" "$SAMPLE" >"$WORK/tagliata.jpg"
+fresh_folder
+run_batch "$WORK/tagliata.jpg"
+[ "$status" -eq 0 ] || fail "cut photo: exit $status: $err"
+[ "$err" = "Foto incompleta: stampo la parte leggibile." ] || fail "cut photo: $err"
+[ "$(pdfimages -list "$WORK/lavoro/tagliatapdfcreator A4.pdf" | tail -n +3 | wc -l)" -eq 1 ] ||
+    fail "the cut photo is not in the PDF"
+
+echo "hostile_files: ok"
