@@ -18,7 +18,7 @@ namespace posteri {
 namespace {
 
 constexpr KeyDecoder::Millis kStart = 1000;
-constexpr KeyDecoder::Millis kLongAfter = kStart + 10 * KeyDecoder::kSequenceTimeout;
+constexpr KeyDecoder::Millis kLongAfter = kStart + 2 * KeyDecoder::kHeldSequenceTimeout;
 
 void check(bool condition) {
     if (!condition) std::abort();

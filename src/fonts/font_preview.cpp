@@ -169,6 +169,7 @@ class PreviewWindow {
                           kInk);
         draw_entry(highlighted, kHighlightText);
         windows_.present(window_);
+        windows_.show_reading_point(window_, {g_.margin, row_y(highlighted)});
     }
 
     Outcome wait_for_input() {

@@ -1,4 +1,5 @@
 // posteri: turns one JPEG photo into a one-page poster, full-screen in a terminal.
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -10,6 +11,7 @@
 #include "main/command_line.h"
 #include "main/photo_choice.h"
 #include "main/run_operations.h"
+#include "platform/linux/display_probe.h"
 #include "platform/linux/espeak_speech.h"
 #include "platform/linux/fontconfig_catalog.h"
 #include "platform/linux/jpeg_codec.h"
@@ -20,6 +22,21 @@
 #include "platform/linux/terminal_console.h"
 #include "ui/console_fault.h"
 #include "ui/failure.h"
+
+namespace {
+
+// Where the poster went, for the user's terminal once the screen is gone: the screen said it only
+// under the summary window.
+void print_where_the_poster_went(const posteri::JobOutcome& job) {
+    using namespace posteri;
+    if (!job.pdf_path.empty()) {
+        std::printf("PDF: %s\n", utf8_controls_shown(cp1252_to_utf8(job.pdf_path)).c_str());
+    } else if (job.job_id != 0) {
+        std::printf("Job: %d (%s)\n", job.job_id, utf8_controls_shown(cp1252_to_utf8(job.queue)).c_str());
+    }
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
     using namespace posteri;
@@ -57,6 +74,10 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "%s\n", error.what());
         return 2;
     }
+    // A display that does not answer in time is no display: the console boxes serve instead. Asked
+    // with the terminal taken, so that Ctrl-C meanwhile ends the run as anywhere else.
+    const bool display_silent = probe_x_display(std::chrono::seconds(2)) == DisplayAnswer::Silent;
+    if (display_silent) ::unsetenv("DISPLAY");
     system.hold_told_lines();
     SdlWindows windows(*console);
     ConsoleFault console_fault(*console);
@@ -75,5 +96,10 @@ int main(int argc, char** argv) {
     }
     console->restore();
     system.say_held_lines();
+    print_where_the_poster_went(printers.last_job());
+    if (display_silent) {
+        std::fputs("posteri: il display grafico non ha risposto entro 2 secondi; le finestre sono state "
+                   "mostrate nel terminale.\n", stderr);
+    }
     return exit_code;
 }

@@ -108,6 +108,9 @@ public:
     // keys count as typed on the console. `source` returns "" when it has none. An empty function
     // stops it. A console that never waits for real (a test's) may ignore it.
     virtual void set_side_keys(std::function<std::string()> source) { (void)source; }
+    // Puts the terminal's own (hidden) cursor on `cell` until the next output, so that a screen
+    // reader follows a selection; the console's cursor position stays as it is.
+    virtual void show_reading_point(CellPos cell) { (void)cell; }
 };
 
 // Key strings of the extended keys: NUL followed by the scan code.

@@ -212,6 +212,14 @@ std::string ConsoleBoxWindows::poll_key(WindowHandle) {
     return "";
 }
 
+// The picture starts inside the box's frame.
+void ConsoleBoxWindows::show_reading_point(WindowHandle window, DevicePoint at) {
+    const Box* box = find(window);
+    if (!box) return;
+    console_.show_reading_point({box->outer.top + 1 + cell_of(at.y, kCellHeight),
+                                 box->outer.left + 1 + cell_of(at.x, kCellWidth)});
+}
+
 std::optional<MouseClick> ConsoleBoxWindows::poll_click(WindowHandle window) {
     Box* box = find(window);
     if (!box) return std::nullopt;

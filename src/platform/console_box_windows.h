@@ -44,6 +44,7 @@ class ConsoleBoxWindows : public GraphicWindows {
     // Keys come from the console; a console click inside a box, met while polling keys, is kept as
     // that box's click.
     std::string poll_key(WindowHandle window) override;
+    void show_reading_point(WindowHandle window, DevicePoint at) override;
     std::optional<MouseClick> poll_click(WindowHandle window) override;
 
   private:

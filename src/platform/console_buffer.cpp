@@ -33,6 +33,7 @@ char32_t shown_char(unsigned char byte, Charset charset) {
 
 ConsoleBuffer::ConsoleBuffer(ScreenSize size)
     : size_(at_least_one_cell(size)),
+      stored_(size_),
       cells_(cell_count(size_)),
       changed_cells_(cell_count(size_), true),
       changed_rows_(std::size_t(size_.rows), true) {}
@@ -40,20 +41,20 @@ ConsoleBuffer::ConsoleBuffer(ScreenSize size)
 void ConsoleBuffer::resize(ScreenSize size) {
     size = at_least_one_cell(size);
     if (size == size_) return;
-    std::vector<Cell> cells(cell_count(size));
-    const int rows = std::min(size.rows, size_.rows);
-    const int cols = std::min(size.cols, size_.cols);
-    for (int row = 1; row <= rows; ++row) {
-        for (int col = 1; col <= cols; ++col) {
-            cells[std::size_t(row - 1) * std::size_t(size.cols) + std::size_t(col - 1)] =
-                cells_[index(row, col)];
+    const ScreenSize stored{std::max(size.cols, stored_.cols), std::max(size.rows, stored_.rows)};
+    if (stored != stored_) {
+        std::vector<Cell> cells(cell_count(stored));
+        for (int row = 1; row <= stored_.rows; ++row) {
+            const auto from = cells_.begin() + std::ptrdiff_t(index(row, 1));
+            std::copy(from, from + stored_.cols, cells.begin() + std::ptrdiff_t(row - 1) * stored.cols);
         }
+        cells_ = std::move(cells);
+        stored_ = stored;
     }
     size_ = size;
-    cells_ = std::move(cells);
     cursor_ = {std::min(cursor_.row, size.rows), std::min(cursor_.col, size.cols)};
-    changed_cells_.assign(cell_count(size_), true);
-    changed_rows_.assign(std::size_t(size_.rows), true);
+    changed_cells_.assign(cell_count(stored_), true);
+    changed_rows_.assign(std::size_t(stored_.rows), true);
 }
 
 void ConsoleBuffer::set_cursor(int row, int col) {
@@ -122,6 +123,7 @@ void ConsoleBuffer::new_line() {
     }
 }
 
+// The cells kept outside a shrunk screen are cleared too: growing back shows the cleared screen.
 void ConsoleBuffer::clear() {
     std::fill(cells_.begin(), cells_.end(), Cell{U' ', colour_});
     mark_all_changed();
@@ -186,7 +188,7 @@ void ConsoleBuffer::mark_shown() {
 }
 
 std::size_t ConsoleBuffer::index(int row, int col) const {
-    return std::size_t(row - 1) * std::size_t(size_.cols) + std::size_t(col - 1);
+    return std::size_t(row - 1) * std::size_t(stored_.cols) + std::size_t(col - 1);
 }
 
 void ConsoleBuffer::set_cell(int row, int col, const Cell& cell) {
@@ -199,9 +201,11 @@ void ConsoleBuffer::set_cell(int row, int col, const Cell& cell) {
 
 // The rows move up by one; the new bottom row is blank in the current colour.
 void ConsoleBuffer::scroll_up() {
-    const auto width = std::ptrdiff_t(size_.cols);
-    std::move(cells_.begin() + width, cells_.end(), cells_.begin());
-    std::fill(cells_.end() - width, cells_.end(), Cell{U' ', colour_});
+    const auto row_start = [this](int row) { return cells_.begin() + std::ptrdiff_t(index(row, 1)); };
+    for (int row = 1; row < size_.rows; ++row) {
+        std::copy(row_start(row + 1), row_start(row + 1) + size_.cols, row_start(row));
+    }
+    std::fill(row_start(size_.rows), row_start(size_.rows) + size_.cols, Cell{U' ', colour_});
     std::fill(changed_cells_.begin(), changed_cells_.end(), true);
     std::fill(changed_rows_.begin(), changed_rows_.end(), true);
 }

@@ -16,8 +16,9 @@ class ConsoleBuffer {
     explicit ConsoleBuffer(ScreenSize size = {80, 25});
 
     ScreenSize size() const { return size_; }
-    // Keeps the cells that still fit, fills new cells with blanks in the default colours and
-    // moves the cursor inside the new screen. Sizes below 1x1 are taken as 1x1.
+    // Moves the cursor inside the new screen. Cells that no longer fit are kept: growing back shows
+    // them again; cells never shown before are blanks in the default colours. Sizes below 1x1 are
+    // taken as 1x1.
     void resize(ScreenSize size);
 
     CellPos cursor() const { return cursor_; }
@@ -72,6 +73,8 @@ class ConsoleBuffer {
     void scroll_up();
 
     ScreenSize size_;
+    // The cells held, the largest size the screen has had; the screen is their top-left part.
+    ScreenSize stored_;
     std::vector<Cell> cells_;
     std::vector<bool> changed_cells_;
     std::vector<bool> changed_rows_;

@@ -103,6 +103,9 @@ class GraphicWindows {
     virtual std::string poll_key(WindowHandle window) = 0;
     // The last click in the window since the previous call, if any.
     virtual std::optional<MouseClick> poll_click(WindowHandle window) = 0;
+    // A window drawn on the console puts the terminal's cursor on the cell of pixel `at` until the
+    // next output, for screen readers; a window on a display has no such cursor.
+    virtual void show_reading_point(WindowHandle window, DevicePoint at) { (void)window, (void)at; }
 };
 
 }  // namespace posteri

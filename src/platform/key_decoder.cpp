@@ -13,6 +13,7 @@ namespace {
 constexpr unsigned char kEscByte = 0x1B;
 // No key sequence is longer; a longer one is garbage and is dropped whole when it ends.
 constexpr std::size_t kLongestSequence = 32;
+constexpr std::size_t kX10ReportBytes = 3;
 // Mouse report button codes: bits 0-1 the button (0 left, 3 none), 32 motion, 64 wheel,
 // 128 extra buttons; 4, 8 and 16 are Shift, Alt and Ctrl, which do not matter here.
 constexpr int kButtonMask = 3;
@@ -142,7 +143,6 @@ std::size_t utf8_length_by_lead(unsigned char lead) {
 void KeyDecoder::feed(std::string_view bytes, Millis now) {
     settle(now);
     for (const char byte : bytes) take(static_cast<unsigned char>(byte), now);
-    if (state_ == State::Escape) escape_ended_read_ = true;
     last_byte_at_ = now;
 }
 
@@ -167,10 +167,12 @@ void KeyDecoder::set_mouse(bool on) {
 
 void KeyDecoder::discard() {
     keys_.clear();
+    mouse_rest_ = {};
     restart();
 }
 
 void KeyDecoder::take(unsigned char byte, Millis now) {
+    if (state_ == State::Ground && mouse_rest_.active() && take_mouse_rest(byte)) return;
     switch (state_) {
         case State::Ground:
             take_in_ground(byte);
@@ -200,7 +202,6 @@ void KeyDecoder::take_in_ground(unsigned char byte) {
     switch (byte) {
         case kEscByte:
             state_ = State::Escape;
-            escape_ended_read_ = false;
             return;
         case '\r':
         case '\n':
@@ -225,10 +226,10 @@ void KeyDecoder::take_in_ground(unsigned char byte) {
     state_ = State::Utf8;
 }
 
-// Alt+key arrives as ESC + key in one read: Alt with a letter is an extended key, Alt with any
-// other key is dropped (of a non-ASCII character only the lead byte is taken here; the ground state
-// drops the continuation bytes after it). An ESC that ended a read is Esc, whatever key is typed
-// after it; so is an ESC before another ESC.
+// Alt+key arrives as ESC + key at once: Alt with a letter is an extended key, Alt with any other
+// key is dropped (of a non-ASCII character only the lead byte is taken here; the ground state drops
+// the continuation bytes after it). An ESC before another ESC is Esc; an ESC left alone is settled
+// as Esc by time, so a key typed after Esc never joins it, wherever the reads were cut.
 void KeyDecoder::take_after_escape(unsigned char byte) {
     if (byte == '[') {
         state_ = State::Csi;
@@ -239,7 +240,7 @@ void KeyDecoder::take_after_escape(unsigned char byte) {
         return;
     }
     restart();
-    if (escape_ended_read_ || byte == kEscByte) {
+    if (byte == kEscByte) {
         emit(keys::kEsc);
         take_in_ground(byte);
     } else if (std::string key = alt_letter_key(byte); !key.empty()) {
@@ -255,7 +256,12 @@ void KeyDecoder::take_in_csi(unsigned char byte, Millis now) {
     } else if (is_csi_parameter_byte(byte)) {
         add_to_sequence(byte);
     } else if (is_final_byte(byte)) {
-        finish_csi(char(byte), now);
+        const bool broken_mouse_report = sequence_.starts_with('<') && byte != 'M' && byte != 'm';
+        if (broken_mouse_report) {
+            break_off_mouse_report(now);
+        } else {
+            finish_csi(char(byte), now);
+        }
         restart();
     } else {
         restart();
@@ -316,7 +322,7 @@ void KeyDecoder::take_linux_function(unsigned char byte) {
 // ESC [ M and three bytes: button code, column and row, each plus 32.
 void KeyDecoder::take_x10_mouse(unsigned char byte, Millis now) {
     sequence_ += char(byte);
-    if (sequence_.size() < 3) return;
+    if (sequence_.size() < kX10ReportBytes) return;
     const int code = static_cast<unsigned char>(sequence_[0]) - 32;
     const int col = static_cast<unsigned char>(sequence_[1]) - 32;
     const int row = static_cast<unsigned char>(sequence_[2]) - 32;
@@ -340,10 +346,34 @@ void KeyDecoder::take_utf8(unsigned char byte) {
 }
 
 void KeyDecoder::settle(Millis now) {
-    if (state_ == State::Ground || now - last_byte_at_ < kSequenceTimeout) return;
+    if (mouse_rest_.active() && now - mouse_rest_.since >= kHeldSequenceTimeout) mouse_rest_ = {};
+    if (state_ == State::Ground) return;
+    const Millis limit = state_ == State::Escape ? kSequenceTimeout : kHeldSequenceTimeout;
+    if (now - last_byte_at_ < limit) return;
     if (state_ == State::Escape) emit(keys::kEsc);
     if (state_ == State::Ss3 && sequence_.empty()) emit(alt_letter_key('O'));  // ESC O alone: Alt+Shift+O
+    break_off_mouse_report(now);
     restart();
+}
+
+// A mouse report that ended early or in a foreign byte: what is left of it, when it comes, is
+// swallowed too, so that a click never turns into typed characters.
+void KeyDecoder::break_off_mouse_report(Millis now) {
+    if (state_ == State::Csi && sequence_.starts_with('<')) {
+        mouse_rest_ = MouseRest{true, 0, now};
+    } else if (state_ == State::X10Mouse) {
+        mouse_rest_ = MouseRest{false, int(kX10ReportBytes - sequence_.size()), now};
+    }
+}
+
+bool KeyDecoder::take_mouse_rest(unsigned char byte) {
+    if (mouse_rest_.x10_bytes > 0) {
+        --mouse_rest_.x10_bytes;
+        return true;
+    }
+    if (is_digit(byte) || byte == ';' || byte == '<') return true;
+    mouse_rest_ = {};
+    return byte == 'M' || byte == 'm';
 }
 
 void KeyDecoder::mouse_report(int button_code, bool released, int row, int col, Millis now) {

@@ -25,9 +25,12 @@ class KeyDecoder {
   public:
     // Milliseconds on a monotonic clock.
     using Millis = std::int64_t;
-    // An unfinished sequence left alone this long is settled: a lone ESC becomes the Esc key,
-    // anything else is dropped.
+    // An ESC left alone this long is the Esc key; a key typed within it after the ESC is Alt and
+    // that key. Only time decides, never where the reads were cut.
     static constexpr Millis kSequenceTimeout = 30;
+    // A sequence begun after its ESC ("ESC [", "ESC O", a mouse report) waits this long for its rest,
+    // which over ssh or a slow link may come in a later piece; then it is dropped.
+    static constexpr Millis kHeldSequenceTimeout = 250;
     // A second left press on the same cell within this time is a double click.
     static constexpr Millis kDoubleClickTime = 500;
 
@@ -48,8 +51,19 @@ class KeyDecoder {
 
   private:
     enum class State { Ground, Escape, Csi, LinuxFunction, Ss3, X10Mouse, Utf8 };
+    // What is still to come of a mouse report that was broken off: nothing, the bytes up to the
+    // M or m of an SGR report, or a count of X10 bytes.
+    struct MouseRest {
+        bool sgr = false;
+        int x10_bytes = 0;
+        Millis since = 0;
+        bool active() const { return sgr || x10_bytes > 0; }
+    };
 
     void take(unsigned char byte, Millis now);
+    // Swallows `byte` when it belongs to the rest of a broken-off mouse report.
+    bool take_mouse_rest(unsigned char byte);
+    void break_off_mouse_report(Millis now);
     void take_in_ground(unsigned char byte);
     void take_after_escape(unsigned char byte);
     void take_in_csi(unsigned char byte, Millis now);
@@ -68,9 +82,8 @@ class KeyDecoder {
     // The bytes of the unfinished sequence after its introducer.
     std::string sequence_;
     std::size_t utf8_length_ = 0;
-    // The ESC being held was the last byte of its read, so what follows it was typed after it.
-    bool escape_ended_read_ = false;
     Millis last_byte_at_ = 0;
+    MouseRest mouse_rest_;
 
     std::deque<DecodedKey> keys_;
 

@@ -62,10 +62,11 @@ struct PaperSize {
 };
 
 // Where the last ended job went: the PDF file written (Windows-1252, like every path the program
-// handles), or the id of the job handed to a print server (0 when none).
+// handles), or the id of the job handed to a print server (0 when none) and that server's queue.
 struct JobOutcome {
     std::string pdf_path;
     int job_id = 0;
+    std::string queue;
     bool operator==(const JobOutcome&) const = default;
 };
 

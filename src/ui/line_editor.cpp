@@ -152,7 +152,7 @@ class LineEditor {
         console_.set_cursor_visible(false);
         const auto from = static_cast<std::size_t>(field_.offset - 1);
         const std::string_view shown = std::string_view(text_).substr(std::min(from, text_.size()));
-        write_at(console_, at_.row, at_.col, fit_width(shown, static_cast<std::size_t>(field_.width)),
+        write_at(console_, at_.row, at_.col, fit_width(controls_shown(shown), static_cast<std::size_t>(field_.width)),
                  colours_);
         console_.set_cursor(at_.row, at_.col + field_.caret - 1);
         console_.set_cursor_visible(true);

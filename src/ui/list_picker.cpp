@@ -72,6 +72,7 @@ class ListPickerCycle {
             }
             draw_selection();
             if (options_.record_card) card_.show(platform_, items_[index(selection_)]);
+            console_.show_reading_point(grid_.cell_origin(selection_ - grid_.columns * top_));
             if (dispatch(console_.read_key()) == Step::Return) return;
         }
     }
@@ -86,7 +87,7 @@ class ListPickerCycle {
     void draw_item(int k, Attribute colours) {
         const CellPos at = grid_.cell_origin(k - grid_.columns * top_);
         const auto width = static_cast<std::size_t>(grid_.cell_width);
-        write_at(console_, at.row, at.col, fit_width(items_[index(k)], width), colours);
+        write_at(console_, at.row, at.col, fit_width(controls_shown(items_[index(k)]), width), colours);
     }
 
     // Everything after the first cycle or a scroll; otherwise only the item that loses the highlight.

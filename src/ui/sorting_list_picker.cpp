@@ -58,6 +58,7 @@ class SortingPickerCycle {
             if (options_.report_row) return last_row_answer(grid_);
             draw_selection();
             if (options_.record_card) card_.show(platform_, items_[index(selection_)]);
+            console_.show_reading_point(grid_.cell_origin(selection_ - grid_.columns * top_));
             std::optional<std::string> answer;
             if (dispatch(console_.read_key(), answer) == Step::Return) return answer;
         }
@@ -81,7 +82,8 @@ class SortingPickerCycle {
             const bool shown = k <= grid_.count;
             const Attribute colours =
                 shown && matches_search(k) ? attribute(kLightRed, background_) : window_colours();
-            write_at(console_, at.row, at.col, fit_width(shown ? items_[index(k)] : "", width), colours);
+            write_at(console_, at.row, at.col, fit_width(shown ? controls_shown(items_[index(k)]) : "", width),
+                     colours);
             if (options_.pointer) {
                 write_at(console_, at.row, pointer_column(at), ".",
                          attribute(screen_background_, screen_background_));
@@ -93,7 +95,8 @@ class SortingPickerCycle {
     void draw_selection() {
         const CellPos at = grid_.cell_origin(selection_ - grid_.columns * top_);
         const int highlight_foreground = matches_search(selection_) ? kLightRed : background_;
-        write_at(console_, at.row, at.col, fit_width(items_[index(selection_)], index(grid_.cell_width)),
+        write_at(console_, at.row, at.col,
+                 fit_width(controls_shown(items_[index(selection_)]), index(grid_.cell_width)),
                  attribute(highlight_foreground, foreground_));
         if (options_.pointer) {
             write_at(console_, at.row, pointer_column(at), "<", attribute(background_, screen_background_));

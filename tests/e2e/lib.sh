@@ -23,12 +23,12 @@ fail() {
     exit 1
 }
 
-# Starts posteri in a fresh tmux server, in $WORK, with a 256-colour terminal and a UTF-8 locale, and
-# no display, so that every window shows as a box on the terminal; or on the X display $1 when given.
-# The pane stays after the program ends, so its exit status can be read.
+# Starts posteri in a fresh tmux server, in $WORK, with a 256-colour terminal (or $POSTERI_TERM) and a
+# UTF-8 locale, and no display, so that every window shows as a box on the terminal; or on the X
+# display $1 when given. The pane stays after the program ends, so its exit status can be read.
 start_posteri() {
     tmux -L "$SOCKET" -f /dev/null new-session -d -x "$COLS" -y "$ROWS" -s e2e \
-        "cd '$WORK' && env -u DISPLAY -u WAYLAND_DISPLAY ${1:+DISPLAY=$1} LANG=C.UTF-8 LC_ALL=C.UTF-8 TERM=tmux-256color '$POSTERI_BIN'; echo \"EXIT=\$?\" > '$WORK/.exit'; stty -a > '$WORK/.stty'; sleep 60"
+        "cd '$WORK' && env -u DISPLAY -u WAYLAND_DISPLAY ${1:+DISPLAY=$1} LANG=C.UTF-8 LC_ALL=C.UTF-8 TERM=${POSTERI_TERM:-tmux-256color} '$POSTERI_BIN'; echo \"EXIT=\$?\" > '$WORK/.exit'; stty -a > '$WORK/.stty'; sleep 60"
     tmux -L "$SOCKET" set-option -g default-terminal tmux-256color >/dev/null
 }
 

@@ -15,11 +15,13 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <array>
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace posteri {
 namespace {
@@ -78,6 +80,11 @@ void run_scenario(std::string_view scenario) {
     } else if (scenario == "suspend") {
         report("ready");
         report(hex(console->read_key()));
+    } else if (scenario == "library_output") {
+        const std::string_view said = "libreria: avviso\n";
+        [[maybe_unused]] const ssize_t written = ::write(STDERR_FILENO, said.data(), said.size());
+        report("ready");
+        console->read_key();
     } else if (scenario == "interrupt") {
         console->set_mouse(true);
         report("ready");
@@ -222,6 +229,10 @@ void expect_terminal_given_back(PtyChild& child) {
     const std::string& out = child.screen_output();
     const auto leave = out.rfind("\x1b[?1049l");
     ASSERT_NE(leave, std::string::npos) << "normal screen never restored";
+    // The title the terminal had before is pushed at the start and popped at the end.
+    const auto pushed = out.find("\x1b[22;0t");
+    ASSERT_NE(pushed, std::string::npos) << "title never pushed";
+    EXPECT_GT(out.rfind("\x1b[23;0t"), out.rfind("\x1b]2;")) << "title not popped after the last one set";
     EXPECT_NE(out.rfind("\x1b[?1000l"), std::string::npos) << "mouse reporting left on";
     // The terminal's own cursor shape comes back after the block or underline the program chose.
     const auto default_shape = out.rfind("\x1b[0 q");
@@ -302,6 +313,21 @@ TEST(TerminalConsole, CtrlZLeavesTheScreenAndComesBackRedrawn) {
     EXPECT_TRUE(contains(after.substr(back), "È ok"));
 }
 
+// What a library writes to stderr while the screen is the program's waits until the screen is gone.
+TEST(TerminalConsole, LibraryOutputAppearsOnlyAfterTheScreen) {
+    PtyChild child("library_output");
+    ASSERT_EQ(child.next_report(), "ready");
+    EXPECT_FALSE(contains(child.screen_output(), "libreria"));
+    child.send("x");
+    EXPECT_EQ(child.next_report(), "done");
+    child.wait_exit();
+    const std::string& out = child.screen_output();
+    const auto said = out.find("libreria: avviso");
+    ASSERT_NE(said, std::string::npos);
+    EXPECT_GT(said, out.rfind("\x1b[?1049l"));
+    EXPECT_EQ(out.find("libreria", said + 1), std::string::npos);  // once
+}
+
 TEST(TerminalConsole, CtrlCRestoresTheTerminalAndExits130) {
     PtyChild child("interrupt");
     ASSERT_EQ(child.next_report(), "ready");
@@ -330,23 +356,22 @@ TEST(TerminalConsole, ACrashStillGivesTheTerminalBack) {
     expect_terminal_given_back(child);
 }
 
-TEST(TerminalConsole, RefusesTerminalsWithFewColoursOrNoUtf8) {
-    {
-        PtyChild child("keys", "xterm");
-        EXPECT_EQ(
-            child.next_report(),
-            "error posteri: il terminale deve avere almeno 16 colori (per esempio TERM=xterm-256color).");
-    }
-    {
-        PtyChild child("keys", "xterm-256color", "C");
-        EXPECT_EQ(child.next_report(),
-                  "error posteri: serve una localizzazione UTF-8 (per esempio LANG=C.UTF-8).");
-    }
-    {
-        PtyChild child("keys", "no-such-terminal");
-        const auto line = child.next_report();
-        ASSERT_TRUE(line);
-        EXPECT_TRUE(line->starts_with("error posteri: tipo di terminale sconosciuto")) << *line;
+// Terminals with 8 colours serve; the refusal line names what is missing, and recommends no TERM.
+TEST(TerminalConsole, RefusesOnlyTerminalsItCannotDrawOn) {
+    const std::vector<std::array<std::string, 3>> cases{
+        {"linux", "C.UTF-8", "ready"},
+        {"xterm", "C.UTF-8", "ready"},
+        {"screen", "C.UTF-8", "ready"},
+        {"vt100", "C.UTF-8", "error posteri: il terminale deve avere almeno 8 colori."},
+        {"dumb", "C.UTF-8", "error posteri: il terminale non ha l'indirizzamento del cursore."},
+        {"xterm-256color", "C",
+         "error posteri: serve una localizzazione UTF-8, trovata \"C\" (va bene LANG=C.UTF-8, o it_IT.UTF-8 "
+         "se generata)."},
+        {"no-such-terminal", "C.UTF-8", "error posteri: tipo di terminale sconosciuto (controllare TERM)."},
+    };
+    for (const auto& [term, locale, expected] : cases) {
+        PtyChild child("keys", term, locale);
+        EXPECT_EQ(child.next_report(), expected) << term;
     }
 }
 

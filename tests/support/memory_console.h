@@ -68,6 +68,12 @@ class MemoryConsole : public BufferedConsole {
     void maximise_window(const WindowMenu& kept) override { maximised_ = kept; }
     bool mouse_enabled() const override { return mouse_on_; }
     CellPos mouse_position() const override { return mouse_position_; }
+    // Kept until the next output, as a terminal keeps its cursor there.
+    void show_reading_point(CellPos cell) override { reading_point = cell; }
+    std::optional<CellPos> reading_point;
+
+  protected:
+    void screen_changed() override { reading_point.reset(); }
 
   private:
     struct Event {

@@ -58,7 +58,7 @@ TEST_F(BatchRunTest, PrintsWithTheDefaultsAndReportsTheSummaryAndThePdf) {
 }
 
 TEST_F(BatchRunTest, JobOnAPrintServerIsReportedByItsNumber) {
-    fake.printers.outcome = JobOutcome{"", 42};
+    fake.printers.outcome = JobOutcome{"", 42, "Ufficio"};
     EXPECT_EQ(run("Ufficio").lines.back(), "Job: 42");
 }
 

@@ -177,7 +177,7 @@ TEST(ConsoleBufferCells, ASavedScreenWrittenBackAfterShrinkingStaysInBounds) {
     EXPECT_EQ(row_of(buffer, 2), "ghij");
 }
 
-TEST(ConsoleBufferResize, KeepsContentExtendsWithBlanksAndClampsTheCursor) {
+TEST(ConsoleBufferResize, KeepsHiddenCellsForGrowingBackAndClampsTheCursor) {
     ConsoleBuffer buffer({4, 3});
     buffer.write("abcdefgh", Charset::Text);
     buffer.set_cursor(3, 4);
@@ -185,10 +185,16 @@ TEST(ConsoleBufferResize, KeepsContentExtendsWithBlanksAndClampsTheCursor) {
     EXPECT_EQ(row_of(buffer, 1), "ab");
     EXPECT_EQ(row_of(buffer, 2), "ef");
     EXPECT_EQ(buffer.cursor(), (CellPos{2, 2}));
-    buffer.resize({3, 3});
-    EXPECT_EQ(row_of(buffer, 1), "ab ");
-    EXPECT_EQ(row_of(buffer, 3), "   ");
+    buffer.write("XY", Charset::Text);  // wraps and scrolls the shown part only
+    buffer.resize({5, 3});
+    EXPECT_EQ(row_of(buffer, 1), "eXcd ");
+    EXPECT_EQ(row_of(buffer, 2), "Y gh ");
+    EXPECT_EQ(row_of(buffer, 3), "     ");
     EXPECT_THROW(buffer.at(4, 1), std::out_of_range);
+    buffer.resize({1, 1});
+    buffer.clear();
+    buffer.resize({5, 3});
+    EXPECT_EQ(row_of(buffer, 1), "     ");
 }
 
 TEST(ConsoleBufferChanges, OnlyTouchedCellsCountAsChanged) {

@@ -3,6 +3,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <optional>
+
 #include <algorithm>
 
 #include "format/text.h"
@@ -196,7 +198,13 @@ TEST_F(FontPreviewInConsole, ALongListFitsAThirtyRowConsoleAndAClickPicksTheRowU
 
 TEST_F(FontPreviewInConsole, EveryRowShowsAndTheHighlightCoversOnlyItsOwnRow) {
     std::vector<std::string> screens;
-    console.before_read = [&] { screens.push_back(console.screen_text()); };
+    std::optional<CellPos> reading_point;
+    char32_t read_there = 0;
+    console.before_read = [&] {
+        screens.push_back(console.screen_text());
+        reading_point = console.reading_point;
+        if (reading_point) read_there = console.char_at(reading_point->row, reading_point->col);
+    };
     console.push_key(keys::kEnter);
     EXPECT_EQ(choose(3), 3);
     ASSERT_EQ(screens.size(), 1u);
@@ -204,6 +212,10 @@ TEST_F(FontPreviewInConsole, EveryRowShowsAndTheHighlightCoversOnlyItsOwnRow) {
     for (int k = 1; k <= 28; ++k) {
         EXPECT_NE(lines.at(k).find(entries[k]), std::string::npos) << "row " << k << ": " << lines.at(k);
     }
+    // A screen reader finds the highlighted entry at the terminal's cursor.
+    ASSERT_TRUE(reading_point);
+    EXPECT_EQ(reading_point->row, 4);
+    EXPECT_EQ(read_there, char32_t(entries[3][0]));
     EXPECT_EQ(console.row_text(1), std::string(100, ' ')) << "the box puts back what it covered";
 }
 

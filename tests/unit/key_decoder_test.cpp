@@ -129,6 +129,15 @@ TEST(KeyDecoderEscape, BytesAfterALateEscAreKeysOfTheirOwn) {
     EXPECT_EQ(keys_of(decoder, "[A", 1000), (Keys{keys::kEsc, "[", "A"}));
 }
 
+std::string sgr(int button, int col, int row, char final_byte = 'M') {
+    return "\x1b[<" + std::to_string(button) + ";" + std::to_string(col) + ";" + std::to_string(row) +
+           final_byte;
+}
+
+std::string x10(int button, int col, int row) {
+    return std::string("\x1b[M") + char(button + 32) + char(col + 32) + char(row + 32);
+}
+
 // Each byte with an ESC before it, as a terminal sends keys typed with Alt.
 std::string with_alt(std::string_view bytes) {
     std::string sent;
@@ -136,7 +145,7 @@ std::string with_alt(std::string_view bytes) {
     return sent;
 }
 
-// ESC and a key in one read are Alt and that key: Alt with a letter is NUL + the scan code of the
+// ESC and a key at once are Alt and that key: Alt with a letter is NUL + the scan code of the
 // letter's key (Q 16 ... P 25, A 30 ... L 38, Z 44 ... M 50), any other Alt combination gives nothing.
 TEST(KeyDecoderEscape, EscWithAKeyInOneReadIsAlt) {
     const std::vector<std::pair<std::string, Keys>> cases{
@@ -150,33 +159,62 @@ TEST(KeyDecoderEscape, EscWithAKeyInOneReadIsAlt) {
     for (const auto& [bytes, expected] : cases) EXPECT_EQ(keys_of(bytes), expected) << bytes.substr(1);
 }
 
-TEST(KeyDecoderEscape, EscEndingAReadIsEscBeforeTheNextKey) {
+// Pieces of input, each with the time it arrives; the keys ready after each piece, and at the end.
+Keys keys_of_pieces(const std::vector<std::pair<std::string, Millis>>& pieces, bool mouse_on = false) {
     KeyDecoder decoder;
-    EXPECT_EQ(keys_of(decoder, "a\x1b", 0), Keys{"a"});
-    EXPECT_EQ(keys_of(decoder, "x\x1by", 5), (Keys{keys::kEsc, "x", "\0\x15"s}));
+    decoder.set_mouse(mouse_on);
+    Keys keys;
+    for (const auto& [bytes, at] : pieces) {
+        for (auto& key : keys_of(decoder, bytes, at)) keys.push_back(std::move(key));
+    }
+    for (auto& key : keys_of(decoder, "", pieces.back().second + 1000)) keys.push_back(std::move(key));
+    return keys;
+}
+
+// The same bytes at the same moment give the same keys however the reads cut them; only time
+// separates an Esc from the key after it.
+TEST(KeyDecoderPieces, InputCutIntoReadsDecodesAsWhole) {
+    const std::vector<std::string> inputs{
+        with_alt("qx1") + "\x1b\x1b[A\x1bOP\xc3\xa8"s,
+        "\x1b" "0;5;5M\x1b[M !!\x1b[<64;[<0;5;5M\x1b[M !!\x1b[<64;1;1M",  // found by the fuzz target
+        sgr(0, 3, 4) + x10(0, 5, 6) + "\x1b[<0;7" + x10(0, 1, 1) + "z",
+    };
+    for (const bool mouse_on : {false, true}) {
+        for (const auto& bytes : inputs) {
+            std::vector<std::pair<std::string, Millis>> one_byte_reads;
+            for (const char byte : bytes) one_byte_reads.emplace_back(std::string(1, byte), 0);
+            EXPECT_EQ(keys_of_pieces(one_byte_reads, mouse_on), keys_of_pieces({{bytes, 0}}, mouse_on)) << bytes;
+        }
+    }
+    EXPECT_EQ(keys_of_pieces({{"a\x1b", 0}, {"x", 5}}), (Keys{"a", "\0\x2d"s}));
+    EXPECT_EQ(keys_of_pieces({{"a\x1b", 0}, {"x", KeyDecoder::kSequenceTimeout}}), (Keys{"a", keys::kEsc, "x"}));
+}
+
+// A mouse report broken off (by time, or by a byte that does not belong) is swallowed with the
+// rest of it that comes later: a click never becomes typed characters.
+TEST(KeyDecoderMouse, ABrokenOffReportLeavesNoCharacters) {
+    constexpr Millis kLate = KeyDecoder::kHeldSequenceTimeout + 10;
+    const std::vector<std::pair<std::vector<std::pair<std::string, Millis>>, Keys>> cases{
+        {{{"\x1b[<0;5", 0}, {"", kLate}, {";5Mk", kLate + 20}}, {"k"}},
+        {{{"\x1b[M ", 0}, {"", kLate}, {"!!k", kLate + 20}}, {"k"}},
+        {{{"\x1b[<64;[<0;5;5Mk", 0}}, {"k"}},
+        {{{"\x1b[<0;5", 0}, {"", kLate}, {"5", 2 * kLate}}, {"5"}},  // the rest never came: typing goes on
+    };
+    for (const auto& [pieces, expected] : cases) EXPECT_EQ(keys_of_pieces(pieces, true), expected) << pieces[0].first;
 }
 
 TEST(KeyDecoderEscape, EscOAloneIsAltShiftO) {
     KeyDecoder decoder;
     decoder.feed("\x1bO", 0);
-    EXPECT_EQ(decoder.next_key(KeyDecoder::kSequenceTimeout)->key, "\0\x18"s);
+    EXPECT_EQ(decoder.next_key(KeyDecoder::kHeldSequenceTimeout)->key, "\0\x18"s);
 }
 
 TEST(KeyDecoderEscape, AnUnfinishedSequenceTimesOutSilently) {
     KeyDecoder decoder;
     decoder.feed("\x1b[1;", 0);
-    EXPECT_FALSE(decoder.next_key(KeyDecoder::kSequenceTimeout + 1));
+    EXPECT_FALSE(decoder.next_key(KeyDecoder::kHeldSequenceTimeout + 1));
     EXPECT_FALSE(decoder.holding_bytes());
     EXPECT_EQ(keys_of(decoder, "A", 100), Keys{"A"});
-}
-
-std::string sgr(int button, int col, int row, char final_byte = 'M') {
-    return "\x1b[<" + std::to_string(button) + ";" + std::to_string(col) + ";" + std::to_string(row) +
-           final_byte;
-}
-
-std::string x10(int button, int col, int row) {
-    return std::string("\x1b[M") + char(button + 32) + char(col + 32) + char(row + 32);
 }
 
 TEST(KeyDecoderMouse, ALeftPressIsReportedWithItsCell) {

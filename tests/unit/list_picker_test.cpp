@@ -133,6 +133,38 @@ TEST_F(ListPickerTest, TypedTextFindsAnItemAndShowsInTheTitle) {
     EXPECT_EQ(console.title(), "f");
 }
 
+// While the picker waits for a key, the terminal's cursor stands on the highlighted row's first cell,
+// where a screen reader looks, and the console's own cursor stays where it was.
+TEST_F(ListPickerTest, WaitsWithTheReadingPointOnTheHighlightedRow) {
+    console.set_cursor(3, 4);
+    std::vector<std::string> read_at_point;
+    console.before_read = [this, &read_at_point] {
+        ASSERT_TRUE(console.reading_point);
+        const CellPos at = *console.reading_point;
+        read_at_point.push_back(cells(at.row, at.col, 7));
+        EXPECT_EQ(console.cursor(), (CellPos{3, 4}));
+    };
+    console.push_keys({keys::kDown, keys::kDown, keys::kEnter});
+    pick();
+    EXPECT_EQ(read_at_point, (std::vector<std::string>{"voce 01", "voce 02", "voce 03"}));
+}
+
+// A control byte in outside text (a file or printer name) is shown as "?", in a centred line and in a
+// list row alike, and never moves the text: the frame and the scroll mark stay as drawn.
+TEST_F(ListPickerTest, ControlBytesOfOutsideTextShowAsQuestionMarks) {
+    write_centred_line(console, "cr\rX\bY\x1bZ\nL\x7f.jpg");
+    EXPECT_THAT(console.row_text(1), HasSubstr("cr?X?Y?Z?L?.jpg"));
+    EXPECT_EQ(console.cursor(), (CellPos{2, 1}));
+    items = {"Titolo", "a\rb\nc\x1b[2Jd", "voce 02"};
+    row = 5;
+    column = 1;
+    options = "CORNICE ESCI SUBITO";
+    console.push_keys({keys::kEnter});
+    pick();
+    EXPECT_THAT(console.row_text(6), HasSubstr("a?b?c?[2Jd"));
+    EXPECT_THAT(console.row_text(7), HasSubstr("voce 02"));
+}
+
 TEST_F(ListPickerTest, EscAndTheCloseMarkLeaveWithNothingChosen) {
     write_centred_line(console, "sotto");
     const std::string before = console.screen_text();

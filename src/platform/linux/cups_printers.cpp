@@ -278,6 +278,7 @@ class CupsPrinter : public PdfDestination {
             return kDeviceIoError;
         }
         outcome.job_id = job;
+        outcome.queue = name_;
         return 0;
     }
 

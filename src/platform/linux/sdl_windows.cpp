@@ -342,6 +342,10 @@ void SdlWindows::draw_bitmap(WindowHandle window, const MemoryBitmap& bitmap, co
     paint_stretched(found->cr, pixels, from, to);
 }
 
+void SdlWindows::show_reading_point(WindowHandle window, DevicePoint at) {
+    if (!has_display()) boxes_.show_reading_point(window, at);
+}
+
 void SdlWindows::present(WindowHandle window) {
     if (!has_display()) return boxes_.present(window);
     if (Window* found = find(window)) found->show();

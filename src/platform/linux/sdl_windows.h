@@ -54,6 +54,7 @@ class SdlWindows : public GraphicWindows {
     void present(WindowHandle window) override;
 
     std::string poll_key(WindowHandle window) override;
+    void show_reading_point(WindowHandle window, DevicePoint at) override;
     std::optional<MouseClick> poll_click(WindowHandle window) override;
 
     // --- for windows of this platform's own (the poster preview); display only

@@ -15,35 +15,38 @@
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
-#include <cwchar>
+#include <optional>
 #include <string_view>
 #include <utility>
 
-#include "format/codepage.h"
+#include "format/text.h"
 #include "platform/linux/render_file.h"
+#include "platform/linux/stderr_capture.h"
+#include "platform/linux/terminal_sequences.h"
 
 namespace posteri {
 
 namespace {
 
 constexpr const char* kNoTerminal = "posteri: serve un terminale (stdin e stdout).";
-constexpr const char* kNoUtf8 = "posteri: serve una localizzazione UTF-8 (per esempio LANG=C.UTF-8).";
-constexpr const char* kUnknownTerminal =
-    "posteri: tipo di terminale sconosciuto (controllare TERM, per esempio TERM=xterm-256color).";
-constexpr const char* kFewColours =
-    "posteri: il terminale deve avere almeno 16 colori (per esempio TERM=xterm-256color).";
-
+constexpr const char* kUnknownTerminal = "posteri: tipo di terminale sconosciuto (controllare TERM).";
+constexpr const char* kFewColours = "posteri: il terminale deve avere almeno 8 colori.";
+constexpr const char* kNoCursorAddressing = "posteri: il terminale non ha l'indirizzamento del cursore.";
 constexpr std::string_view kMouseOn = "\x1b[?1000h\x1b[?1006h";
 constexpr std::string_view kMouseOff = "\x1b[?1006l\x1b[?1000l";
 // xterm window operation 9;1: maximise.
 constexpr std::string_view kMaximiseWindow = "\x1b[9;1t";
+// xterm window operations 22 and 23: push and pop the window's title (and icon name).
+constexpr std::string_view kPushTitle = "\x1b[22;0t";
+constexpr std::string_view kPopTitle = "\x1b[23;0t";
+// The form feed key: repaint the whole terminal, as terminal programs do.
+constexpr std::string_view kRepaintKey = "\x0c";
 
 constexpr std::array kEndingSignals{SIGINT, SIGTERM, SIGHUP, SIGQUIT};
 constexpr std::array kFatalSignals{SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT};
 
 // --- state shared with the signal handlers (plain data only)
 
-volatile std::sig_atomic_t g_end_signal = 0;
 volatile std::sig_atomic_t g_stop_requested = 0;
 volatile std::sig_atomic_t g_continued = 0;
 volatile std::sig_atomic_t g_resized = 0;
@@ -58,32 +61,22 @@ std::array<char, 64 * 1024> g_fatal_stack{};
 
 TerminalConsole* g_instance = nullptr;
 
-void write_all(std::string_view bytes) {
-    while (!bytes.empty()) {
-        const ssize_t written = ::write(STDOUT_FILENO, bytes.data(), bytes.size());
-        if (written < 0 && errno == EINTR) continue;
-        if (written <= 0) return;
-        bytes.remove_prefix(std::size_t(written));
-    }
-}
-
-// Async-signal-safe: one write of the reset sequence and the saved terminal modes.
+// Async-signal-safe: one write of the reset sequence, the saved terminal modes, then what
+// libraries wrote to stderr meanwhile.
 void emergency_restore() {
     if (!g_terminal_taken) return;
     g_terminal_taken = 0;
     [[maybe_unused]] const ssize_t written = ::write(STDOUT_FILENO, g_reset_sequence.data(), g_reset_length);
     ::tcsetattr(STDIN_FILENO, TCSANOW, &g_saved_termios);
+    release_stderr();
 }
 
+// The run ends here and now, wherever it waits (a blocking open, a display, a print job): a page
+// being rendered goes with the process, and nothing is linked under a name.
 void on_ending_signal(int signal_number) {
-    // A second one before the program came back to the console to answer the first: leave now,
-    // taking a page rendered into a named file along.
-    if (g_end_signal != 0) {
-        emergency_restore();
-        remove_render_litter();
-        ::_exit(128 + signal_number);
-    }
-    g_end_signal = signal_number;
+    emergency_restore();
+    remove_render_litter();
+    ::_exit(128 + signal_number);
 }
 
 void on_stop_signal(int) {
@@ -159,7 +152,6 @@ void uninstall_signal_handlers() {
         ::sigaction(int(signal_number), &g_previous_actions[signal_number], nullptr);
         g_handler_installed[signal_number] = false;
     }
-    g_end_signal = 0;
     g_stop_requested = 0;
     g_continued = 0;
     g_resized = 0;
@@ -170,60 +162,24 @@ KeyDecoder::Millis now_ms() {
     return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
 }
 
-// A terminfo string capability, empty when the terminal has none.
-std::string capability(const char* name) {
-    const char* value = tigetstr(name);
-    if (value == nullptr || value == reinterpret_cast<const char*>(-1)) return {};
-    return value;
-}
-
-// The Linux console shows neither titles nor cursor shapes, and prints such sequences as text.
-bool is_linux_console() {
-    const char* term = std::getenv("TERM");
-    return term != nullptr && std::string_view(term).starts_with("linux");
-}
-
 // DECSCUSR 0 gives back the cursor shape the user set up for the terminal. terminfo's Se names one
 // fixed shape instead (a steady block for xterm and tmux), so it serves only a terminal whose Ss is
 // something other than DECSCUSR. An empty Ss means the program sends DECSCUSR itself.
 std::string cursor_reset_sequence(std::string_view cursor_shape) {
     if (cursor_shape.empty() || cursor_shape.ends_with(" q")) return "\x1b[0 q";
-    return capability("Se");
+    return terminal_capability("Se");
 }
 
-// Console colours have blue in bit 0 and red in bit 2, curses colours the other way round.
-short curses_colour(int console_colour) {
-    return short((console_colour & 0b1010) | ((console_colour & 1) << 2) | ((console_colour & 4) >> 2));
-}
-
-// Pair number attr + 1 shows attribute attr (pair 0 cannot be changed).
-void init_colour_pairs() {
-    for (int attr = 0; attr < 256; ++attr) {
-        init_pair(short(attr + 1), curses_colour(attr & 15), curses_colour(attr >> 4));
-    }
-}
-
-// The title as UTF-8 without control characters, which would end or hijack the sequence.
-std::string printable_title(std::string_view cp1252) {
-    std::string text;
-    for (const char byte : cp1252) {
-        const char32_t ch = cp1252_to_unicode(static_cast<unsigned char>(byte));
-        if (ch >= 0x20 && (ch < 0x7F || ch >= 0xA0)) text += utf8_encode(ch);
-    }
-    return text;
+// The locale's name for the refusal line, with nothing in it that the terminal would act on.
+std::string no_utf8_message() {
+    const char* name = std::setlocale(LC_CTYPE, nullptr);
+    return "posteri: serve una localizzazione UTF-8, trovata \"" + utf8_controls_shown(name ? name : "") +
+           "\" (va bene LANG=C.UTF-8, o it_IT.UTF-8 se generata).";
 }
 
 void store_reset_sequence(std::string_view sequence) {
     g_reset_length = std::min(sequence.size(), g_reset_sequence.size());
     std::memcpy(g_reset_sequence.data(), sequence.data(), g_reset_length);
-}
-
-void draw_cell(int row, int col, const Cell& cell) {
-    wchar_t shown[2] = {static_cast<wchar_t>(cell.ch), L'\0'};
-    if (::wcwidth(shown[0]) != 1) shown[0] = L'?';  // a wide or zero-width character would shift the row
-    cchar_t cc;
-    setcchar(&cc, shown, A_NORMAL, short(cell.attr + 1), nullptr);
-    mvwadd_wch(stdscr, row - 1, col - 1, &cc);
 }
 
 void restore_at_exit() {
@@ -241,20 +197,12 @@ void give_up(SCREEN* screen, const char* message) {
 
 }  // namespace
 
-struct TerminalConsole::Capabilities {
-    bool titles = false;
-    bool window_operations = false;
-    std::string cursor_shape;  // terminfo Ss, or empty for the plain DECSCUSR form
-    std::string cursor_reset;
-    bool cursor_shapes = false;
-};
-
 std::unique_ptr<TerminalConsole> TerminalConsole::open() {
     if (g_instance != nullptr) throw std::logic_error("the terminal console is already open");
     if (!::isatty(STDIN_FILENO) || !::isatty(STDOUT_FILENO)) throw TerminalError(kNoTerminal);
     // Only the character type follows the environment; numbers keep the C conventions.
     std::setlocale(LC_CTYPE, "");
-    if (std::strcmp(nl_langinfo(CODESET), "UTF-8") != 0) throw TerminalError(kNoUtf8);
+    if (std::strcmp(nl_langinfo(CODESET), "UTF-8") != 0) throw TerminalError(no_utf8_message());
     if (::tcgetattr(STDIN_FILENO, &g_saved_termios) != 0) throw TerminalError(kNoTerminal);
 
     install_signal_handlers();
@@ -263,8 +211,9 @@ std::unique_ptr<TerminalConsole> TerminalConsole::open() {
         uninstall_signal_handlers();
         throw TerminalError(kUnknownTerminal);
     }
-    if (!has_colors() || start_color() == ERR || COLORS < 16 || COLOR_PAIRS < 257)
-        give_up(screen, kFewColours);
+    if (terminal_capability("cup").empty()) give_up(screen, kNoCursorAddressing);
+    const std::optional<ColourDepth> depth = start_terminal_colours();
+    if (!depth) give_up(screen, kFewColours);
 
     // cbreak, not raw: Ctrl-C and Ctrl-Z stay signals. Input is read from stdin directly, so
     // curses neither decodes keys nor looks ahead for typed keys in the middle of an update.
@@ -278,16 +227,19 @@ std::unique_ptr<TerminalConsole> TerminalConsole::open() {
     modes.c_iflag &= ~tcflag_t(IXON);  // Ctrl-S and Ctrl-Q never freeze the output
     ::tcsetattr(STDIN_FILENO, TCSADRAIN, &modes);
     def_prog_mode();
-    init_colour_pairs();
 
     Capabilities caps;
+    caps.colours = *depth;
     caps.titles = !is_linux_console();
     caps.window_operations = !is_linux_console();
-    caps.cursor_shape = capability("Ss");
+    caps.cursor_shape = terminal_capability("Ss");
     caps.cursor_shapes = !caps.cursor_shape.empty() || !is_linux_console();
     if (caps.cursor_shapes) caps.cursor_reset = cursor_reset_sequence(caps.cursor_shape);
-    store_reset_sequence(std::string(kMouseOff) + caps.cursor_reset + capability("sgr0") +
-                         capability("cnorm") + capability("rmcup"));
+    store_reset_sequence(std::string(kMouseOff) + caps.cursor_reset + terminal_capability("sgr0") +
+                         terminal_capability("cnorm") + terminal_capability("rmcup") +
+                         std::string(caps.titles ? kPopTitle : ""));
+    if (caps.titles) write_to_terminal(kPushTitle);
+    capture_stderr();
     g_terminal_taken = 1;
 
     // exit() from anywhere in the program gives the terminal back too.
@@ -318,6 +270,7 @@ void TerminalConsole::restore() {
     ::tcsetattr(STDIN_FILENO, TCSADRAIN, &g_saved_termios);
     g_terminal_taken = 0;
     uninstall_signal_handlers();
+    release_stderr();
 }
 
 ScreenSize TerminalConsole::largest_size() const {
@@ -333,25 +286,41 @@ void TerminalConsole::set_size(ScreenSize) {}
 bool TerminalConsole::key_waiting() {
     handle_signals();
     read_input(0);
-    return decoder_.key_ready(now_ms()) || side_key_waiting();
+    return decoded_key_waiting() || side_key_waiting();
 }
 
 std::string TerminalConsole::read_key() {
     present();
     for (;;) {
         handle_signals();
-        if (auto key = decoder_.next_key(now_ms())) {
-            if (key->is_mouse) mouse_position_ = key->mouse;
-            return std::move(key->key);
+        if (decoded_key_waiting()) {
+            DecodedKey key = std::move(*waiting_key_);
+            waiting_key_.reset();
+            if (key.is_mouse) mouse_position_ = key.mouse;
+            return std::move(key.key);
         }
         if (side_key_waiting()) return std::exchange(side_key_, {});
         read_input(1);
     }
 }
 
+// Ctrl-L is answered here, in every widget, and never given out.
+bool TerminalConsole::decoded_key_waiting() {
+    while (!waiting_key_) {
+        waiting_key_ = decoder_.next_key(now_ms());
+        if (!waiting_key_) return false;
+        if (waiting_key_->key == kRepaintKey) {
+            waiting_key_.reset();
+            redraw_all();
+        }
+    }
+    return true;
+}
+
 void TerminalConsole::discard_input() {
     ::tcflush(STDIN_FILENO, TCIFLUSH);
     decoder_.discard();
+    waiting_key_.reset();
     side_key_.clear();
 }
 
@@ -367,52 +336,19 @@ bool TerminalConsole::side_key_waiting() {
 
 void TerminalConsole::set_mouse(bool on) {
     decoder_.set_mouse(on);
-    if (active_) write_all(on ? kMouseOn : kMouseOff);
+    if (!on && waiting_key_ && waiting_key_->is_mouse) waiting_key_.reset();
+    if (active_) write_to_terminal(on ? kMouseOn : kMouseOff);
 }
 
 void TerminalConsole::maximise_window(const WindowMenu&) {
     if (!active_ || !caps_->window_operations) return;
     std::fflush(stdout);
-    write_all(kMaximiseWindow);
-}
-
-void TerminalConsole::present() {
-    if (!active_) return;
-    handle_signals();
-    ConsoleBuffer& screen = edit_buffer();
-    const ScreenSize size = screen.size();
-    for (int row = 1; row <= size.rows; ++row) {
-        if (!screen.row_changed(row)) continue;
-        for (int col = 1; col <= size.cols; ++col) {
-            if (screen.cell_changed(row, col)) draw_cell(row, col, screen.at(row, col));
-        }
-    }
-    const CellPos cursor = screen.cursor();
-    wmove(stdscr, cursor.row - 1, cursor.col - 1);
-    if (screen.cursor_look_changed()) curs_set(screen.cursor_visible() ? 1 : 0);
-    wnoutrefresh(stdscr);
-    doupdate();
-
-    std::string sequences;
-    if (screen.cursor_look_changed() && screen.cursor_visible()) sequences += cursor_shape_sequence();
-    if (screen.title_changed() && caps_->titles)
-        sequences += "\x1b]2;" + printable_title(screen.title()) + "\a";
-    std::fflush(stdout);
-    write_all(sequences);
-    screen.mark_shown();
-}
-
-std::string TerminalConsole::cursor_shape_sequence() const {
-    if (!caps_->cursor_shapes) return {};
-    // Windows-style cursor sizes: a large cursor is a block, a small one an underline.
-    const int shape = buffer().cursor_size() > 50 ? 2 : 4;
-    if (!caps_->cursor_shape.empty()) return tiparm(caps_->cursor_shape.c_str(), shape);
-    return "\x1b[" + std::to_string(shape) + " q";
+    write_to_terminal(kMaximiseWindow);
 }
 
 void TerminalConsole::handle_signals() {
     if (!active_) return;
-    if (g_end_signal != 0) end_run(g_end_signal);
+    drain_stderr();
     if (g_stop_requested) {
         g_stop_requested = 0;
         suspend();
@@ -424,36 +360,22 @@ void TerminalConsole::handle_signals() {
     }
 }
 
-// After a resize, and after the run was stopped and continued (when the terminal may have
-// changed size and the shell drew over the screen).
-void TerminalConsole::follow_terminal_size() {
-    const ScreenSize size = largest_size();
-    resize_term(size.rows, size.cols);
-    edit_buffer().resize(size);
-    reset_prog_mode();
-    redraw_all();
-}
-
 void TerminalConsole::suspend() {
     leave_screen();
     install_handler(SIGTSTP, SIG_DFL);
     ::raise(SIGTSTP);  // stopped here until continued
     install_handler(SIGTSTP, on_stop_signal);
-    if (decoder_.mouse_on()) write_all(kMouseOn);
+    if (caps_->titles) write_to_terminal(kPushTitle);
+    if (decoder_.mouse_on()) write_to_terminal(kMouseOn);
     g_continued = 0;
     follow_terminal_size();
 }
 
-void TerminalConsole::redraw_all() {
-    edit_buffer().mark_all_changed();
-    clearok(curscr, TRUE);
-    present();
-}
-
 void TerminalConsole::leave_screen() {
     std::fflush(stdout);
-    write_all(std::string(kMouseOff) + caps_->cursor_reset);
+    write_to_terminal(std::string(kMouseOff) + caps_->cursor_reset);
     endwin();
+    if (caps_->titles) write_to_terminal(kPopTitle);
 }
 
 void TerminalConsole::read_input(int timeout_ms) {
@@ -475,6 +397,21 @@ void TerminalConsole::read_input(int timeout_ms) {
 void TerminalConsole::end_run(int signal_number) {
     restore();
     std::exit(128 + signal_number);
+}
+
+void TerminalConsole::screen_changed() {
+    reading_point_.reset();
+    present();
+}
+
+void TerminalConsole::set_title(std::string_view text) {
+    title_set_ = true;
+    BufferedConsole::set_title(text);
+}
+
+void TerminalConsole::show_reading_point(CellPos cell) {
+    reading_point_ = cell;
+    present();
 }
 
 }  // namespace posteri

@@ -1,17 +1,21 @@
 #pragma once
-// The console on a real terminal: the screen is drawn with ncursesw on the alternate screen in
-// 16 colours, and input is read from stdin as raw bytes and turned into key strings by the
-// KeyDecoder. The terminal is given back on every way out: restore(), the destructor, exit(),
-// Ctrl-C, SIGTERM, SIGHUP, SIGQUIT and crashes. Ctrl-Z suspends and resumes with the screen redrawn;
-// a resized terminal resizes the screen, keeping its content.
+// The console on a real terminal: the screen is drawn with ncursesw on the alternate screen in the
+// 16 colours, or their nearest on a terminal with 8, and input is read from stdin as raw bytes and
+// turned into key strings by the KeyDecoder. The terminal is given back, with the title it had, on
+// every way out: restore(), the destructor, exit(), Ctrl-C, SIGTERM, SIGHUP, SIGQUIT and crashes;
+// what libraries wrote to stderr meanwhile follows it. Ctrl-Z suspends and resumes with the screen
+// redrawn; a resized terminal is repainted at once, and the screen keeps what a smaller terminal
+// hid; Ctrl-L repaints.
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 #include <string>
 
 #include "platform/console_buffer.h"
 #include "platform/key_decoder.h"
+#include "platform/terminal_colours.h"
 
 struct screen;
 
@@ -26,7 +30,8 @@ class TerminalError : public std::runtime_error {
 class TerminalConsole : public BufferedConsole {
   public:
     // Takes over the terminal on stdin and stdout. Throws TerminalError when they are not a
-    // terminal, the locale is not UTF-8, the terminal type is unknown or has fewer than 16 colours.
+    // terminal, the locale is not UTF-8, the terminal type is unknown, has no cursor addressing or
+    // fewer than 8 colours.
     // Only one may be open at a time.
     static std::unique_ptr<TerminalConsole> open();
     ~TerminalConsole() override;
@@ -51,12 +56,21 @@ class TerminalConsole : public BufferedConsole {
     bool mouse_enabled() const override { return decoder_.mouse_on(); }
     CellPos mouse_position() const override { return mouse_position_; }
     void set_side_keys(std::function<std::string()> source) override;
+    void show_reading_point(CellPos cell) override;
+    void set_title(std::string_view text) override;
 
   protected:
-    void screen_changed() override { present(); }
+    void screen_changed() override;
 
   private:
-    struct Capabilities;
+    struct Capabilities {
+        ColourDepth colours = ColourDepth::Sixteen;
+        bool titles = false;
+        bool window_operations = false;
+        std::string cursor_shape;  // terminfo Ss, or empty for the plain DECSCUSR form
+        std::string cursor_reset;
+        bool cursor_shapes = false;
+    };
     TerminalConsole(::screen* screen, Capabilities caps);
 
     // Draws the changed cells, cursor and title.
@@ -73,11 +87,18 @@ class TerminalConsole : public BufferedConsole {
     [[noreturn]] void end_run(int signal_number);
     // Whether a key from beside the console is waiting in side_key_ (asking the source for one).
     bool side_key_waiting();
+    // Whether a decoded key is waiting in waiting_key_ (taking one from the decoder).
+    bool decoded_key_waiting();
 
     ::screen* screen_;
     std::unique_ptr<Capabilities> caps_;
     bool active_ = true;
     KeyDecoder decoder_;
+    std::optional<DecodedKey> waiting_key_;
+    // Where the terminal's cursor stands until the next output, for screen readers.
+    std::optional<CellPos> reading_point_;
+    // The terminal's own title stands until the program sets one.
+    bool title_set_ = false;
     CellPos mouse_position_;
     std::function<std::string()> side_keys_;
     std::string side_key_;
