@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Text extents kept for the run and in their file, with the installed fonts of this machine.
 #include "platform/linux/font_extents.h"
+#include "platform/linux/face_extents.h"
 #include "platform/linux/font_set.h"
 
 #include <fontconfig/fontconfig.h>
@@ -85,6 +86,21 @@ TEST_F(FontExtentsTest, AFileThatCannotBeWrittenSafelyIsLeftAloneAndTheExtentsSt
     std::ifstream kept(target);
     EXPECT_EQ(std::string(std::istreambuf_iterator<char>(kept), {}), "mine");
     EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()), 4) << "no temporary file";
+}
+
+// The font window's measure: each text in its own face alone, asked for by its first 31 characters.
+// DejaVu Sans Mono has 2048 units per em, a cell of 1901 + 483 and advances of 1233: at an em of 32
+// pixels a cell of 37.25 and advances of 19.26 whole pixels.
+TEST(FaceExtents, TextsAreMeasuredInTheirOwnFaceAskedForBy31Characters) {
+    const std::string cut = "DejaVu Sans Mono" + std::string(15, ' ') + "Oblique X";
+    const FontText mono{{"DejaVu Sans Mono", 24, 0}, "Mono, ABC"};
+    const FontText long_name{{cut, 24, 0}, "Mono, ABC"};
+    const FontText sans{{"DejaVu Sans", 24, 0}, "Mono, ABC"};
+    const std::vector<TextExtent> extents =
+        measure_faces({&mono, &long_name, &sans}, [](int points) { return points * 4 / 3; }, nullptr);
+    EXPECT_EQ(extents[0], (TextExtent{9 * 19, 37}));
+    EXPECT_EQ(extents[1], extents[0]);
+    EXPECT_NE(extents[2].width, extents[0].width);
 }
 
 // Where a face is missing, the help page's "lucida console" is the monospace face.
