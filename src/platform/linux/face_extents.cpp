@@ -22,8 +22,10 @@ namespace {
 constexpr auto kQuietTime = std::chrono::milliseconds(500);
 constexpr auto kProgressInterval = std::chrono::milliseconds(250);
 constexpr auto kPollInterval = std::chrono::milliseconds(10);
-// A face HarfBuzz cannot read is taken as this much of an em per character.
-constexpr double kUnreadableAdvanceEms = 0.5;
+// A character the face has no glyph for is drawn in another face: it is taken as this much of an
+// em, about a character of the common Latin faces, instead of the face's missing-glyph box (which
+// some faces make many ems wide). So is every character of a face HarfBuzz cannot read.
+constexpr double kMissingGlyphEms = 0.6;
 
 struct FaceFile {
     std::string path;
@@ -122,8 +124,9 @@ TextExtent face_extent(const FaceFile& file, int em, std::string_view text) {
     const double per_em = hb_face_get_upem(face);
     const std::string utf8 = cp1252_to_utf8(text);
     double width = 0;
+    const double missing_advance = std::nearbyint(kMissingGlyphEms * em);
     if (hb_face_get_glyph_count(face) == 0) {
-        width = std::nearbyint(kUnreadableAdvanceEms * em) * static_cast<double>(text.size());
+        width = missing_advance * static_cast<double>(text.size());
     } else {
         hb_font_t* font = hb_font_create(face);
         hb_buffer_t* buffer = hb_buffer_create();
@@ -131,9 +134,13 @@ TextExtent face_extent(const FaceFile& file, int em, std::string_view text) {
         hb_buffer_guess_segment_properties(buffer);
         hb_shape(font, buffer, nullptr, 0);
         unsigned count = 0;
+        const hb_glyph_info_t* glyphs = hb_buffer_get_glyph_infos(buffer, &count);
         const hb_glyph_position_t* positions = hb_buffer_get_glyph_positions(buffer, &count);
         // Whole pixels per glyph, as hinted metrics on a screen give them.
-        for (unsigned i = 0; i < count; ++i) width += std::nearbyint(positions[i].x_advance * em / per_em);
+        for (unsigned i = 0; i < count; ++i) {
+            width += glyphs[i].codepoint == 0 ? missing_advance
+                                              : std::nearbyint(positions[i].x_advance * em / per_em);
+        }
         hb_buffer_destroy(buffer);
         hb_font_destroy(font);
     }

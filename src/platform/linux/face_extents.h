@@ -1,9 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Text extents as Windows measures them for a font window: each text in the one face its font
-// selects, straight from the font file, with no other face filling in for missing characters. The
-// width is the sum of the glyphs' advances in whole pixels, the height the face's cell. Measured in
-// parallel over the processors: only HarfBuzz is used there, which is safe on many threads.
+// selects, straight from the font file, without searching the whole font set for other faces. The
+// width is the sum of the glyphs' advances in whole pixels (a missing glyph counts as an ordinary
+// character of another face), the height the face's cell. Measured in parallel over the
+// processors: only HarfBuzz is used there, which is safe on many threads.
 
 #include <functional>
 #include <vector>
