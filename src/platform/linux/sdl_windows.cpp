@@ -184,6 +184,7 @@ struct SdlWindows::Measure {
     cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 1, 1);
     cairo_t* cr = cairo_create(surface);
     std::unordered_map<std::string, Mask> masks;
+    std::string fonts;  // the key of the font set the masks were drawn with
 
     ~Measure() {
         forget_masks();
@@ -329,7 +330,13 @@ TextExtent SdlWindows::measure_text(const FontSpec& font, std::string_view text)
 std::vector<TextExtent> SdlWindows::measure_texts(const std::vector<FontText>& texts,
                                                   const MeasureProgress& progress) {
     if (!has_display()) return boxes_.measure_texts(texts, progress);
-    return extents_.measure(texts, progress);
+    std::vector<TextExtent> extents = extents_.measure(texts, progress);
+    // Texts kept as drawn in fonts that have changed since are drawn afresh.
+    if (std::string fonts = font_set_key(); fonts != measure_->fonts) {
+        measure_->forget_masks();
+        measure_->fonts = std::move(fonts);
+    }
+    return extents;
 }
 
 TextExtent SdlWindows::character_size(const FontSpec& font) {
