@@ -24,7 +24,7 @@ constexpr auto kProgressInterval = std::chrono::milliseconds(250);
 constexpr auto kPollInterval = std::chrono::milliseconds(10);
 // A character the face has no glyph for is drawn in another face: it is taken as this much of an
 // em, about a character of the common Latin faces, instead of the face's missing-glyph box (which
-// some faces make many ems wide). So is every character of a face HarfBuzz cannot read.
+// some faces make many ems wide).
 constexpr double kMissingGlyphEms = 0.6;
 
 struct FaceFile {
@@ -118,33 +118,24 @@ FaceFile chosen_face(const std::multimap<std::string, Candidate>& faces, const F
     return best->second.file;
 }
 
+// Each character's advance from the face's own tables, in whole pixels as hinted metrics on a screen
+// give them: no shaping, as Windows measures a text's extent.
 TextExtent face_extent(const FaceFile& file, int em, std::string_view text) {
     hb_blob_t* blob = hb_blob_create_from_file_or_fail(file.path.c_str());
     hb_face_t* face = hb_face_create(blob != nullptr ? blob : hb_blob_get_empty(), file.index);
+    hb_font_t* font = hb_font_create(face);
     const double per_em = hb_face_get_upem(face);
-    const std::string utf8 = cp1252_to_utf8(text);
-    double width = 0;
     const double missing_advance = std::nearbyint(kMissingGlyphEms * em);
-    if (hb_face_get_glyph_count(face) == 0) {
-        width = missing_advance * static_cast<double>(text.size());
-    } else {
-        hb_font_t* font = hb_font_create(face);
-        hb_buffer_t* buffer = hb_buffer_create();
-        hb_buffer_add_utf8(buffer, utf8.c_str(), static_cast<int>(utf8.size()), 0, -1);
-        hb_buffer_guess_segment_properties(buffer);
-        hb_shape(font, buffer, nullptr, 0);
-        unsigned count = 0;
-        const hb_glyph_info_t* glyphs = hb_buffer_get_glyph_infos(buffer, &count);
-        const hb_glyph_position_t* positions = hb_buffer_get_glyph_positions(buffer, &count);
-        // Whole pixels per glyph, as hinted metrics on a screen give them.
-        for (unsigned i = 0; i < count; ++i) {
-            width += glyphs[i].codepoint == 0 ? missing_advance
-                                              : std::nearbyint(positions[i].x_advance * em / per_em);
-        }
-        hb_buffer_destroy(buffer);
-        hb_font_destroy(font);
+    double width = 0;
+    for (const char byte : text) {
+        const char32_t character = cp1252_to_unicode(static_cast<unsigned char>(byte));
+        hb_codepoint_t glyph = 0;
+        width += hb_font_get_nominal_glyph(font, character, &glyph)
+                     ? std::nearbyint(hb_font_get_glyph_h_advance(font, glyph) * em / per_em)
+                     : missing_advance;
     }
     const int height = face_cell(face, em).height;
+    hb_font_destroy(font);
     hb_face_destroy(face);
     if (blob != nullptr) hb_blob_destroy(blob);
     return {static_cast<int>(width), height};

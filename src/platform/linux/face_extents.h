@@ -2,8 +2,8 @@
 #pragma once
 // Text extents as Windows measures them for a font window: each text in the one face its font
 // selects, straight from the font file, without searching the whole font set for other faces. The
-// width is the sum of the glyphs' advances in whole pixels (a missing glyph counts as an ordinary
-// character of another face), the height the face's cell. Measured in parallel over the
+// width is the sum of the characters' advances in whole pixels, unshaped (a missing glyph counts as
+// an ordinary character of another face), the height the face's cell. Measured in parallel over the
 // processors: only HarfBuzz is used there, which is safe on many threads.
 
 #include <functional>
