@@ -5,6 +5,8 @@
 #include <string_view>
 
 #include "fonts/font_list.h"
+#include "format/mask_format.h"
+#include "format/text.h"
 #include "ui/failure.h"
 #include "ui/notice.h"
 
@@ -42,17 +44,47 @@ int rounded(double value) {
     return static_cast<int>(std::nearbyint(value));
 }
 
+// While the faces are measured for long, the console line under the cursor tells how far it has
+// come; the line goes again when they are all measured.
+class LoadingLine {
+  public:
+    explicit LoadingLine(Console& console) : console_(console), at_(console.cursor()) {}
+    ~LoadingLine() {
+        if (width_ > 0) write(std::string(width_, ' '));
+    }
+    LoadingLine(const LoadingLine&) = delete;
+    LoadingLine& operator=(const LoadingLine&) = delete;
+
+    void show(int done, int total) { write(mask_format("Carico i caratteri\x85 # di #", {done, total})); }
+
+  private:
+    // Over what stood there before, the cursor put back where it was.
+    void write(const std::string& text) {
+        console_.set_cursor(at_.row, at_.col);
+        console_.write(fit_width(text, std::max<std::size_t>(text.size(), width_)));
+        width_ = std::max<std::size_t>(text.size(), width_);
+        console_.set_cursor(at_.row, at_.col);
+    }
+
+    Console& console_;
+    const CellPos at_;
+    std::size_t width_ = 0;
+};
+
 // Every entry measured in its own face: the widest gives the width, the mean height the row height.
 // Rows are as many as were asked for, the entries and the work area allow.
-PreviewGeometry measure_preview(GraphicWindows& windows, const PixelArea& work,
-                                const std::vector<std::string>& entries, int count, int margin, int asked_rows,
-                                int points) {
+PreviewGeometry measure_preview(Platform& platform, const PixelArea& work, const std::vector<std::string>& entries,
+                                int count, int margin, int asked_rows, int points) {
     PreviewGeometry geometry;
     geometry.margin = margin;
+    std::vector<FontText> texts;
+    for (int i = 1; i <= count; ++i) texts.push_back({entry_font(entries[i], points), entries[i]});
+    LoadingLine loading(platform.console);
+    const std::vector<TextExtent> extents = platform.windows.measure_texts(
+        texts, [&loading](int done, int total) { loading.show(done, total); });
     int widest = 0;
     double heights = 0;
-    for (int i = 1; i <= count; ++i) {
-        const TextExtent extent = windows.measure_text(entry_font(entries[i], points), entries[i]);
+    for (const TextExtent& extent : extents) {
         widest = std::max(widest, extent.width);
         heights += extent.height;
     }
@@ -237,7 +269,7 @@ void GRAPHIC_(Platform& platform, std::int32_t& margin_x, std::int32_t& mode_y, 
     count = shown;
     GraphicWindows& windows = platform.windows;
     const PixelArea work = windows.work_area();
-    PreviewGeometry geometry = measure_preview(windows, work, entries, count, margin_x, rows, points);
+    PreviewGeometry geometry = measure_preview(platform, work, entries, count, margin_x, rows, points);
     rows = geometry.rows;
     place(geometry.window, work, mode_y, margin_x, mode_y);
     margin_x = geometry.window.x;

@@ -8,9 +8,11 @@
 // 0xRRGGBB. Texts are Windows-1252. Windows are known by handles; 0 is no window.
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/images.h"
 #include "platform/printers.h"
@@ -55,6 +57,15 @@ struct WindowSpec {
     bool lingering = false;
 };
 
+// A text to measure in a font of its own.
+struct FontText {
+    FontSpec font;
+    std::string text;
+};
+
+// How far a long measuring has come: `done` of `total` texts.
+using MeasureProgress = std::function<void(int done, int total)>;
+
 struct MouseClick {
     int count = 1;  // 1 single, 2 double
     int x = 0;      // window pixels
@@ -82,6 +93,16 @@ class GraphicWindows {
 
     // Width and height of one line of text; measuring needs no window.
     virtual TextExtent measure_text(const FontSpec& font, std::string_view text) = 0;
+    // The extents of many texts, each in its own font (on a display: in the one face the font
+    // selects, as Windows measures text). While measuring takes longer than half a second,
+    // `progress` is called on the calling thread a few times a second.
+    virtual std::vector<TextExtent> measure_texts(const std::vector<FontText>& texts,
+                                                  const MeasureProgress& progress) {
+        (void)progress;
+        std::vector<TextExtent> extents;
+        for (const FontText& text : texts) extents.push_back(measure_text(text.font, text.text));
+        return extents;
+    }
     // The font's average character width and its line height.
     virtual TextExtent character_size(const FontSpec& font) = 0;
 

@@ -1,5 +1,6 @@
 #include "print/layout.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -60,15 +61,24 @@ PhotoPlacement fit_inside(const PhotoBox& box, PhotoSize photo, float shape) {
             {box.x0, box.y0 + off_y, box.x0 + box.width_px, box.y0 + off_y + drawn_height}};
 }
 
+// A box of opposite signs cuts more than the whole photo away: the corners stay on the photo.
+PixelRect within_photo(PixelRect part, PhotoSize photo) {
+    part.x1 = std::clamp(part.x1, 0, photo.width - 1);
+    part.x2 = std::clamp(part.x2, 0, photo.width - 1);
+    part.y1 = std::clamp(part.y1, 0, photo.height - 1);
+    part.y2 = std::clamp(part.y2, 0, photo.height - 1);
+    return part;
+}
+
 PhotoPlacement fill_and_cut(const PhotoBox& box, PhotoSize photo, float shape) {
     const double img_w = photo.width;
     const double img_h = photo.height;
     if (box_is_wider(box, shape)) {
         const int cut_y = round_even((img_h - box.height_px * img_w / box.width_px) / 2);
-        return {{0, cut_y, photo.width - 1, photo.height - 1 - cut_y}, whole_box(box)};
+        return {within_photo({0, cut_y, photo.width - 1, photo.height - 1 - cut_y}, photo), whole_box(box)};
     }
     const int cut_x = round_even((img_w - box.width_px * img_h / box.height_px) / 2);
-    return {{cut_x, 0, photo.width - 1 - cut_x, photo.height - 1}, whole_box(box)};
+    return {within_photo({cut_x, 0, photo.width - 1 - cut_x, photo.height - 1}, photo), whole_box(box)};
 }
 
 struct TextBlock {
@@ -159,9 +169,9 @@ PhotoBox photo_box(const SheetMetrics& sheet, float x_cm, float y_cm, float widt
 }
 
 std::optional<PhotoPlacement> place_photo(const PhotoBox& box, int fits, PhotoSize photo) {
-    // An empty photo has nothing to show; a box that a margin larger than the sheet has turned
-    // inside out would only mirror the photo off its place.
-    if (photo.width <= 0 || photo.height <= 0 || box.width_px <= 0 || box.height_px <= 0) return std::nullopt;
+    // An empty photo has nothing to show. A box of negative size is placed by the same rules: its
+    // far corner lies before its near one, which mirrors the photo.
+    if (photo.width <= 0 || photo.height <= 0) return std::nullopt;
     const float shape = single(photo.height) / single(photo.width);
     switch (fits) {
         case 0:

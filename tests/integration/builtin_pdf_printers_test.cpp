@@ -1,5 +1,4 @@
 // The built-in PDF printers, checked on the files they write with poppler and qpdf.
-#include <fontconfig/fontconfig.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -221,22 +220,36 @@ TEST_F(BuiltinPdfPrintersTest, ABlankTextLineLeavesTheOtherLinesInTheBandUnderTh
     }
 }
 
-TEST_F(BuiltinPdfPrintersTest, ALongFaceNameIsAskedForWhole) {
-    // A family of 38 characters that the font configuration knows as DejaVu Serif; its first 31
-    // characters name no font and would fall back to DejaVu Sans.
-    const std::string face = "Posteri Poster Family With A Long Name";
-    const std::string alias = "<?xml version=\"1.0\"?><!DOCTYPE fontconfig SYSTEM \"fonts.dtd\"><fontconfig>"
-                              "<alias binding=\"same\"><family>" + face + "</family><prefer>"
-                              "<family>DejaVu Serif</family></prefer></alias></fontconfig>";
-    ASSERT_TRUE(FcConfigParseAndLoadFromMemory(FcConfigGetCurrent(),
-                                               reinterpret_cast<const FcChar8*>(alias.c_str()), FcTrue));
+// A face is asked for by its first 31 characters, trimmed: here "DejaVu Sans Mono" and spaces, then
+// characters that asked for whole would name no font and fall back to DejaVu Sans.
+TEST_F(BuiltinPdfPrintersTest, AFaceIsAskedForByItsFirst31Characters) {
+    const std::string face = "DejaVu Sans Mono" + std::string(15, ' ') + "Oblique X";
+    ASSERT_EQ(face.size(), 40u);
     const fs::path pdf = print("pdfcreator A4", "lungo", [&](Printers& p) {
         p.select_font(face, 24, false);
         p.move_to({400, 1000});
-        p.draw_text("Serif");
+        p.draw_text("Mono");
     });
     const std::string fonts = run("pdffonts " + quoted(pdf)).output;
-    EXPECT_NE(fonts.find("DejaVuSerif"), std::string::npos) << fonts;
+    EXPECT_NE(fonts.find("DejaVuSansMono "), std::string::npos) << fonts;
+}
+
+// Accented capitals are whole: the line's top lies the face's usWinAscent (1044 per 1000 in bold
+// Nimbus Roman) above the baseline, and the capitals rise 672 per 1000 above it. At 72 points and
+// 600 dpi the line starting at y 1000 has its baseline at 1626 and its capitals' tops at 1223; the
+// accents lie between. Rendered at 60 dpi, rows 101 to 121.
+TEST_F(BuiltinPdfPrintersTest, AccentsOfCapitalsArePrintedAboveTheCapHeight) {
+    const fs::path pdf = print("pdfcreator A4", "accenti", [](Printers& p) {
+        p.select_font("Nimbus Roman", 72, true);
+        p.move_to({400, 1000});
+        p.draw_text("\xC8\xC0\xD9");
+    });
+    const Picture accents = render(pdf, 60, 40, 101, 150, 21);
+    int ink = 0;
+    for (int y = 0; y < 21; ++y) {
+        for (int x = 0; x < 150; ++x) ink += near(accents.at(x, y), kWhite, 60) ? 0 : 1;
+    }
+    EXPECT_GT(ink, 60);
 }
 
 TEST_F(BuiltinPdfPrintersTest, TextIsClippedToTheLinesHeight) {
@@ -685,6 +698,20 @@ TEST_F(BuiltinPdfPrintersTest, TiledSheetsShareThePhotoEmbeddedOnceAndKeepTheTex
         const std::string fonts = run("pdffonts " + quoted(tiled)).output;
         EXPECT_EQ(fonts.find(" no "), std::string::npos) << "every font embedded:\n" << fonts;
         EXPECT_EQ(run("qpdf --check " + quoted(tiled) + " >/dev/null").status, 0);
+    }
+}
+
+// A box narrower than nothing (A4 across, 29.7 cm: 29.7 - 30 - 3.2 = -3.5 cm) still gets its photo
+// in every fit mode.
+TEST_F(BuiltinPdfPrintersTest, ABoxOfNegativeWidthStillPrintsThePhoto) {
+    const fs::path photo = quadrant_photo(dir_, true);
+    for (const char* fits : {"0", "1", "2", "3"}) {
+        BatchPlatform batch(printers_);
+        const BatchOutcome outcome =
+            run_batch(batch.platform, BatchRequest{photo.string(), "pdfcreator A4", "",
+                                                   {{"larghezza_cm", "-30"}, {"fits", fits}}});
+        ASSERT_EQ(outcome.exit_code, 0) << outcome.error;
+        EXPECT_EQ(images_in(printers_.last_job().pdf_path).size(), 1u) << "fit " << fits;
     }
 }
 

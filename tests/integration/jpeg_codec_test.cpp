@@ -395,6 +395,17 @@ TEST_F(JpegCodecTest, StretchCoversTheInclusiveRoundedDestination) {
     }
 }
 
+// A second corner before the first runs backwards: x from 5 back to 2 covers pixels 4 and 3, the
+// source's left pixel on the right.
+TEST_F(JpegCodecTest, StretchOntoABackwardsDestinationMirrors) {
+    const auto source = codec_.create_bitmap(2, 1);
+    codec_.write_bits(*source, std::string("\x02\0\0\0\x01\0\0\0", 8) + std::string("\0\0\xFF\0\xFF\0\0\0", 8));
+    const auto target = codec_.create_bitmap(8, 1);
+    codec_.stretch(*source, {0, 0, 1, 0}, *target, {5, 0, 2, 0});
+    const Rgb expected[8] = {{}, {}, {}, kBlue, kRed, {}, {}, {}};
+    for (int x = 0; x < 8; ++x) EXPECT_THAT(colour_at(*target, x, 0), LooksLike(expected[x])) << x;
+}
+
 TEST_F(JpegCodecTest, LoadingBitsAndHalvingWorkOnARealPhoto) {
     FakePlatform fake;
     Platform platform{fake.console, fake.system, fake.fault, fake.speech, fake.printers, codec_, fake.windows, fake.fonts};

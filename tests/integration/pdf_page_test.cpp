@@ -57,5 +57,26 @@ TEST(PdfPageText, KeepsItsShapeOnPaperWhenTheResolutionsDiffer) {
     }
 }
 
+// A text's height is the face's usWinAscent + usWinDescent at the em, whatever the text: the values
+// are those of the font files' OS/2 tables. At 72 points on a sheet of as many dots per inch as the
+// face has units per em, the em is those units.
+TEST(PdfPageText, HeightIsTheFacesWindowsCellAtTheEm) {
+    struct Face {
+        const char* name;
+        int units_per_em;
+        int win_ascent;
+        int win_descent;
+    };
+    for (const Face& face : {Face{"Nimbus Roman", 1000, 1044, 341}, Face{"URW Gothic", 1000, 1083, 279},
+                             Face{"DejaVu Sans", 2048, 1901, 483}}) {
+        const int dpi = face.units_per_em;
+        PdfPage page(SheetMetrics{10 * dpi, 10 * dpi, 0, 0, 10 * dpi, 10 * dpi, dpi, dpi}, "altezza",
+                     [](const unsigned char*, unsigned int) {});
+        page.select_font(face.name, 72, true);
+        for (const char* text : {"\xC8\xC0\xD9", "a", ""})
+            EXPECT_EQ(page.text_extent(text).height, face.win_ascent + face.win_descent) << face.name << " " << text;
+    }
+}
+
 }  // namespace
 }  // namespace posteri

@@ -69,6 +69,13 @@ class FakeWindows : public GraphicWindows {
         return measure(font, text);
     }
     TextExtent character_size(const FontSpec& font) override { return measure(font, "X"); }
+    // Runs while measure_texts() measures, with its progress report and the number of texts.
+    std::function<void(const MeasureProgress&, int)> while_measuring;
+    std::vector<TextExtent> measure_texts(const std::vector<FontText>& texts,
+                                          const MeasureProgress& progress) override {
+        if (while_measuring) while_measuring(progress, static_cast<int>(texts.size()));
+        return GraphicWindows::measure_texts(texts, progress);
+    }
 
     void clear(WindowHandle window, std::uint32_t rgb) override {
         calls.push_back("clear " + std::to_string(window) + " " + hex(rgb));

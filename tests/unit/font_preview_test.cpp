@@ -58,6 +58,27 @@ class FontPreview : public ::testing::Test {
     }
 };
 
+// The progress goes over what stood on the line under the cursor, and the line is blank again
+// when the window opens.
+TEST_F(FontPreview, ALongMeasuringSaysHowFarItHasComeUnderTheHeaderUntilTheWindowOpens) {
+    fake.console.write("Intestazione");
+    fake.console.new_line();
+    fake.console.write("vecchio testo lungo");
+    fake.console.set_cursor(2, 1);
+    std::vector<std::string> shown;
+    windows.while_measuring = [&](const MeasureProgress& progress, int total) {
+        for (const int done : {200, 1200}) {
+            progress(done, total);
+            shown.emplace_back(trim_spaces(fake.console.row_text(2)));
+        }
+    };
+    choose(numbered_entries(1500), 1, {keys::kEnter});
+    EXPECT_THAT(shown, ElementsAre("Carico i caratteri\u2026 200 di 1500", "Carico i caratteri\u2026 1200 di 1500"));
+    EXPECT_EQ(fake.console.row_text(2).substr(0, 40), std::string(40, ' '));
+    EXPECT_EQ(fake.console.row_text(1).substr(0, 12), "Intestazione");
+    EXPECT_EQ(fake.console.cursor(), (CellPos{2, 1}));
+}
+
 TEST_F(FontPreview, AWholeListInViewWrapsRoundAndIsCentredInTheWorkArea) {
     const std::vector<std::string> five{"", "Alfa, x", "Beta, x", "Gamma, x", "Delta, x", "Eco, x"};
     EXPECT_EQ(choose(five, 1, {keys::kUp, keys::kEnter}), 5);

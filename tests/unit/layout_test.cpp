@@ -128,7 +128,31 @@ INSTANTIATE_TEST_SUITE_P(
         FitCase{"CutLandscapePhoto", 3, {4000, 3000}, 1000, 1000, {500, 0, 3499, 2999}, {50, 70, 1050, 1070}},
         FitCase{"CutPortraitPhoto", 3, {3000, 4000}, 1000, 1000, {0, 500, 2999, 3499}, {50, 70, 1050, 1070}},
         FitCase{
-            "CutEqualShapesKeepsAll", 3, {4000, 3000}, 1000, 750, {0, 0, 3999, 2999}, {50, 70, 1050, 820}}),
+            "CutEqualShapesKeepsAll", 3, {4000, 3000}, 1000, 750, {0, 0, 3999, 2999}, {50, 70, 1050, 820}},
+        // Cuts worked out by hand: (1005 - 1000) / 2 = 2.5 gives 2, (1007 - 1000) / 2 = 3.5 gives 4,
+        // (1000 - 9946 * 1000 / 10000) / 2 = 2.7 gives 3; across and down.
+        FitCase{"CutHalfEvenAcross", 3, {1005, 1000}, 1000, 1000, {2, 0, 1002, 999}, {50, 70, 1050, 1070}},
+        FitCase{"CutHalfOddAcross", 3, {1007, 1000}, 1000, 1000, {4, 0, 1002, 999}, {50, 70, 1050, 1070}},
+        FitCase{"CutPointSevenAcross", 3, {1000, 1000}, 9946, 10000, {3, 0, 996, 999}, {50, 70, 9996, 10070}},
+        FitCase{"CutHalfEvenDown", 3, {1000, 1005}, 1000, 1000, {0, 2, 999, 1002}, {50, 70, 1050, 1070}},
+        FitCase{"CutHalfOddDown", 3, {1000, 1007}, 1000, 1000, {0, 4, 999, 1002}, {50, 70, 1050, 1070}},
+        FitCase{"CutPointSevenDown", 3, {1000, 1000}, 10000, 9946, {0, 3, 999, 996}, {50, 70, 10050, 10016}},
+        // Negative boxes by the same rules: a far corner before the near one mirrors the photo.
+        // Fit 0 ignores the width: 50 + 4000 * 1000 / 3000; and with a negative height 50 - 800.
+        FitCase{"NegativeWidthHeightKept", 0, {4000, 3000}, -1000, 1000, {0, 0, 3999, 2999},
+                {50, 70, 50 + 4000.0 * 1000 / 3000, 1070}},
+        FitCase{"NegativeHeightHeightKept", 0, {4000, 3000}, 1000, -600, {0, 0, 3999, 2999}, {50, 70, -750, -530}},
+        FitCase{"NegativeWidthStretched", 1, {4000, 3000}, -1000, 1000, {0, 0, 3999, 2999}, {50, 70, -950, 1070}},
+        // -1 < 0.75: dw = 1000 / 0.75, off_x = round((-1000 - 1333.33) / 2) = -1167.
+        FitCase{"NegativeWidthInside", 2, {4000, 3000}, -1000, 1000, {0, 0, 3999, 2999},
+                {50 - 1167, 70, 50 - 1167 + 1000 / 0.75, 1070}},
+        // dw = -1000 / 0.75, off_x = round((1000 + 1333.33) / 2) = 1167.
+        FitCase{"NegativeHeightInside", 2, {4000, 3000}, 1000, -1000, {0, 0, 3999, 2999},
+                {50 + 1167, 70, 50 + 1167 - 1000 / 0.75, -930}},
+        // cut_y = round((3000 + 4000) / 2) = 3500: source (0, 3500) .. (3999, -501), kept on the photo.
+        FitCase{"NegativeWidthCut", 3, {4000, 3000}, -1000, 1000, {0, 2999, 3999, 0}, {50, 70, -950, 1070}},
+        // Both negative: 1 >= 0.75, cut_x = round((4000 - 3000) / 2) = 500, the photo turned round.
+        FitCase{"NegativeBothCut", 3, {4000, 3000}, -1000, -1000, {500, 0, 3499, 2999}, {50, 70, -950, -930}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // With equal shapes the height follows from the width; a comparison done in double would have
@@ -144,15 +168,13 @@ TEST(PlacePhotoEdges, EqualShapesTakeTheWidthBranchInSinglePrecision) {
     EXPECT_EQ(placement->destination.y2, static_cast<double>(200.0f / 300.0f) * 600.0);
 }
 
-TEST(PlacePhotoEdges, NothingForOtherFitModesEmptyPhotosOrInsideOutBoxes) {
+TEST(PlacePhotoEdges, NothingForOtherFitModesOrEmptyPhotos) {
     PhotoBox box;
     box.width_px = 1000;
     box.height_px = 1000;
     EXPECT_FALSE(place_photo(box, 5, {4000, 3000}));
     EXPECT_FALSE(place_photo(box, -1, {4000, 3000}));
     EXPECT_FALSE(place_photo(box, 1, {0, 0}));
-    box.width_px = -300;
-    EXPECT_FALSE(place_photo(box, 1, {4000, 3000}));
 }
 
 // The first size from 200 down to 10 whose three sample lines are strictly lower than the band.

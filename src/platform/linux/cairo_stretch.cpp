@@ -7,11 +7,12 @@ namespace posteri {
 bool clip_and_scale_onto(cairo_t* cr, const PixelRect& from, const DeviceRect& to) {
     const double left = std::nearbyint(to.x1);
     const double top = std::nearbyint(to.y1);
+    // A negative size runs from the first corner backwards: the picture is mirrored.
     const double width = std::nearbyint(to.x2) - left + 1;
     const double height = std::nearbyint(to.y2) - top + 1;
     const double source_width = from.x2 - from.x1 + 1;
     const double source_height = from.y2 - from.y1 + 1;
-    if (width <= 0 || height <= 0 || source_width <= 0 || source_height <= 0) return false;
+    if (width == 0 || height == 0 || source_width == 0 || source_height == 0) return false;
     cairo_rectangle(cr, left, top, width, height);
     cairo_clip(cr);
     cairo_translate(cr, left, top);

@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "format/codepage.h"
+#include "platform/linux/font_set.h"
 
 namespace posteri {
 
@@ -50,6 +51,7 @@ std::optional<std::string> windows_1252_name(const std::string& utf8) {
 }  // namespace
 
 std::vector<std::string> FontconfigCatalog::family_names() {
+    bring_fonts_up_to_date();
     if (FcInit() == FcFalse) return {};
     FcPattern* all = FcPatternCreate();
     FcObjectSet* wanted = FcObjectSetBuild(FC_FAMILY, FC_FAMILYLANG, nullptr);

@@ -3,11 +3,14 @@
 #include <cairo-pdf.h>
 #include <pango/pangocairo.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <memory>
 
 #include "format/codepage.h"
 #include "platform/linux/cairo_bitmap.h"
+#include "platform/linux/font_cell.h"
 #include "platform/linux/cairo_stretch.h"
 
 namespace posteri {
@@ -72,12 +75,12 @@ void attach_jpeg_bytes(const EmbeddableJpeg& jpeg, bool recorded) {
         [](void* kept) { delete static_cast<std::shared_ptr<const ByteBlock>*>(kept); }, keeper);
 }
 
-// The layout's logical box in device pixels, rounded outwards as pango rounds pixel extents. The
+// The layout's logical width in device pixels, rounded outwards as pango rounds pixel extents. The
 // layout is measured on the text grid, whose unit is a vertical device pixel in both directions.
-TextExtent device_extent(const PangoRectangle& logical, double x_scale) {
+int device_width(const PangoRectangle& logical, double x_scale) {
     const int left = static_cast<int>(std::floor(logical.x * x_scale / PANGO_SCALE));
     const int right = static_cast<int>(std::ceil((logical.x + logical.width) * x_scale / PANGO_SCALE));
-    return {right - left, PANGO_PIXELS_CEIL(logical.y + logical.height) - PANGO_PIXELS_FLOOR(logical.y)};
+    return right - left;
 }
 
 void paint(cairo_t* cr, cairo_surface_t* surface, double x, double y) {
@@ -93,9 +96,11 @@ void paint_photo(cairo_t* cr, const CairoBitmap& photo, const PixelRect& source)
     if (jpeg == nullptr || jpeg->proxy == nullptr || jpeg->bytes == nullptr) {
         cairo_surface_t* pixels = photo.pixels();
         if (pixels == nullptr) return;
+        const int left = std::min(source.x1, source.x2);
+        const int top = std::min(source.y1, source.y2);
         cairo_surface_t* part = cairo_surface_create_for_rectangle(
-            pixels, source.x1, source.y1, source.x2 - source.x1 + 1, source.y2 - source.y1 + 1);
-        paint(cr, part, source.x1, source.y1);
+            pixels, left, top, std::abs(source.x2 - source.x1) + 1, std::abs(source.y2 - source.y1) + 1);
+        paint(cr, part, left, top);
         cairo_surface_destroy(part);
         return;
     }
@@ -179,31 +184,27 @@ void PdfPage::set_sheet(const SheetMetrics& sheet) {
 
 void PdfPage::select_font(std::string_view face, int points, bool bold) {
     const int size = points > 0 ? points : kSmallestPoints;
+    const int em = static_cast<int>(std::nearbyint(size * sheet_.dpi_y / 72.0));
     PangoFontDescription* font = pango_font_description_new();
-    pango_font_description_set_family(font, cp1252_to_utf8(face).c_str());
+    pango_font_description_set_family(font, cp1252_to_utf8(requested_face(face)).c_str());
     pango_font_description_set_weight(font, bold ? PANGO_WEIGHT_BOLD : PANGO_WEIGHT_NORMAL);
-    pango_font_description_set_absolute_size(font, std::nearbyint(size * sheet_.dpi_y / 72.0) * PANGO_SCALE);
+    pango_font_description_set_absolute_size(font, em * PANGO_SCALE);
     pango_layout_set_font_description(layout_, font);
+    cell_ = font_cell(pango_layout_get_context(layout_), font, em);
     pango_font_description_free(font);
 }
 
-// Lays the text out in the page's one layout, which draw_text then shows. An empty layout would take
-// its height from the font's metrics, which come out scaled by the resolution in this context: an
-// empty text is measured as one space, for the height of a line of that font, with width 0 and
-// nothing left to draw.
+// Lays the text out in the page's one layout, which draw_text then shows. Its height is the font's
+// cell, whatever the text holds (an empty one too).
 TextExtent PdfPage::text_extent(std::string_view text) {
     const std::string utf8 = cp1252_to_utf8(text);
-    pango_layout_set_text(layout_, utf8.empty() ? " " : utf8.c_str(), -1);
+    pango_layout_set_text(layout_, utf8.c_str(), -1);
     PangoRectangle logical;
     pango_layout_get_extents(layout_, nullptr, &logical);
-    if (utf8.empty()) {
-        pango_layout_set_text(layout_, "", -1);
-        logical.x = 0;
-        logical.width = 0;
-    }
-    return device_extent(logical, text_x_scale());
+    return {utf8.empty() ? 0 : device_width(logical, text_x_scale()), cell_.height};
 }
 
+// The baseline lies the cell's ascent below the position, and the text is clipped to the cell.
 void PdfPage::draw_text(std::string_view text) {
     const TextExtent extent = text_extent(text);
     cairo_save(cr_);
@@ -213,7 +214,8 @@ void PdfPage::draw_text(std::string_view text) {
                          (colour_ & 0xFF) / 255.0);
     cairo_translate(cr_, position_.x, position_.y);
     to_text_grid();
-    cairo_move_to(cr_, 0, 0);
+    const double baseline = static_cast<double>(pango_layout_get_baseline(layout_)) / PANGO_SCALE;
+    cairo_move_to(cr_, 0, cell_.ascent - baseline);
     pango_cairo_show_layout(cr_, layout_);
     cairo_restore(cr_);
     position_.x += extent.width;

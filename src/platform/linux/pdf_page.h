@@ -2,7 +2,7 @@
 // One printed page drawn with cairo and pango, as a PDF stream or onto any other cairo surface. User
 // units are device pixels: (0, 0) is the printable area's corner, and everything drawn is clipped to
 // the printable area. Text keeps its shape on paper when the horizontal and vertical resolutions
-// differ; its extents are device pixels. Text is laid out without hinting on every surface, so its
+// differ; its extents are device pixels, its height the font's cell as Windows measures it. Text is laid out without hinting on every surface, so its
 // advances are those of the printed page whatever the surface.
 
 #include <cairo.h>
@@ -13,6 +13,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/linux/font_cell.h"
 #include "platform/printers.h"
 
 namespace posteri {
@@ -62,6 +63,7 @@ class PdfPage {
     cairo_surface_t* surface_ = nullptr;
     cairo_t* cr_ = nullptr;
     PangoLayout* layout_ = nullptr;
+    FontCell cell_;  // of the selected font
     std::uint32_t colour_ = 0;
     DevicePoint position_;
 };

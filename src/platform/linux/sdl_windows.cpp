@@ -12,11 +12,15 @@
 #include <cstdlib>
 #include <deque>
 #include <string>
+#include <unordered_map>
 #include <utility>
 
 #include "format/codepage.h"
 #include "platform/linux/cairo_bitmap.h"
 #include "platform/linux/cairo_stretch.h"
+#include "platform/linux/face_extents.h"
+#include "platform/linux/font_cell.h"
+#include "platform/linux/font_set.h"
 
 namespace posteri {
 
@@ -36,11 +40,14 @@ struct FontDeleter {
 };
 using FontPtr = std::unique_ptr<PangoFontDescription, FontDeleter>;
 
+int screen_em(int points) {
+    return std::max(static_cast<int>(std::nearbyint(std::abs(points) * kScreenDpi / 72.0)), 1);
+}
+
 FontPtr font_description(const FontSpec& font) {
     FontPtr description(pango_font_description_new());
-    pango_font_description_set_family(description.get(), cp1252_to_utf8(font.face).c_str());
-    const double pixels = std::nearbyint(std::abs(font.points) * kScreenDpi / 72.0);
-    pango_font_description_set_absolute_size(description.get(), std::max(pixels, 1.0) * PANGO_SCALE);
+    pango_font_description_set_family(description.get(), cp1252_to_utf8(requested_face(font.face)).c_str());
+    pango_font_description_set_absolute_size(description.get(), screen_em(font.points) * PANGO_SCALE);
     const int style = std::max(font.style, 0);
     if (style & font_style::kBold) pango_font_description_set_weight(description.get(), PANGO_WEIGHT_BOLD);
     if (style & font_style::kItalic) pango_font_description_set_style(description.get(), PANGO_STYLE_ITALIC);
@@ -164,17 +171,60 @@ struct SdlWindows::Window {
     }
 };
 
-// A small surface of its own for measuring text without a window.
+// A small surface of its own for measuring text without a window, and the texts drawn so far as
+// alpha masks: a window that shows the same rows again (a font window after each key) paints them
+// instead of laying them out anew.
 struct SdlWindows::Measure {
+    static constexpr std::size_t kMostMasks = 512;
+    struct Mask {
+        cairo_surface_t* ink = nullptr;  // nothing for a text without ink
+        int x = 0;                       // the ink's corner from the text's top-left corner
+        int y = 0;
+    };
     cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 1, 1);
     cairo_t* cr = cairo_create(surface);
+    std::unordered_map<std::string, Mask> masks;
+    std::string fonts;  // the key of the font set the masks were drawn with
+
     ~Measure() {
+        forget_masks();
         cairo_destroy(cr);
         cairo_surface_destroy(surface);
     }
+    void forget_masks() {
+        for (auto& [key, mask] : masks) {
+            if (mask.ink != nullptr) cairo_surface_destroy(mask.ink);
+        }
+        masks.clear();
+    }
+    const Mask& mask(const FontSpec& font, std::string_view text) {
+        const std::string key = font_text_key(font, text);
+        if (const auto found = masks.find(key); found != masks.end()) return found->second;
+        if (masks.size() >= kMostMasks) forget_masks();
+        const LayoutPtr layout = text_layout(cr, font, text);
+        PangoRectangle ink;
+        pango_layout_get_pixel_extents(layout.get(), &ink, nullptr);
+        Mask made{nullptr, ink.x, ink.y};
+        if (ink.width > 0 && ink.height > 0) {
+            made.ink = cairo_image_surface_create(CAIRO_FORMAT_A8, ink.width, ink.height);
+            cairo_t* drawing = cairo_create(made.ink);
+            pango_cairo_update_layout(drawing, layout.get());
+            cairo_move_to(drawing, -ink.x, -ink.y);
+            pango_cairo_show_layout(drawing, layout.get());
+            cairo_destroy(drawing);
+        }
+        return masks.emplace(key, made).first->second;
+    }
 };
 
-SdlWindows::SdlWindows(Console& console) : boxes_(console), measure_(std::make_unique<Measure>()) {}
+SdlWindows::SdlWindows(Console& console)
+    : boxes_(console),
+      measure_(std::make_unique<Measure>()),
+      extents_(
+          [](const std::vector<const FontText*>& texts, const MeasureProgress& progress) {
+              return measure_faces(texts, screen_em, progress);
+          },
+          font_extents_file()) {}
 
 SdlWindows::~SdlWindows() {
     windows_.clear();
@@ -192,6 +242,7 @@ bool SdlWindows::has_display() {
             SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
             SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
             if (SDL_InitSubSystem(SDL_INIT_VIDEO) == 0) video_ = Video::Started;
+            bring_fonts_up_to_date();
         }
     }
     return video_ == Video::Started;
@@ -276,6 +327,18 @@ TextExtent SdlWindows::measure_text(const FontSpec& font, std::string_view text)
     return logical_extent(text_layout(measure_->cr, font, text).get());
 }
 
+std::vector<TextExtent> SdlWindows::measure_texts(const std::vector<FontText>& texts,
+                                                  const MeasureProgress& progress) {
+    if (!has_display()) return boxes_.measure_texts(texts, progress);
+    std::vector<TextExtent> extents = extents_.measure(texts, progress);
+    // Texts kept as drawn in fonts that have changed since are drawn afresh.
+    if (std::string fonts = font_set_key(); fonts != measure_->fonts) {
+        measure_->forget_masks();
+        measure_->fonts = std::move(fonts);
+    }
+    return extents;
+}
+
 TextExtent SdlWindows::character_size(const FontSpec& font) {
     if (!has_display()) return boxes_.character_size(font);
     const LayoutPtr layout = text_layout(measure_->cr, font, "X");
@@ -300,16 +363,16 @@ void SdlWindows::draw_text(WindowHandle window, DevicePoint at, const FontSpec& 
     if (!has_display()) return boxes_.draw_text(window, at, font, text, rgb, background);
     Window* found = find(window);
     if (!found) return;
-    const LayoutPtr layout = text_layout(found->cr, font, text);
     if (background) {
-        const TextExtent extent = logical_extent(layout.get());
+        const TextExtent extent = logical_extent(text_layout(found->cr, font, text).get());
         set_colour(found->cr, *background);
         cairo_rectangle(found->cr, at.x, at.y, extent.width, extent.height);
         cairo_fill(found->cr);
     }
+    const Measure::Mask& mask = measure_->mask(font, text);
+    if (mask.ink == nullptr) return;
     set_colour(found->cr, rgb);
-    cairo_move_to(found->cr, at.x, at.y);
-    pango_cairo_show_layout(found->cr, layout.get());
+    cairo_mask_surface(found->cr, mask.ink, at.x + mask.x, at.y + mask.y);
 }
 
 void SdlWindows::draw_box(WindowHandle window, const PixelArea& area, std::optional<std::uint32_t> outline,

@@ -18,6 +18,7 @@
 #include "platform/console_box_windows.h"
 #include "platform/fault.h"
 #include "platform/graphic_windows.h"
+#include "platform/linux/font_extents.h"
 
 namespace posteri {
 
@@ -42,6 +43,10 @@ class SdlWindows : public GraphicWindows {
     PixelArea client_area(WindowHandle window) override;
 
     TextExtent measure_text(const FontSpec& font, std::string_view text) override;
+    // In the one face each font selects, as Windows measures them; once per installed font set, kept
+    // for the run and in the cache file.
+    std::vector<TextExtent> measure_texts(const std::vector<FontText>& texts,
+                                          const MeasureProgress& progress) override;
     TextExtent character_size(const FontSpec& font) override;
 
     void clear(WindowHandle window, std::uint32_t rgb) override;
@@ -83,6 +88,7 @@ class SdlWindows : public GraphicWindows {
     enum class Video { Unknown, Started, Absent } video_ = Video::Unknown;
     std::map<WindowHandle, std::unique_ptr<Window>> windows_;
     std::unique_ptr<Measure> measure_;
+    FontExtents extents_;
     WindowHandle next_handle_ = 1;
 };
 
