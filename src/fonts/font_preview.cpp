@@ -204,15 +204,36 @@ class PreviewWindow {
         windows_.show_reading_point(window_, {g_.margin, row_y(highlighted)});
     }
 
+    // The entries the next key can bring into view, nearest first: the one just below the rows and
+    // the one just above (a Down or Up that scrolls), then the rest of the page a Page Down shows and
+    // of the page a Page Up shows.
+    std::vector<int> reachable_entries() const {
+        std::vector<int> reachable{top_ + g_.rows + 1, top_ - 1};
+        for (int index = top_ + g_.rows + 2; index <= selection_ + g_.rows; ++index) reachable.push_back(index);
+        for (int index = top_ - 2; index >= selection_ - g_.rows - 1; --index) reachable.push_back(index);
+        return reachable;
+    }
+
+    // Readies the nearest reachable entry that is not ready yet; false when all are.
+    bool ready_next_entry() {
+        for (const int index : reachable_entries()) {
+            const std::string_view entry = entry_at(index);
+            if (!entry.empty() && windows_.ready_text(entry_font(entry, kDrawPoints), entry)) return true;
+        }
+        return false;
+    }
+
+    // While no key comes, each poll readies one entry the next key may show (drawing a face never
+    // drawn is slow), so that a key waits for at most one entry's drawing; with all ready, it sleeps.
     Outcome wait_for_input() {
         for (;;) {
             const std::string key = windows_.poll_key(window_);
-            platform_.system.sleep_ms(kPollPauseMs);
             if (const std::optional<MouseClick> click = windows_.poll_click(window_)) {
                 choose_clicked_row(click->y);
                 return Outcome::Close;
             }
             if (!key.empty()) return handle_key(key);
+            if (!ready_next_entry()) platform_.system.sleep_ms(kPollPauseMs);
         }
     }
 

@@ -118,6 +118,13 @@ class GraphicWindows {
                              const DeviceRect& to) = 0;
     // Shows what was drawn since the last present().
     virtual void present(WindowHandle window) = 0;
+    // Readies a text that may soon be drawn, so that drawing it then is quick (a display keeps it
+    // drawn). Returns whether that took any work: false when it was ready already or nothing is kept.
+    virtual bool ready_text(const FontSpec& font, std::string_view text) {
+        (void)font;
+        (void)text;
+        return false;
+    }
 
     // The next key typed into the window (or on the console while it is open) as a key string, "" when
     // none is waiting. Never waits: callers poll and sleep between polls.

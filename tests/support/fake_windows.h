@@ -3,6 +3,7 @@
 // scripted keys (then the console's) and clicks and a scripted text measure. Plain C++, no test
 // framework.
 
+#include <algorithm>
 #include <cstdio>
 #include <deque>
 #include <functional>
@@ -95,6 +96,14 @@ class FakeWindows : public GraphicWindows {
         calls.push_back("bitmap " + std::to_string(window));
     }
     void present(WindowHandle window) override { calls.push_back("present " + std::to_string(window)); }
+    // With `keeps_texts`, a text not readied before is readied ("ready |<text>|"); otherwise none is.
+    bool keeps_texts = false;
+    bool ready_text(const FontSpec&, std::string_view text) override {
+        const std::string call = "ready |" + std::string(text) + "|";
+        if (!keeps_texts || std::find(calls.begin(), calls.end(), call) != calls.end()) return false;
+        calls.push_back(call);
+        return true;
+    }
 
     // Scripted keys first; then, as on a real display, keys typed on the console (its clicks are
     // dropped). A wait that would never end fails the test instead of hanging it.

@@ -6,6 +6,7 @@
 #include <optional>
 
 #include <algorithm>
+#include <set>
 
 #include "format/text.h"
 #include "platform/console_box_windows.h"
@@ -156,10 +157,33 @@ TEST_F(FontPreview, AClickChoosesTheRowUnderThePointerAfterFramingIt) {
     EXPECT_EQ(choose(numbered_entries(100), 34, {}), 13);
     EXPECT_THAT(std::vector<std::string>(windows.calls.end() - 3, windows.calls.end()),
                 ElementsAre("box 1 10 90 140 40 outline 000000", "present 1", "close 1"));
-    EXPECT_EQ(fake.system.slept_ms, 10 + 10 + 250);
+    EXPECT_EQ(fake.system.slept_ms, 10 + 250);
     // A click on the margin below the rows takes the last row, not an entry past it.
     windows.clicks = {MouseClick{2, 50, 1000}};
     EXPECT_EQ(choose(numbered_entries(3), 1, {}), 3);
+}
+
+// Given the idle polls a person's pace leaves between keys, every entry a key brings into view was
+// readied before: scrolling by one row down and up, and a page down and up.
+TEST_F(FontPreview, EntriesTheNextKeyCanShowAreReadiedWhileNoKeyComes) {
+    windows.keeps_texts = true;
+    std::vector<std::string> keys;
+    for (const auto& key : {keys::kDown, keys::kPgDn, keys::kPgUp, keys::kPgUp, keys::kUp, keys::kEnter}) {
+        keys.insert(keys.end(), 60, "");
+        keys.emplace_back(key);
+    }
+    // 19 rows; entry 50 is on the last one.
+    EXPECT_EQ(choose(numbered_entries(200), 50, keys), 31);
+    std::set<std::string> ready;
+    bool first_frame = true;
+    for (const std::string& call : windows.calls) {
+        const std::string text = call.substr(call.find('|') + 1, call.size() - call.find('|') - 2);
+        if (call.starts_with("present")) first_frame = false;
+        if (call.starts_with("ready") || (call.starts_with("text") && first_frame)) ready.insert(text);
+        if (call.starts_with("text") && !text.empty()) {
+            EXPECT_TRUE(ready.contains(text)) << text;
+        }
+    }
 }
 
 TEST_F(FontPreview, PositionModesPlaceTheWindowAndWriteItsCornerBack) {

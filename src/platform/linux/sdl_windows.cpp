@@ -173,17 +173,20 @@ struct SdlWindows::Window {
 
 // A small surface of its own for measuring text without a window, and the texts drawn so far as
 // alpha masks: a window that shows the same rows again (a font window after each key) paints them
-// instead of laying them out anew.
+// instead of laying them out anew. When the masks are many, the one used longest ago goes: the rows
+// in view and those readied ahead of the next keys stay.
 struct SdlWindows::Measure {
     static constexpr std::size_t kMostMasks = 512;
     struct Mask {
         cairo_surface_t* ink = nullptr;  // nothing for a text without ink
         int x = 0;                       // the ink's corner from the text's top-left corner
         int y = 0;
+        std::uint64_t used = 0;  // when it was last asked for
     };
     cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 1, 1);
     cairo_t* cr = cairo_create(surface);
     std::unordered_map<std::string, Mask> masks;
+    std::uint64_t uses = 0;
     std::string fonts;  // the key of the font set the masks were drawn with
 
     ~Measure() {
@@ -191,20 +194,34 @@ struct SdlWindows::Measure {
         cairo_destroy(cr);
         cairo_surface_destroy(surface);
     }
+    static void destroy(Mask& mask) {
+        if (mask.ink != nullptr) cairo_surface_destroy(mask.ink);
+    }
     void forget_masks() {
-        for (auto& [key, mask] : masks) {
-            if (mask.ink != nullptr) cairo_surface_destroy(mask.ink);
-        }
+        for (auto& [key, mask] : masks) destroy(mask);
         masks.clear();
+    }
+    void forget_oldest_mask() {
+        const auto oldest = std::min_element(masks.begin(), masks.end(), [](const auto& a, const auto& b) {
+            return a.second.used < b.second.used;
+        });
+        destroy(oldest->second);
+        masks.erase(oldest);
+    }
+    bool has_mask(const FontSpec& font, std::string_view text) const {
+        return masks.contains(font_text_key(font, text));
     }
     const Mask& mask(const FontSpec& font, std::string_view text) {
         const std::string key = font_text_key(font, text);
-        if (const auto found = masks.find(key); found != masks.end()) return found->second;
-        if (masks.size() >= kMostMasks) forget_masks();
+        if (const auto found = masks.find(key); found != masks.end()) {
+            found->second.used = ++uses;
+            return found->second;
+        }
+        if (masks.size() >= kMostMasks) forget_oldest_mask();
         const LayoutPtr layout = text_layout(cr, font, text);
         PangoRectangle ink;
         pango_layout_get_pixel_extents(layout.get(), &ink, nullptr);
-        Mask made{nullptr, ink.x, ink.y};
+        Mask made{nullptr, ink.x, ink.y, ++uses};
         if (ink.width > 0 && ink.height > 0) {
             made.ink = cairo_image_surface_create(CAIRO_FORMAT_A8, ink.width, ink.height);
             cairo_t* drawing = cairo_create(made.ink);
@@ -407,6 +424,12 @@ void SdlWindows::draw_bitmap(WindowHandle window, const MemoryBitmap& bitmap, co
 
 void SdlWindows::show_reading_point(WindowHandle window, DevicePoint at) {
     if (!has_display()) boxes_.show_reading_point(window, at);
+}
+
+bool SdlWindows::ready_text(const FontSpec& font, std::string_view text) {
+    if (!has_display() || measure_->has_mask(font, text)) return false;
+    measure_->mask(font, text);
+    return true;
 }
 
 void SdlWindows::present(WindowHandle window) {

@@ -57,6 +57,8 @@ class SdlWindows : public GraphicWindows {
     void draw_bitmap(WindowHandle window, const MemoryBitmap& bitmap, const PixelRect& from,
                      const DeviceRect& to) override;
     void present(WindowHandle window) override;
+    // Draws the text into the kept masks now, when it is not there yet.
+    bool ready_text(const FontSpec& font, std::string_view text) override;
 
     std::string poll_key(WindowHandle window) override;
     void show_reading_point(WindowHandle window, DevicePoint at) override;
