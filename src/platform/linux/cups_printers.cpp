@@ -8,11 +8,9 @@
 #include <cstdlib>
 #include <exception>
 #include <optional>
-#include <qpdf/QPDF.hh>
-#include <qpdf/QPDFPageDocumentHelper.hh>
-#include <qpdf/QPDFWriter.hh>
 
 #include "format/codepage.h"
+#include "platform/linux/pdf_page_group.h"
 
 namespace posteri {
 
@@ -191,22 +189,6 @@ std::vector<cups_size_t> distinct_sheets(const Queue& queue) {
         }
     }
     return sheets;
-}
-
-// cairo marks the page as a transparency group, which would make the server's filters turn the
-// whole page, text included, into a picture; without the mark it stays as drawn.
-std::string without_transparency_group(const std::string& path) {
-    QPDF pdf;
-    pdf.processFile(path.c_str());
-    for (QPDFPageObjectHelper& page : QPDFPageDocumentHelper(pdf).getAllPages()) {
-        page.getObjectHandle().removeKey("/Group");
-    }
-    QPDFWriter writer(pdf);
-    writer.setOutputMemory();
-    writer.setDecodeLevel(qpdf_dl_none);
-    writer.write();
-    const std::shared_ptr<Buffer> written = writer.getBufferSharedPointer();
-    return std::string(reinterpret_cast<const char*>(written->getBuffer()), written->getSize());
 }
 
 // What a job asks of the queue so that the page prints as laid out: never scaled, on the paper
