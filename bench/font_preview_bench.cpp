@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The font window over 200, 1000 and 1600 font families on a real display (DISPLAY, e.g. Xvfb): from
 // asking for the font list to the window's first complete frame, the first time in a run with no
 // kept measurements, a second time in the same run, and the first time in a later run that finds

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Photo facts of a 50-megapixel JPEG come from its headers alone: well under a millisecond.
 #include <benchmark/benchmark.h>
 #include <stdlib.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Loading a 24-megapixel JPEG for printing: a whole file is only read and walked (a few
 // milliseconds once it is cached), one without its EOI is rewritten whole from its coefficients
 // first (about half a second, and some 100 MB at the peak where a whole file needs 25 MB).

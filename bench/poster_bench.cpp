@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // posteri-batch posters side by side with img2pdf placing the same photo in the same box on an A4
 // page: a 24-megapixel photo in every fit mode, a 50-megapixel and a 2-megapixel one, a 20000 x 20000
 // PNG under a .jpg name (decoded reduced, within 10 s and 600 MB), the floor of

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The poster preview's redraw after a change in the parameter editor, for a 2-megapixel and a
 // 24-megapixel photo on the A4 PDF printer: the page laid out with the printer's text measurer and
 // drawn onto the preview's picture (702 pixels high, as on a 1080-line screen), the photo decoded

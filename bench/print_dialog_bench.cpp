@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the print dialog asks of the print server when it opens, on a server of ten queues: the
 // list, each queue attached for its default sheet and released, and the paper sizes of one.
 #include <benchmark/benchmark.h>

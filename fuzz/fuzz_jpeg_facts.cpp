@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reads arbitrary bytes as a photo file: the header reader (JPEG with its EXIF block, or PNG) and
 // the walk over a JPEG stream's structure (the check a photo passes before it is printed) must
 // never crash, and whatever the header reader accepts must describe a real picture. Small pictures

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Decodes arbitrary terminal input and checks the key strings it gives.
 //
 // Input: a flag byte (bit 0: mouse reporting on, bits 1-7: where to cut the rest into reads), then

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Formats arbitrary masks with arbitrary arguments and checks that the result stays within its cap.
 //
 // Input: the mask up to the first newline, then arguments, each a kind byte and its payload:

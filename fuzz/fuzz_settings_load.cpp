@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Loads arbitrary bytes as "impostazioni.log" and checks that the record it gives saves, loads and
 // saves again to the same file.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 /* libposteri-image: a photo file (JPEG or PNG) drawn into a memory bitmap, for other programs.
  *
  * Bitmaps are 32-bit (blue, green, red, reserved) and known by handles; 0 is no bitmap. Every

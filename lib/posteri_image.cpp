@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // libposteri-image: the general photo loader for other programs, over the Linux image codec.
 #include "posteri_image.h"
 

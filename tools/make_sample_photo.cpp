@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Writes the sample photo that `make run` puts beside the program: a colourful 1800 x 1200 JPEG at
 // 300 dpi (a colour wheel over a sky-to-sea gradient), so a first run has a photo to choose.
 #include <cmath>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // posteri-batch [--set NAME=VALUE]... PHOTO PRINTER [WORKDIR]: prints one poster without a terminal,
 // as a person would who chooses that photo and printer and confirms the settings, changed as the
 // --set options say. Standard output carries the summary lines and where the job went; a failure

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The font list: the installed display faces, without those useless for a poster, each entry its
 // name followed by a sample text, so that a preview can show the name in its own face.

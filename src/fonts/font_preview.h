@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The font preview: a picker in a graphic window where every entry is drawn in the face its own text
 // names (the part before its first comma), chosen with the keys or a click.

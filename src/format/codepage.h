@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The two 8-bit character sets of the program: Windows-1252 for all text, code page 437 for the
 // frame glyphs; and UTF-8, which the terminal, the file system and the font libraries speak.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Formatting by "#" masks: every number the program shows goes through mask_format.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The program's plain number-to-text rule (files, editor rows, report lines), and the reading of
 // the number a text starts with.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A photo's pixels: its size as a short text, its pixels as BitmapBits, painting it onto a memory
 // bitmap or a window, the general loader fGDIp_2hBMP, and halving BitmapBits.

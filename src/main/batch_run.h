@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The run of posteri-batch: the path of a person who chooses a given photo and printer and confirms
 // the settings unchanged, taken without a terminal. Its console lines go to a console kept in memory;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The short choices of the run: a sorting list picker centred on the screen in bright white, as tall
 // as the screen allows, and the option strings they share.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The command lines of the two programs, as GNU tools read theirs: -h and --help, -V and --version
 // answer wherever they stand, an unknown option is refused with one line, and `--` ends the options.

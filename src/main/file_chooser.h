@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A file chooser drawn on the console: a framed list of the folder's subfolders and of the files that
 // match a pattern, browsed with the keys or the mouse and searched by typing.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // posteri: turns one JPEG photo into a one-page poster, full-screen in a terminal.
 #include <chrono>
 #include <cstdio>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The open-file dialog as the run asks for it: a filter text, a file-name buffer of fixed size and
 // flags, answered by the console file chooser.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The system print dialog, on the console: every printer with the size of its default sheet, then,
 // for a printer that takes several papers, the paper to print on.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Printers as list entries: the name in a 36-character field and the printable size of its default
 // sheet. An entry's text may not name its printer (a cut name, a name holding a comma), so each

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "main/reading.h"
 
 #include "main/run_operations.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Reading texts aloud: cleaning a text for the voice and speaking it sentence by sentence.
 // LEGGI_TE itself is declared with the other operations of the run.

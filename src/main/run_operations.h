@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The run's own operations: the dialogs and steps of the main flow, with the contracts the main
 // sequence relies on. The operations of the other subsystems are declared in their own headers.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The console screen: a grid of cells (character + colour attribute), a cursor, and input as key strings.
 // Rows and columns count from 1. Text bytes are Windows-1252, glyph bytes are code page 437; each cell

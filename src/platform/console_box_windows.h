@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Graphic windows without a display: each window is a framed box on the console. A cell counts as
 // kCellWidth x kCellHeight pixels, colours become the nearest of the 16 console colours, every font

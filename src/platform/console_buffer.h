@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The cell model of the console screen, kept in memory: cells, cursor, colour, title and cursor shape,
 // with the write rules of a console (wrap at the right edge, scroll at the bottom). Every console

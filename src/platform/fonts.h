@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Display fonts: the family names of the installed fonts, each a face a user can choose by name.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Graphic windows: top-level windows of a given pixel size and position, drawn into with fonts, text,
 // boxes and bitmaps, and polled for keys and clicks. Without a display every window becomes a framed

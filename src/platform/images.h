@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Photos and memory bitmaps: facts read from a photo's headers, its pixels, and bitmaps held by the
 // platform (32-bit, pixels blue, green, red, reserved) that can be stretched and read as BitmapBits.

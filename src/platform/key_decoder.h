@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Turns the raw bytes a terminal sends (UTF-8 text, escape sequences of the xterm family and of
 // the Linux console, Alt as an ESC before a key, mouse reports in SGR and X10 form) into the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A live picture of the poster page in a window beside the console, while its parameters are being
 // edited. The page is handed over already laid out, in the attached printer's device pixels, and is

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Printers: the list of installed printers, attaching one by name for a document, its orientation,
 // its sheet metrics, and drawing text and photos on its page. At most one printer is attached at a

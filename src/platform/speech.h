@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Text-to-speech. speak() returns when the voice has finished; without a voice it returns at once.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The process's surroundings: working directory, files, time of day, a seeded random generator.
 // Paths are Windows-1252 text, like all of the program's text; the implementation converts them.

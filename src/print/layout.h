@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Where everything goes on the sheet: the photo box, which part of the photo is shown and where, and
 // the three text lines below the box. A pure computation over the settings, the printer's sheet

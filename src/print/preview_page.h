@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The poster page as the print job would print it from the record as it stands, for the preview.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The poster's print job: one console line, the job's summary lines, then the photo in its box and
 // the three text lines on the attached printer, and the job ended.
 

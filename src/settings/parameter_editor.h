@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The parameter editor: the screen on which the user reviews and changes the poster's parameters.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The one record of a run: the poster's persistent parameters and the facts gathered about the
 // photo and the printer.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The settings file "impostazioni.log", the parameter log "fulllog.log" and the remembered texts
 // "testo.log": loading, saving, reading a list of lines, appending a line.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // `riassunto`: the run's summary list, lines numbered from 1, element 0 left for the window title.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The failure notice as a framed box on the console, with the buttons OK and Cancel.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The program-wide failure notice for faults the code does not test for (a file that cannot be
 // written, a printer that cannot be opened), and the name of the routine that is running.

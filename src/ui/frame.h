@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The look of a framed console window, and text placed at a cell without moving the cursor.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The line editor: one line of text edited in place in a console field of fixed width that scrolls
 // over a longer text; insert and overwrite typing, caret movement, deletion, an optional set of

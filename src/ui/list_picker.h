@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The list picker: a list of items, each in its own colours, in a window of the console screen. The
 // user moves a highlighted selection with the keys or the mouse, finds an item by typing part of it

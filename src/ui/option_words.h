@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Option strings: the text a console widget takes its option words from and hands its ending key back
 // in. Words are found anywhere in the upper-cased string; the exit keys follow "ESCI CON ".

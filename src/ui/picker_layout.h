@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What the two list pickers share: the option words they honour, their set-up (count, grid, cell
 // width, placement), the selection and scrolling rules, the movement keys, and the mouse row.

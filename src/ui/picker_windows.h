@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The list pickers' two graphic windows: the help page, waited on until a key, and the record card of
 // an item, left open beside the picker.

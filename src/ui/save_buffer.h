@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The one process-wide copy of the console screen (characters and colours). Saving replaces what it
 // held before: there is no stack of saved screens.

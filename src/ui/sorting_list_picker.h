@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The sorting list picker: the list picker's layout, keys and mouse in one colour pair, where typed
 // text re-sorts the caller's items so that those holding it come first, painted light red. It can

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # posteri-batch's options as scripts use them: --help, --version, --list-printers, --set, and the
 # refusals that leave nothing written; posteri's own options and photo without a terminal. Both read
 # their command lines as GNU tools do.

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # posteri-batch as scripts use it: a poster printed on a built-in PDF printer with the default
 # settings, the report on standard output, and the exit codes of the runs that cannot print.
 # Arguments: the posteri-batch binary and the sample photo.

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # posteri-batch among the files a real home folder has: FIFOs and links where its files and the
 # photo should be, names with control characters, and a photo cut short.
 # Arguments: the posteri-batch binary and the sample photo.

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # posteri-batch with a photo too large to decode whole: a 20000 x 20000 PNG under a .jpg name prints
 # reduced to the sheet within 600 MB (its time is measured by the poster benchmark).
 # Arguments: the posteri-batch binary and the sample photo (unused).

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # posteri-batch killed at random moments leaves no hidden render file and no half-written PDF under
 # a final name; a whole run by an ordinary user still writes its PDF. Runs as "nobody" when started
 # by root, so that linking the rendered file into place is shown to work without privileges.

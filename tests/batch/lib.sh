@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # What each posteri-batch test script starts with: the binary and the sample photo as $BATCH and
 # $SAMPLE (the script's arguments), a scratch folder $WORK removed at the end, and fail().
 set -euo pipefail

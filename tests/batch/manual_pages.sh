@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The manual pages: they format without a warning, and posteri-batch's page documents every option
 # its --help names. Arguments: the posteri-batch binary (the sample photo is not used).
 set -euo pipefail

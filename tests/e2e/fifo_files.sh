@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # FIFOs where the settings file and a photo should be: the chooser refuses the FIFO photo as a
 # missing file, the settings FIFO raises the notice 75 at loading and at saving, and the run never
 # waits on either and reaches its end with the FIFO left as it was. The photo printed is cut short:

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The font preview over this machine's fonts: on a virtual X display a window of rows, each in its
 # own face, the selection yellow on black, moved by the keys and chosen by a click; without a display
 # a framed box on the terminal that keys and clicks drive the same way. The preview is shown by the

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # A whole run with the keyboard: photo, printer found by typing its name, parameters confirmed on the
 # "ok" row, the summary window.
 source "$(dirname "$0")/lib.sh"

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # On a virtual X display: the notice window shows centred, in its colours, and returns the key typed
 # into it; the failure notice is a message box whose OK goes on and whose Cancel ends with 255.
 # The windows are shown by the show-notice test program, built beside the unit tests. Set

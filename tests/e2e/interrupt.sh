@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Ctrl-C ends the run at once with status 130 and gives the terminal back.
 source "$(dirname "$0")/lib.sh"
 

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Helpers for driving the real posteri binary in tmux, as a person at a terminal would.
 # Each test script sources this file with the binary and the sample photo as $1 and $2.
 

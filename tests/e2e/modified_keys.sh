@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Keys with Alt, Shift and the upper function keys, as tmux sends them: Alt+letter and Ctrl+F1 at the
 # photo chooser and Shift+F1, F6 and Shift+Tab at the printer choice end neither dialog (as Esc or F1
 # would); the run goes on as usual.

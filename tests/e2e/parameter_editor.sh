@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The parameter editor as a person uses it, without a display: fits changed through its list, a title
 # with an accent typed through the empty choice, a font picked in the console preview, confirmed on
 # the "ok" row; the poster, the remembered texts and the next run show the changes.

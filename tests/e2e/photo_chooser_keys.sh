@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The photo chooser with the keyboard: only folders and JPEG files are listed (whatever their letter
 # case), a name that cannot be used is refused with a message, folders open with Enter, and names with
 # spaces, commas, apostrophes and accents reach the run whole, up to the printer step.

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The photo chooser with the mouse: a double click opens a folder, a click selects a file and Enter
 # chooses it; the run goes on to the printer step.
 source "$(dirname "$0")/lib.sh"

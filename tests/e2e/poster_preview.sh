@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The poster's preview beside the parameter editor on a virtual X display: the "Anteprima" window
 # shows the photo and the title, follows a change of fits within a second, its close button closes
 # only the preview, and Esc in the editor still ends the run. Set POSTERI_E2E_SHOTS to a folder to

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Without a terminal, a UTF-8 locale or 8 colours posteri says so in one line and exits with 2.
 source "$(dirname "$0")/lib.sh"
 

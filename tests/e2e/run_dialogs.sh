@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The run's dialogs as a person meets them: the orientation list for a square photo, the printer list
 # searched by typing, the summary window; then the print dialog to a print server's queue on a paper
 # that is not its default.

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The title line is centred in bright white; Esc at the photo choice ends the run quietly, and the
 # terminal is usable again.
 source "$(dirname "$0")/lib.sh"

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # In a folder the user may not write to, each file that cannot be written raises the failure notice;
 # OK goes on, and the run still reaches its end.
 source "$(dirname "$0")/lib.sh"

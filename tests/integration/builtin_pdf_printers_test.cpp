@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The built-in PDF printers, checked on the files they write with poppler and qpdf.
 #include <gtest/gtest.h>
 #include <unistd.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // An image on the desktop clipboard taken through libposteri-image, on a private Xvfb server whose
 // clipboard is owned by a child process made here.
 #include <dlfcn.h>

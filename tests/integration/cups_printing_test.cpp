@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A real print server: the test starts its own cupsd with a cups-pdf queue "PDFCreator", prints
 // on it through LinuxPrinters and finds the PDF that cups-pdf wrote.
 #include <cups/cups.h>

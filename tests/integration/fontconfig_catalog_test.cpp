@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The installed fonts as the font configuration of this machine reports them.
 #include "platform/linux/fontconfig_catalog.h"
 

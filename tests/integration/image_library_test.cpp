@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // libposteri-image loaded with dlopen, as another program would use it.
 #include <dlfcn.h>
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A PDF page on sheets of any resolution, checked on the file it writes with poppler.
 #include "platform/linux/pdf_page.h"
 

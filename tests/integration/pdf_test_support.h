@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Tools for checking printed PDF pages: running poppler's tools, reading their rendered pixels, and
 // small photos made on the spot, as cairo bitmaps with or without their JPEG bytes.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The preview's picture of a poster against the PDF the print job writes for it, rendered by poppler
 // at the preview's scale: the photo and each text line must stand in the same place.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The terminal driver against a pseudo-terminal: the test binary starts itself again as a child
 // whose terminal is the pty, with POSTERI_TERMINAL_SCENARIO naming what the child does. The child
 // reports through a pipe; the test plays the user at the pty's master side.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Photo files made on the spot with libjpeg and libpng, for tests and benchmarks.
 

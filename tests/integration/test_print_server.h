@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A print server of the test's own: cupsd in a temporary folder, listening on a socket there, with
 // cups-pdf queues added on demand. While it runs, this process's CUPS calls go to it.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The title size search on the real PDF printer: text heights grow with the size, so the bisection
 // finds what trying every size from 200 down would find.
 #include <gtest/gtest.h>

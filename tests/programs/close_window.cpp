@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Asks an X window to close as a desktop's close button does (a WM_DELETE_WINDOW message), for the
 // end-to-end tests on a display without a window manager. Usage: close-window <window id>.
 #include <X11/Xlib.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // show-font-preview: the font preview over the installed fonts, on the real terminal and display,
 // for the end-to-end test of the preview window. Writes the chosen entry to the result file:
 //   show-font-preview <first selection> <result file>   -> "<selection> <entry>" (0 and nothing after Esc)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // show-notice: shows the notice window or the failure notice on the real terminal and display, for
 // the end-to-end test of graphic windows. Writes how it ended to the result file:
 //   show-notice notice <time-out seconds> <result file>   -> "KEY <bytes in hex>" (nothing after a time-out)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The platform of the test programs: the real terminal, clock, display windows and fonts, with
 // fakes for what they never use (printers, photos, speech).

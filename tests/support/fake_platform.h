@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A whole Platform of fakes for tests: a memory console, an in-memory system, a recording failure
 // notice, a voice that only writes down what it was asked to say, and printers that record calls.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A poster preview for tests: records what it is asked to do. It shows pages only when the test
 // says a display answers.

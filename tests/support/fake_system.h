@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A System in memory for tests and fuzzing: files are a map from path (exactly as the program
 // passes it, no folder resolution) to bytes, the clock and the random numbers are scripted, and any

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Graphic windows for tests: with or without a display, recording every call as a line of text, with
 // scripted keys (then the console's) and clicks and a scripted text measure. Plain C++, no test

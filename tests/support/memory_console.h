@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A console in memory for tests: the screen is a ConsoleBuffer the test can inspect, and input is
 // a script of key strings pushed beforehand. Reading past the end of the script throws

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A failure notice for tests: records every notice's text and answers as scripted (OK once the
 // script runs out). Plain C++, no test framework.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "main/batch_run.h"
 
 #include <gmock/gmock.h>

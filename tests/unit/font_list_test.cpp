@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "fonts/font_list.h"
 
 #include <gmock/gmock.h>

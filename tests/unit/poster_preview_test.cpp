@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The poster preview beside the parameter editor, seen from the run: when it opens and closes, and
 // that each page it is handed is the page the print job then prints.
 #include <gmock/gmock.h>

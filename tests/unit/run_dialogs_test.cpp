@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The run's short dialogs over the sorting list picker: the orientation question, the printer list,
 // the print dialog and the summary window.
 #include <gmock/gmock.h>

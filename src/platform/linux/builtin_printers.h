@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The built-in PDF printers "pdfcreator A4" … "pdfcreator A0": 600 dpi, no margins, ISO sheets. A job
 // becomes `<last part of the document name>.pdf` in the working directory, never over an existing

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A block of bytes in memory: a file read whole, a file mapped whole, or bytes made in memory. A
 // file is read into pages mapped and filled for it by one call, where a string grown to the file's

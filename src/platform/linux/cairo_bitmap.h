@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The Linux memory bitmap: a cairo RGB24 image surface (bytes blue, green, red, unused: the
 // BitmapBits pixel order). A bitmap made from a JPEG photo also carries bytes a PDF page can embed

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Halftone stretching with cairo, shared by memory bitmaps and windows.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Finds and loads the print server's back end the first time a queue is asked for.
 #include <dlfcn.h>
 #include <unistd.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The print server's queues (CUPS). A job is the page rendered as PDF, submitted under the
 // document's name. With no server running, there are none, at once.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Speech on Linux: espeak-ng's Italian voice synthesises each text into memory, and SDL's audio
 // queue plays it, blocking until it has been heard. Without a voice or an audio device the program

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The few EXIF facts a photo's size depends on: its resolution and how its pixel grid turns
 // upright. Every offset in the block is checked against the block's own bytes.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The Linux image codec: photo facts from JPEG (or PNG) headers, photos as cairo bitmaps that keep
 // an embeddable JPEG where they can, and memory bitmaps as cairo RGB24 surfaces.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // libjpeg reports errors by calling exit() and warnings by printing on stderr. These handlers
 // jump back to the caller instead and stay silent, noting the warnings that mean the

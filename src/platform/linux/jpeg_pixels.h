@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Decoding JPEG bytes, and two lossless rewrites of a JPEG stream: an arithmetic-coded one into
 // Huffman coding (the coding PDF readers understand), and a damaged one into a whole stream.

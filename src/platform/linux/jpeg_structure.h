@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A fast look at whether a JPEG stream is whole, without decoding it: its marker segments, its
 // frame and scan headers, and the markers inside its entropy-coded data.

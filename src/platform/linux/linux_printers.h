@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The printers of a Linux run: the built-in PDF printers, then the print server's queues. Every job
 // is drawn as one PDF page and handed to the attached printer at its end.

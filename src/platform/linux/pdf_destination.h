@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // An attached printer as the Linux printers see it: a sheet, and a place that takes the finished
 // PDF page (a file beside the user's work, or a print server's queue).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // One printed page drawn with cairo and pango, as a PDF stream or onto any other cairo surface. User
 // units are device pixels: (0, 0) is the printable area's corner, and everything drawn is clipped to

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What a photo file's headers say, read without decoding any pixels: a JPEG through libjpeg's
 // header reader and its EXIF block, or a PNG (a PNG saved under a .jpg name is still a photo).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // PNG photos through libpng, quietly: no message is ever printed, errors jump back.
 

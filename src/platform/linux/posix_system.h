@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The process's surroundings on Linux: POSIX files and folders, the local clock, a Mersenne Twister.
 // The program's paths are Windows-1252; the file system's names are UTF-8.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A big page printed 1:1 on smaller sheets that a home printer takes: how many sheets, which part
 // of the page each one carries, and the PDF whose pages they are. Lengths are PDF points.

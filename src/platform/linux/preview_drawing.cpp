@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/linux/preview_drawing.h"
 
 #include "platform/linux/pdf_page.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Drawing a poster page for the preview: onto an image surface that shows the whole sheet, with the
 // printed page's own drawing code.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The photo as a preview shows it: decoded once, at a fraction of its size, and kept.
 

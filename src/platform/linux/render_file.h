@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The file a printed page is rendered into before it goes on to its printer. While it is written it
 // has no name (O_TMPFILE), so a run killed at any moment leaves nothing behind; a built-in printer

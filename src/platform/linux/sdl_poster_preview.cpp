@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/linux/sdl_poster_preview.h"
 
 #include <X11/Xlib.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The poster preview in a window of its own, titled "Anteprima", at the right edge of the work area
 // (under X11 beside the terminal's window, named by WINDOWID, when there is room). While it is open

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Graphic windows on a display through SDL2, each drawn with cairo and pango into an image surface
 // that is copied to the window at present(). Whether a display answers is found out once, on first

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The console on a real terminal: the screen is drawn with ncursesw on the alternate screen in the
 // 16 colours, or their nearest on a terminal with 8, and input is read from stdin as raw bytes and
