@@ -13,6 +13,8 @@
 #include <fstream>
 #include <utility>
 
+#include "support/temp_folder.h"
+
 namespace posteri {
 namespace {
 
@@ -20,13 +22,6 @@ namespace fs = std::filesystem;
 
 class FontExtentsTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "posteri-extents-XXXXXX").string();
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        dir_ = pattern;
-    }
-    void TearDown() override { fs::remove_all(dir_); }
-
     // Each text measured as its length by its points; the measurer counts the texts it measures.
     FontExtents extents(const fs::path& file) {
         return FontExtents(
@@ -51,7 +46,8 @@ class FontExtentsTest : public ::testing::Test {
     }
     const std::vector<FontText> texts_ = sample_texts();
     const std::vector<TextExtent> expected_{{16 * 24, 24}, {17 * 24, 24}, {17 * 12, 12}};
-    fs::path dir_;
+    TempFolder folder_{"posteri-extents"};
+    const fs::path dir_ = folder_.path();
     int measured_ = 0;
 };
 

@@ -16,6 +16,8 @@
 #include <functional>
 #include <set>
 
+#include "support/temp_folder.h"
+
 namespace posteri {
 namespace {
 
@@ -23,13 +25,6 @@ namespace fs = std::filesystem;
 
 class PosixSystemTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "posteri-system-XXXXXX").string();
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        dir_ = fs::canonical(pattern);
-    }
-    void TearDown() override { fs::remove_all(dir_); }
-
     std::string path(const std::string& name) const { return (dir_ / name).string(); }
     std::set<std::string> names_in_folder() const {
         std::set<std::string> names;
@@ -46,7 +41,8 @@ protected:
         return status.st_mode & 07777;
     }
 
-    fs::path dir_;
+    TempFolder folder_{"posteri-system"};
+    const fs::path dir_ = folder_.path();
     PosixSystem system_;
 };
 
