@@ -5,9 +5,7 @@ source "$(dirname "$0")/lib.sh"
 
 cp "$SAMPLE_PHOTO" "$WORK/esempio.jpg"
 start_posteri
-wait_for "Scegli il file"
-type_text "esempio"; keys Enter
-wait_for "Scelta della stampante"
+choose_sample_photo
 type_text "pdfcreator A4"; keys Enter
 wait_for "ok, vai con questi parametri."
 keys Up Enter

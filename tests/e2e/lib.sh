@@ -33,6 +33,12 @@ start_posteri() {
     tmux -L "$SOCKET" set-option -g default-terminal tmux-256color >/dev/null
 }
 
+# From the photo chooser of a started run: chooses the sample photo and waits for the printer list.
+choose_sample_photo() {
+    wait_for "Scegli il file"
+    type_text "esempio"; keys Enter
+    wait_for "Scelta della stampante"
+}
 screen_text() { tmux -L "$SOCKET" capture-pane -p -t e2e; }
 screen_with_colours() { tmux -L "$SOCKET" capture-pane -p -e -t e2e; }
 

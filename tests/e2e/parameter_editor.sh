@@ -9,9 +9,7 @@ cp "$SAMPLE_PHOTO" "$WORK/esempio.jpg"
 # Up to the editor: the photo and the A4 PDF printer.
 reach_editor() {
     start_posteri
-    wait_for "Scegli il file"
-    type_text "esempio"; keys Enter
-    wait_for "Scelta della stampante"
+    choose_sample_photo
     type_text "pdfcreator A4"; keys Enter
     wait_for "ok, vai con questi parametri."
 }

@@ -27,9 +27,7 @@ photo_and_ink() {
 area_sum() { "$CONVERT" "$WORK/$1.png" -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage -depth 8 rgb:- | md5sum; }
 
 start_posteri "$DISPLAY"
-wait_for "Scegli il file"
-type_text "esempio"; keys Enter
-wait_for "Scelta della stampante"
+choose_sample_photo
 type_text "pdfcreator A4"; keys Enter
 wait_for "ok, vai con questi parametri."
 

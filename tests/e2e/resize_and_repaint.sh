@@ -5,9 +5,7 @@ source "$(dirname "$0")/lib.sh"
 
 cp "$SAMPLE_PHOTO" "$WORK/esempio.jpg"
 start_posteri
-wait_for "Scegli il file"
-type_text "esempio"; keys Enter
-wait_for "Scelta della stampante"
+choose_sample_photo
 wait_for "Versione 28062017"
 frame=$(screen_text)
 
