@@ -54,7 +54,7 @@ void load_for_printing(benchmark::State& state, const PhotoFile& photo) {
     for (auto _ : state) {
         const auto bitmap = codec.load_photo(photo.path());
         const auto* cairo = dynamic_cast<const posteri::CairoBitmap*>(bitmap.get());
-        if (cairo == nullptr || cairo->jpeg() == nullptr) state.SkipWithError("no embeddable photo");
+        if (cairo == nullptr || cairo->embedded() == nullptr) state.SkipWithError("no embeddable photo");
         benchmark::DoNotOptimize(bitmap);
     }
     state.counters["file_MB"] = static_cast<double>(camera_photo().size()) / 1e6;

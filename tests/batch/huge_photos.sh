@@ -4,16 +4,17 @@
 # Arguments: the posteri-batch binary and the sample photo (unused).
 source "$(dirname "$0")/lib.sh"
 
-# An opaque RGB PNG of one colour, written row by row.
+# A PNG of one colour with an alpha channel, written row by row: a page cannot carry its own data,
+# so it is decoded.
 python3 - "$WORK/enorme.jpg" <<'PY'
 import struct, sys, zlib
 width = height = 20000
 def chunk(kind, data):
     return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data))
-row = b"\0" + bytes([200, 40, 40]) * width
+row = b"\0" + bytes([200, 40, 40, 255]) * width
 packer = zlib.compressobj(1)
 data = b"".join(packer.compress(row) for _ in range(height)) + packer.flush()
-header = struct.pack(">IIBBBBB", width, height, 8, 2, 0, 0, 0)
+header = struct.pack(">IIBBBBB", width, height, 8, 6, 0, 0, 0)
 with open(sys.argv[1], "wb") as out:
     out.write(b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header) + chunk(b"IDAT", data) + chunk(b"IEND", b""))
 PY

@@ -12,7 +12,7 @@ expect_terminal_restored
 echo "interrupt: ok"
 
 # The first Ctrl-C is enough while the run waits on a display that accepts and never answers, and
-# while a slow poster (a CMYK photo is converted) prints: no PDF, nothing else left behind.
+# while a slow poster (an interlaced PNG is decoded) prints: no PDF, nothing else left behind.
 # Sends Ctrl-C while the run waits on $1: the run must end with 130 within a second.
 interrupt_waiting_on() {
     local start status took
@@ -47,7 +47,7 @@ keys Escape
 wait_for "il display grafico non ha risposto"
 
 restart
-"${CONVERT:-convert-im6.q16}" -size 3000x2000 plasma:fractal -colorspace CMYK "$WORK/lenta.jpg"
+"${CONVERT:-convert-im6.q16}" -size 3000x2000 plasma:fractal -interlace PNG "PNG24:$WORK/lenta.jpg"
 start_posteri
 wait_for "Scegli il file"
 type_text "lenta"; keys Enter

@@ -128,7 +128,7 @@ TEST_F(JpegCodecTest, EveryOrientationDrawsUpright) {
         EXPECT_THAT(colour_at(*photo, right, 0), LooksLike(expected[1]));
         EXPECT_THAT(colour_at(*photo, 0, bottom), LooksLike(expected[2]));
         EXPECT_THAT(colour_at(*photo, right, bottom), LooksLike(expected[3]));
-        const EmbeddableJpeg* embeddable = cairo(photo).jpeg();
+        const EmbeddedPhoto* embeddable = cairo(photo).embedded();
         ASSERT_NE(embeddable, nullptr);
         EXPECT_EQ(embeddable->orientation, orientation >= 1 && orientation <= 8 ? orientation : 1);
         EXPECT_EQ(std::pair(embeddable->stored_width, embeddable->stored_height), std::pair(64, 48));
@@ -151,7 +151,7 @@ TEST_F(JpegCodecTest, PhotoLoadedToPrintHoldsItsFileUntilItIsGone) {
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
     int status = 0;
     EXPECT_EQ(waitpid(writer, &status, WNOHANG), 0) << "the writer did not wait";
-    EXPECT_EQ(cairo(photo).jpeg()->bytes->view(), original);  // a truncated mapping would end the test here
+    EXPECT_EQ(cairo(photo).embedded()->image->data, original);  // a truncated mapping would end the test here
     photo.reset();
     ASSERT_EQ(waitpid(writer, &status, 0), writer);
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
@@ -162,7 +162,7 @@ TEST_F(JpegCodecTest, PhotoLoadedToPrintHoldsItsFileUntilItIsGone) {
     const auto read_photo = codec_.load_photo_to_print(open_path, 1 << 20);
     ::close(held_for_writing);
     ASSERT_NE(read_photo, nullptr);
-    EXPECT_EQ(cairo(read_photo).jpeg()->bytes->view(), test::read_file(open_path));
+    EXPECT_EQ(cairo(read_photo).embedded()->image->data, test::read_file(open_path));
 }
 
 TEST_F(JpegCodecTest, HuffmanPhotosKeepTheirBytesAndASmallProxy) {
@@ -171,9 +171,9 @@ TEST_F(JpegCodecTest, HuffmanPhotosKeepTheirBytesAndASmallProxy) {
         const std::string path = jpeg("h.jpg", recipe);
         const auto photo = codec_.load_photo(path);
         ASSERT_NE(photo, nullptr);
-        const EmbeddableJpeg* embeddable = cairo(photo).jpeg();
+        const EmbeddedPhoto* embeddable = cairo(photo).embedded();
         ASSERT_NE(embeddable, nullptr);
-        EXPECT_EQ(embeddable->bytes->view(), test::read_file(path));
+        EXPECT_EQ(embeddable->image->data, test::read_file(path));
         // At most 64 pixels a side, in the stored grid's shape: 160 x 96 in thirds.
         EXPECT_EQ(cairo_image_surface_get_width(embeddable->proxy), 54);
         EXPECT_EQ(cairo_image_surface_get_height(embeddable->proxy), 32);
@@ -184,9 +184,9 @@ TEST_F(JpegCodecTest, HuffmanPhotosKeepTheirBytesAndASmallProxy) {
 
 TEST_F(JpegCodecTest, DrawingIntoAPhotoDropsItsOriginalBytes) {
     const auto photo = codec_.load_photo(jpeg("p.jpg", {}));
-    ASSERT_NE(cairo(photo).jpeg(), nullptr);
+    ASSERT_NE(cairo(photo).embedded(), nullptr);
     codec_.clear(*photo, 0x102030);
-    EXPECT_EQ(cairo(photo).jpeg(), nullptr);
+    EXPECT_EQ(cairo(photo).embedded(), nullptr);
     EXPECT_THAT(colour_at(*photo, 0, 0), LooksLike(Rgb{0x10, 0x20, 0x30}));
 }
 
@@ -194,21 +194,24 @@ TEST_F(JpegCodecTest, ArithmeticPhotoBecomesTheSameCoefficientsHuffmanCoded) {
     const std::string path = jpeg("a.jpg", {.width = 80, .height = 64, .coding = Coding::Arithmetic});
     const auto loaded = codec_.load_photo(path);
     ASSERT_NE(loaded, nullptr);
-    const EmbeddableJpeg* embeddable = cairo(loaded).jpeg();
+    const EmbeddedPhoto* embeddable = cairo(loaded).embedded();
     ASSERT_NE(embeddable, nullptr);
-    EXPECT_NE(embeddable->bytes->view(), test::read_file(path));
-    const std::string huffman = photo("huffman.jpg", std::string(embeddable->bytes->view()));
+    EXPECT_NE(embeddable->image->data, test::read_file(path));
+    const std::string huffman = photo("huffman.jpg", std::string(embeddable->image->data));
     const auto again = codec_.load_photo(huffman);
     ASSERT_NE(again, nullptr);
-    EXPECT_EQ(cairo(again).jpeg()->bytes->view(), embeddable->bytes->view());  // already Huffman: kept as it is
+    EXPECT_EQ(cairo(again).embedded()->image->data, embeddable->image->data);  // already Huffman: kept as it is
     EXPECT_EQ(codec_.read_bits(*again), codec_.read_bits(*loaded));  // lossless
     EXPECT_THAT(colour_at(*loaded, 79, 63), LooksLike(kWhite));
 }
 
-TEST_F(JpegCodecTest, AdobeCmykPhotoIsConvertedWithTheRightColours) {
-    const auto photo = codec_.load_photo(jpeg("cmyk.jpg", {.colours = Colours::AdobeCmyk}));
+TEST_F(JpegCodecTest, AdobeCmykPhotoKeepsItsBytesAndDecodesWithTheRightColours) {
+    const std::string path = jpeg("cmyk.jpg", {.colours = Colours::AdobeCmyk});
+    const auto photo = codec_.load_photo(path);
     ASSERT_NE(photo, nullptr);
-    EXPECT_EQ(cairo(photo).jpeg(), nullptr);
+    ASSERT_NE(cairo(photo).embedded(), nullptr);
+    EXPECT_EQ(cairo(photo).embedded()->image->data, test::read_file(path));
+    EXPECT_TRUE(cairo(photo).embedded()->image->inverted);
     EXPECT_THAT(colour_at(*photo, 2, 2), LooksLike(kRed));
     EXPECT_THAT(colour_at(*photo, 61, 2), LooksLike(kGreen));
     EXPECT_THAT(colour_at(*photo, 2, 45), LooksLike(kBlue));
@@ -226,8 +229,8 @@ TEST_F(JpegCodecTest, ExtremeSizesLoad) {
 }
 
 // Streams libjpeg reads with a warning only: no EOI, stray bytes between segments, data cut short.
-// Each is rewritten whole and then handled as a sound photo of its kind: turned upright, Huffman
-// photos kept as JPEG bytes, CMYK ones converted.
+// Each is rewritten whole and then handled as a sound photo of its kind: turned upright and kept as
+// Huffman-coded JPEG bytes.
 TEST_F(JpegCodecTest, StreamsReadWithWarningsAreRepairedWhole) {
     const std::string exif = test::make_exif({.orientation = 6, .x_resolution = 150, .y_resolution = 150, .unit = 2});
     const auto made = [&](Coding coding, Colours colours) {
@@ -254,14 +257,10 @@ TEST_F(JpegCodecTest, StreamsReadWithWarningsAreRepairedWhole) {
         ASSERT_NE(loaded, nullptr);
         ASSERT_EQ(std::pair(loaded->width(), loaded->height()), std::pair(48, 64));
         EXPECT_EQ(loaded->incomplete(), !c.all_data) << "only missing data makes a photo incomplete";
-        const EmbeddableJpeg* embeddable = cairo(loaded).jpeg();
-        if (std::string(c.name) == "cmyk") {
-            EXPECT_EQ(embeddable, nullptr);
-        } else {
-            ASSERT_NE(embeddable, nullptr);
-            EXPECT_TRUE(jpeg_structure_is_whole(embeddable->bytes->view()));
-            EXPECT_EQ(embeddable->orientation, 6);
-        }
+        const EmbeddedPhoto* embeddable = cairo(loaded).embedded();
+        ASSERT_NE(embeddable, nullptr);
+        EXPECT_TRUE(jpeg_structure_is_whole(embeddable->image->data));
+        EXPECT_EQ(embeddable->orientation, 6);
         // Upright, the stored top rows (red, green) are the right-hand column.
         EXPECT_THAT(colour_at(*loaded, 47, 0), LooksLike(kRed));
         EXPECT_THAT(colour_at(*loaded, 47, 63), LooksLike(kGreen));
@@ -297,7 +296,7 @@ TEST_F(JpegCodecTest, ExifAfterAnXmpSegmentIsRead) {
     EXPECT_EQ(codec_.facts(path), (PhotoFacts{304, 400, 200, 300}));
     const auto loaded = codec_.load_photo(path);
     ASSERT_NE(loaded, nullptr);
-    EXPECT_EQ(cairo(loaded).jpeg()->orientation, 6);
+    EXPECT_EQ(cairo(loaded).embedded()->orientation, 6);
 }
 
 TEST_F(JpegCodecTest, HeaderClaimingTooManyPixelsIsRefusedBeforeDecoding) {
@@ -331,7 +330,7 @@ TEST_F(JpegCodecTest, PngUnderAJpegNameIsAPhotoLaidOverWhite) {
     EXPECT_NEAR(facts->dpi_x, 96.012, 0.001);
     const auto photo_bitmap = codec_.load_photo(dense);
     ASSERT_NE(photo_bitmap, nullptr);
-    EXPECT_EQ(cairo(photo_bitmap).jpeg(), nullptr);
+    EXPECT_EQ(cairo(photo_bitmap).embedded(), nullptr);
     EXPECT_THAT(colour_at(*photo_bitmap, 29, 19), LooksLike(kBlue));
     const std::string half_clear = photo("alpha.jpg", test::make_png(4, 4, {0, 0, 0}, 128, std::nullopt));
     EXPECT_EQ(codec_.facts(half_clear), (PhotoFacts{4, 4, 96, 96}));
@@ -340,7 +339,7 @@ TEST_F(JpegCodecTest, PngUnderAJpegNameIsAPhotoLaidOverWhite) {
 
 // A photo whose pixels must be decoded and that is larger than the pixels asked for comes reduced,
 // its proportions and colours kept: a PNG by a whole factor as its rows are read (an interlaced one
-// from its last pass alone), a CMYK JPEG through libjpeg's scaling.
+// from its last pass alone), a JPEG of untransformed RGB through libjpeg's scaling.
 TEST_F(JpegCodecTest, DecodedPhotosLargerThanAskedForAreReduced) {
     const auto quadrants = [](int x, int y) { return test::quadrant_colour(x, y, 40, 30); };
     struct Case {
@@ -351,7 +350,7 @@ TEST_F(JpegCodecTest, DecodedPhotosLargerThanAskedForAreReduced) {
     };
     for (const Case& c : {Case{"sequential PNG", test::make_png(40, 30, quadrants), 300, {20, 15}},
                           Case{"interlaced PNG", test::make_png(40, 30, quadrants, true), 300, {20, 15}},
-                          Case{"CMYK JPEG", test::make_jpeg({.width = 64, .height = 48, .colours = Colours::AdobeCmyk}),
+                          Case{"RGB JPEG", test::make_jpeg({.width = 64, .height = 48, .colours = Colours::StoredRgb}),
                                800, {32, 24}}}) {
         SCOPED_TRACE(c.name);
         const std::string path = photo("grande.jpg", c.bytes);

@@ -103,7 +103,7 @@ constexpr Rgb kWhite{255, 255, 255};
 
 class TestBitmap : public CairoBitmap {
   public:
-    TestBitmap(int width, int height, cairo_surface_t* pixels, std::optional<EmbeddableJpeg> jpeg)
+    TestBitmap(int width, int height, cairo_surface_t* pixels, std::optional<EmbeddedPhoto> jpeg)
         : width_(width), height_(height), pixels_(pixels), jpeg_(std::move(jpeg)) {}
     ~TestBitmap() override {
         if (pixels_ != nullptr) cairo_surface_destroy(pixels_);
@@ -112,13 +112,13 @@ class TestBitmap : public CairoBitmap {
     int width() const override { return width_; }
     int height() const override { return height_; }
     cairo_surface_t* pixels() const override { return pixels_; }
-    const EmbeddableJpeg* jpeg() const override { return jpeg_ ? &*jpeg_ : nullptr; }
+    const EmbeddedPhoto* embedded() const override { return jpeg_ ? &*jpeg_ : nullptr; }
 
   private:
     int width_;
     int height_;
     cairo_surface_t* pixels_;
-    std::optional<EmbeddableJpeg> jpeg_;
+    std::optional<EmbeddedPhoto> jpeg_;
 };
 
 inline cairo_surface_t* filled_surface(int width, int height, Rgb left, Rgb right) {
@@ -166,8 +166,13 @@ inline std::string marked_jpeg(int stored_width, int stored_height) {
 // page that shows red and blue shows the embedded bytes.
 inline std::unique_ptr<TestBitmap> jpeg_photo(const std::string& bytes, int stored_width, int stored_height,
                                               int orientation) {
-    EmbeddableJpeg jpeg;
-    jpeg.bytes = std::make_shared<const ByteBlock>(bytes);
+    PdfImage image;
+    image.block = std::make_shared<const ByteBlock>(bytes);
+    image.data = image.block->view();
+    image.width = stored_width;
+    image.height = stored_height;
+    EmbeddedPhoto jpeg;
+    jpeg.image = with_placeholder(std::move(image));
     jpeg.stored_width = stored_width;
     jpeg.stored_height = stored_height;
     jpeg.orientation = orientation;

@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "integration/test_photos.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <stdexcept>
@@ -29,12 +31,14 @@ void fill_row(const JpegSpec& recipe, int y, std::vector<unsigned char>& row) {
         const Rgb c = recipe.pixel ? recipe.pixel(x, y) : quadrant_colour(x, y, recipe.width, recipe.height);
         if (recipe.colours == Colours::Gray) {
             row[x] = static_cast<unsigned char>((c.r * 299 + c.g * 587 + c.b * 114) / 1000);
-        } else if (recipe.colours == Colours::AdobeCmyk) {
-            // Inverted CMYK with no black: stored value = 255 - ink = the RGB value.
-            row[x * 4] = static_cast<unsigned char>(c.r);
-            row[x * 4 + 1] = static_cast<unsigned char>(c.g);
-            row[x * 4 + 2] = static_cast<unsigned char>(c.b);
-            row[x * 4 + 3] = 255;
+        } else if (recipe.colours == Colours::AdobeCmyk || recipe.colours == Colours::Ycck ||
+                   recipe.colours == Colours::Cmyk) {
+            // CMYK with no black; inverted, the stored value = 255 - ink = the RGB value.
+            const int ink = recipe.colours == Colours::Cmyk ? 255 : 0;
+            row[x * 4] = static_cast<unsigned char>(std::abs(ink - c.r));
+            row[x * 4 + 1] = static_cast<unsigned char>(std::abs(ink - c.g));
+            row[x * 4 + 2] = static_cast<unsigned char>(std::abs(ink - c.b));
+            row[x * 4 + 3] = static_cast<unsigned char>(std::abs(ink - 255));
         } else {
             row[x * 3] = static_cast<unsigned char>(c.r);
             row[x * 3 + 1] = static_cast<unsigned char>(c.g);
@@ -63,15 +67,20 @@ std::string make_jpeg(const JpegSpec& recipe) {
     jpeg_mem_dest(&info, &buffer, &size);
     info.image_width = static_cast<JDIMENSION>(recipe.width);
     info.image_height = static_cast<JDIMENSION>(recipe.height);
-    const int components = recipe.colours == Colours::Gray ? 1 : recipe.colours == Colours::AdobeCmyk ? 4 : 3;
+    const bool cmyk = recipe.colours == Colours::AdobeCmyk || recipe.colours == Colours::Cmyk ||
+                      recipe.colours == Colours::Ycck;
+    const int components = recipe.colours == Colours::Gray ? 1 : cmyk ? 4 : 3;
     info.input_components = components;
     info.in_color_space = components == 1 ? JCS_GRAYSCALE : components == 4 ? JCS_CMYK : JCS_RGB;
     jpeg_set_defaults(&info);
+    if (recipe.colours == Colours::Ycck) jpeg_set_colorspace(&info, JCS_YCCK);
+    if (recipe.colours == Colours::StoredRgb) jpeg_set_colorspace(&info, JCS_RGB);
+    if (recipe.colours == Colours::Cmyk) info.write_Adobe_marker = FALSE;
     jpeg_set_quality(&info, 95, TRUE);
     if (recipe.coding == Coding::Progressive) jpeg_simple_progression(&info);
     info.arith_code = recipe.coding == Coding::Arithmetic;
     info.restart_interval = static_cast<unsigned>(recipe.restart_interval);
-    info.write_JFIF_header = recipe.jfif && components != 4;
+    info.write_JFIF_header = recipe.jfif && (recipe.colours == Colours::Rgb || recipe.colours == Colours::Gray);
     info.density_unit = static_cast<UINT8>(recipe.density_unit);
     info.X_density = static_cast<UINT16>(recipe.x_density);
     info.Y_density = static_cast<UINT16>(recipe.y_density);
@@ -80,6 +89,10 @@ std::string make_jpeg(const JpegSpec& recipe) {
         if (payload->empty()) continue;
         jpeg_write_marker(&info, JPEG_APP0 + 1, reinterpret_cast<const JOCTET*>(payload->data()),
                           static_cast<unsigned>(payload->size()));
+    }
+    if (!recipe.icc.empty()) {
+        jpeg_write_icc_profile(&info, reinterpret_cast<const JOCTET*>(recipe.icc.data()),
+                               static_cast<unsigned>(recipe.icc.size()));
     }
     std::vector<unsigned char> row(static_cast<std::size_t>(recipe.width) * components);
     while (info.next_scanline < info.image_height) {
@@ -177,6 +190,60 @@ std::string make_png(int width, int height, Rgb colour, int alpha, std::optional
 
 std::string make_png(int width, int height, const std::function<Rgb(int x, int y)>& pixel, bool interlaced) {
     return encode_png(width, height, pixel, 255, std::nullopt, interlaced);
+}
+
+std::string make_png(const PngSpec& recipe) {
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_infop info = png_create_info_struct(png);
+    std::string bytes;
+    png_set_write_fn(
+        png, &bytes,
+        [](png_structp p, png_bytep data, png_size_t length) {
+            static_cast<std::string*>(png_get_io_ptr(p))->append(reinterpret_cast<char*>(data), length);
+        },
+        nullptr);
+    png_set_IHDR(png, info, static_cast<png_uint_32>(recipe.width), static_cast<png_uint_32>(recipe.height),
+                 recipe.bit_depth, recipe.colour_type, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
+                 PNG_FILTER_TYPE_DEFAULT);
+    // The palette's entries are the quadrants' colours, in quadrant order.
+    const Rgb corners[] = {{255, 0, 0}, {0, 255, 0}, {0, 0, 255}, {255, 255, 255}};
+    png_color palette[4];
+    for (int i = 0; i < 4; ++i) {
+        palette[i] = {static_cast<png_byte>(corners[i].r), static_cast<png_byte>(corners[i].g),
+                      static_cast<png_byte>(corners[i].b)};
+    }
+    if (recipe.colour_type == PNG_COLOR_TYPE_PALETTE) png_set_PLTE(png, info, palette, 4);
+    if (!recipe.icc.empty()) {
+        png_set_iCCP(png, info, "profilo", 0, reinterpret_cast<png_const_bytep>(recipe.icc.data()),
+                     static_cast<png_uint_32>(recipe.icc.size()));
+    }
+    png_write_info(png, info);
+    const int samples = recipe.colour_type == PNG_COLOR_TYPE_RGB ? 3 : 1;
+    const int bytes_per_sample = recipe.bit_depth == 16 ? 2 : 1;
+    std::vector<unsigned char> row(static_cast<std::size_t>(recipe.width) * samples * bytes_per_sample);
+    for (int y = 0; y < recipe.height; ++y) {
+        std::fill(row.begin(), row.end(), 0);
+        for (int x = 0; x < recipe.width; ++x) {
+            const Rgb c = quadrant_colour(x, y, recipe.width, recipe.height);
+            const int quadrant = (x >= recipe.width / 2) + 2 * (y >= recipe.height / 2);
+            const int grey = (c.r * 299 + c.g * 587 + c.b * 114) / 1000;
+            const int values[3] = {c.r, c.g, c.b};
+            if (recipe.colour_type == PNG_COLOR_TYPE_PALETTE || recipe.bit_depth < 8) {
+                const int value = recipe.colour_type == PNG_COLOR_TYPE_PALETTE ? quadrant : grey >> (8 - recipe.bit_depth);
+                const int bit = x * recipe.bit_depth;
+                row[bit / 8] |= static_cast<unsigned char>(value << (8 - recipe.bit_depth - bit % 8));
+                continue;
+            }
+            for (int s = 0; s < samples; ++s) {
+                const int value = samples == 1 ? grey : values[s];
+                for (int b = 0; b < bytes_per_sample; ++b) row[(x * samples + s) * bytes_per_sample + b] = static_cast<unsigned char>(value);
+            }
+        }
+        png_write_row(png, row.data());
+    }
+    png_write_end(png, nullptr);
+    png_destroy_write_struct(&png, &info);
+    return bytes;
 }
 
 void write_file(const std::string& path, const std::string& bytes) {

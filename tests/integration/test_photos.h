@@ -14,7 +14,9 @@ struct Rgb {
 };
 
 enum class Coding { Baseline, Progressive, Arithmetic };
-enum class Colours { Rgb, Gray, AdobeCmyk };
+// AdobeCmyk and Ycck are stored inverted behind Adobe's marker, Cmyk as ink without it; StoredRgb
+// keeps RGB samples untransformed.
+enum class Colours { Rgb, Gray, AdobeCmyk, Cmyk, Ycck, StoredRgb };
 
 struct JpegSpec {
     int width = 64;
@@ -29,6 +31,7 @@ struct JpegSpec {
     std::string xmp;       // an APP1 payload written before the EXIF one, "" for none
     int restart_interval = 0;  // MCUs between restart markers, 0 for none
     std::function<Rgb(int x, int y)> pixel;  // default: four solid quadrants
+    std::string icc;           // an ICC profile in APP2 chunks, "" for none
 };
 
 // Four solid quadrants: top-left red, top-right green, bottom-left blue, bottom-right white.
@@ -51,6 +54,16 @@ std::string make_xmp();
 std::string make_png(int width, int height, Rgb colour, int alpha, std::optional<unsigned> pixels_per_metre);
 // An opaque RGB PNG with the colour of every pixel, Adam7-interlaced when asked.
 std::string make_png(int width, int height, const std::function<Rgb(int x, int y)>& pixel, bool interlaced = false);
+
+// An opaque PNG of four solid quadrants in libpng's colour type 0 (grey), 2 (RGB) or 3 (palette).
+struct PngSpec {
+    int width = 64;
+    int height = 48;
+    int colour_type = 2;
+    int bit_depth = 8;
+    std::string icc;  // an iCCP profile, "" for none
+};
+std::string make_png(const PngSpec& recipe);
 
 void write_file(const std::string& path, const std::string& bytes);
 std::string read_file(const std::string& path);

@@ -168,12 +168,13 @@ class TilingPrinter : public BuiltinPrinter, public PageComposer {
     // The drawer is let go, not finished: finishing would empty the recording.
     bool compose(std::unique_ptr<PdfPage> page, const SheetMetrics& sheet, std::string_view document,
                  RenderFile& rendered) override {
+        const std::vector<std::shared_ptr<const PdfImage>> photos = page->photo_images();
         page.reset();
         const bool recorded = cairo_surface_status(recording_) == CAIRO_STATUS_SUCCESS;
         const TilePlan plan =
             plan_tiles(sheet.physical_width * 72.0 / sheet.dpi_x, sheet.physical_height * 72.0 / sheet.dpi_y,
                        part_sheet_width_, part_sheet_height_);
-        const bool written = recorded && write_tiles(recording_, plan, document, rendered);
+        const bool written = recorded && write_tiles(recording_, photos, plan, document, rendered);
         forget_recording();
         return written;
     }

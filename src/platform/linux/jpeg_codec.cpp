@@ -8,9 +8,11 @@
 
 #include "platform/linux/cairo_bitmap.h"
 #include "platform/linux/cairo_stretch.h"
+#include "platform/linux/colour_profile.h"
 #include "platform/linux/jpeg_pixels.h"
 #include "platform/linux/jpeg_structure.h"
 #include "platform/linux/photo_header.h"
+#include "platform/linux/png_image.h"
 #include "platform/linux/png_pixels.h"
 #include "platform/linux/x11_clipboard.h"
 
@@ -109,12 +111,19 @@ cairo_surface_t* turned_upright(cairo_surface_t* stored, int orientation) {
     return upright;
 }
 
-// A JPEG photo that a PDF page can carry as it is: its full pixels are decoded only when asked.
+cairo_surface_t* decode_png_in(std::string_view bytes, long long most_pixels) {
+    PhotoFile memory(fmemopen(const_cast<char*>(bytes.data()), bytes.size(), "rb"), std::fclose);
+    return memory ? decode_png(memory.get(), most_pixels) : nullptr;
+}
+
+// A photo that a PDF page carries in its own bytes: its full pixels are decoded from its file only
+// when asked.
 class PhotoBitmap : public CodecBitmap {
 public:
-    PhotoBitmap(EmbeddableJpeg jpeg, int width, int height) : jpeg_(std::move(jpeg)), width_(width), height_(height) {}
+    PhotoBitmap(EmbeddedPhoto photo, std::shared_ptr<const ByteBlock> file, PhotoKind kind, int width, int height)
+        : photo_(std::move(photo)), file_(std::move(file)), kind_(kind), width_(width), height_(height) {}
     ~PhotoBitmap() override {
-        cairo_surface_destroy(jpeg_.proxy);
+        cairo_surface_destroy(photo_.proxy);
         cairo_surface_destroy(pixels_);
     }
     PhotoBitmap(const PhotoBitmap&) = delete;
@@ -123,17 +132,23 @@ public:
     int width() const override { return width_; }
     int height() const override { return height_; }
     cairo_surface_t* pixels() const override {
-        if (pixels_ == nullptr) pixels_ = turned_upright(decode_jpeg(jpeg_.bytes->view()), jpeg_.orientation);
+        if (pixels_ == nullptr) pixels_ = turned_upright(decoded(), photo_.orientation);
         return pixels_;
     }
-    const EmbeddableJpeg* jpeg() const override { return drawn_on_ ? nullptr : &jpeg_; }
+    const EmbeddedPhoto* embedded() const override { return drawn_on_ ? nullptr : &photo_; }
     cairo_surface_t* drawable() override {
         drawn_on_ = true;
         return pixels();
     }
 
 private:
-    EmbeddableJpeg jpeg_;
+    cairo_surface_t* decoded() const {
+        return kind_ == PhotoKind::Jpeg ? decode_jpeg(file_->view()) : decode_png_in(file_->view(), kMostDecodedPixels);
+    }
+
+    EmbeddedPhoto photo_;
+    std::shared_ptr<const ByteBlock> file_;
+    PhotoKind kind_;
     int width_;
     int height_;
     mutable cairo_surface_t* pixels_ = nullptr;
@@ -156,6 +171,31 @@ cairo_surface_t* blank_proxy(const PhotoHeader& header) {
     return nullptr;
 }
 
+std::unique_ptr<CodecBitmap> embedded_photo(PdfImage image, std::shared_ptr<const ByteBlock> file,
+                                            const PhotoHeader& header) {
+    cairo_surface_t* proxy = blank_proxy(header);
+    if (proxy == nullptr) return nullptr;
+    const PhotoFacts upright = upright_facts(header);
+    EmbeddedPhoto photo{with_placeholder(std::move(image)), header.stored_width, header.stored_height,
+                        header.orientation, proxy};
+    return std::make_unique<PhotoBitmap>(std::move(photo), std::move(file), header.kind, upright.width,
+                                         upright.height);
+}
+
+// The JPEG as its image object carries it: its bytes, DCT-coded, with its profile where PDF readers
+// can use it.
+PdfImage jpeg_image(std::shared_ptr<const ByteBlock> bytes, const PhotoHeader& header) {
+    PdfImage image;
+    image.data = bytes->view();
+    image.block = std::move(bytes);
+    image.width = header.stored_width;
+    image.height = header.stored_height;
+    image.components = header.components;
+    image.inverted = header.inverted;
+    if (usable_icc_profile(header.icc_profile, header.components)) image.icc = header.icc_profile;
+    return image;
+}
+
 // Photos whose colours PDF carries as they are keep their bytes, checked to be a whole stream
 // (`whole`) instead of decoded: their pixels are decoded only when something draws them. A stream
 // that is not whole is first rewritten whole from what libjpeg reads in it; only one that libjpeg cannot
@@ -172,11 +212,8 @@ std::unique_ptr<CodecBitmap> jpeg_photo(std::unique_ptr<ByteBlock> bytes, const 
     }
     if (whole && header.arithmetic) bytes = std::make_unique<ByteBlock>(huffman_coded(bytes->view()));
     if (bytes->view().empty()) return nullptr;
-    cairo_surface_t* proxy = blank_proxy(header);
-    if (proxy == nullptr) return nullptr;
-    const PhotoFacts upright = upright_facts(header);
-    EmbeddableJpeg jpeg{std::move(bytes), header.stored_width, header.stored_height, header.orientation, proxy};
-    return std::make_unique<PhotoBitmap>(std::move(jpeg), upright.width, upright.height);
+    std::shared_ptr<const ByteBlock> file = std::move(bytes);
+    return embedded_photo(jpeg_image(file, header), file, header);
 }
 
 // The photo, marked incomplete when its data is cut short or damaged: the repair shows the readable
@@ -191,6 +228,23 @@ std::unique_ptr<MemoryBitmap> jpeg_photo_marked(std::unique_ptr<ByteBlock> bytes
     return photo;
 }
 
+// A PNG whose rows PDF carries as they are keeps its file, whose image data the page embeds; any
+// other, or one whose chunks are not whole, is decoded within `most_pixels`.
+template <typename WholeBytes>
+std::unique_ptr<MemoryBitmap> png_photo(std::FILE* file, WholeBytes whole_bytes, const PhotoHeader& header,
+                                        long long most_pixels) {
+    if (header.pdf_colours) {
+        std::shared_ptr<const ByteBlock> bytes = whole_bytes();  // `file` may be gone with them
+        if (bytes == nullptr) return nullptr;
+        if (std::optional<PdfImage> image = png_image(*bytes)) {
+            return embedded_photo(std::move(*image), std::move(bytes), header);
+        }
+        return bitmap_of(decode_png_in(bytes->view(), most_pixels));
+    }
+    std::rewind(file);
+    return bitmap_of(decode_png(file, most_pixels));
+}
+
 long long size_of(std::FILE* file) {
     const long at = std::ftell(file);
     if (at < 0 || std::fseek(file, 0, SEEK_END) != 0) return -1;
@@ -199,7 +253,7 @@ long long size_of(std::FILE* file) {
 }
 
 // The photo in `file`, read from its start; `whole_bytes()` gives all of the file's bytes and is
-// asked only for a JPEG. The photo is refused before any pixel is decoded when its header claims
+// asked only for a photo whose own data a page can embed. The photo is refused before any pixel is decoded when its header claims
 // more than the file could hold, or more than memory holds. A JPEG that PDF carries as it is needs
 // no pixels, whatever its size (a panorama wider than a raster may be); other photos are decoded
 // within `most_pixels`, reduced through the codec's own scaling.
@@ -209,10 +263,7 @@ std::unique_ptr<MemoryBitmap> photo_in(std::FILE* file, WholeBytes whole_bytes, 
     if (!header || !header_fits_file(*header, size_of(file))) return nullptr;
     // A sheet of no size says nothing about how many pixels it takes.
     most_pixels = most_pixels > 0 ? std::min(most_pixels, kMostDecodedPixels) : kMostDecodedPixels;
-    if (header->kind == PhotoKind::Png) {
-        std::rewind(file);
-        return bitmap_of(decode_png(file, most_pixels));
-    }
+    if (header->kind == PhotoKind::Png) return png_photo(file, whole_bytes, *header, most_pixels);
     if (!memory_holds(header->stored_width, header->stored_height)) return nullptr;
     return jpeg_photo_marked(whole_bytes(), *header, most_pixels);
 }

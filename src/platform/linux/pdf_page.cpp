@@ -21,7 +21,7 @@ namespace {
 constexpr int kSmallestPoints = 8;
 
 cairo_status_t write_to(void* closure, const unsigned char* data, unsigned int length) {
-    (*static_cast<PdfWriter*>(closure))(data, length);
+    static_cast<PhotoObjectWriter*>(closure)->write(data, length);
     return CAIRO_STATUS_SUCCESS;
 }
 
@@ -58,22 +58,19 @@ cairo_matrix_t stored_to_upright(int orientation, double w, double h) {
     }
 }
 
-// The proxy carries the photo's JPEG bytes, so the PDF embeds them instead of its pixels. They
-// are the file's own bytes with two exceptions: an arithmetic-coded photo comes re-coded as
-// Huffman, and a damaged stream (no EOI, stray bytes) as the whole copy its repair wrote.
-// A recording replayed into a PDF keeps its sources for good (cairo 1.16), so a photo recorded
-// carries a copy of its bytes: the block it was loaded into, which may hold its file, goes with it.
-void attach_jpeg_bytes(const EmbeddableJpeg& jpeg, bool recorded) {
+// The proxy carries the image's placeholder, which cairo writes as the image object that the page
+// then replaces with the photo's own. The placeholder's bytes are kept with the image for as long as
+// cairo holds them: a recording keeps its sources beyond the bitmap.
+void attach_placeholder(cairo_surface_t* proxy, const std::shared_ptr<const PdfImage>& image) {
     const unsigned char* data = nullptr;
     unsigned long length = 0;
-    cairo_surface_get_mime_data(jpeg.proxy, CAIRO_MIME_TYPE_JPEG, &data, &length);
+    cairo_surface_get_mime_data(proxy, CAIRO_MIME_TYPE_JPEG, &data, &length);
     if (data != nullptr) return;
-    auto* keeper = new std::shared_ptr<const ByteBlock>(
-        recorded ? std::make_shared<const ByteBlock>(std::string(jpeg.bytes->view())) : jpeg.bytes);
-    const std::string_view bytes = (*keeper)->view();
+    auto* keeper = new std::shared_ptr<const PdfImage>(image);
     cairo_surface_set_mime_data(
-        jpeg.proxy, CAIRO_MIME_TYPE_JPEG, reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size(),
-        [](void* kept) { delete static_cast<std::shared_ptr<const ByteBlock>*>(kept); }, keeper);
+        proxy, CAIRO_MIME_TYPE_JPEG, reinterpret_cast<const unsigned char*>(image->placeholder.data()),
+        image->placeholder.size(), [](void* kept) { delete static_cast<std::shared_ptr<const PdfImage>*>(kept); },
+        keeper);
 }
 
 // The layout's logical width in device pixels, rounded outwards as pango rounds pixel extents. The
@@ -90,28 +87,26 @@ void paint(cairo_t* cr, cairo_surface_t* surface, double x, double y) {
     cairo_paint(cr);
 }
 
-// Paints the photo upright in its own pixel units, from its JPEG bytes when it has them. Pixels are
-// cut to the source rectangle first, so that smoothing never pulls in colour from beyond it.
-void paint_photo(cairo_t* cr, const CairoBitmap& photo, const PixelRect& source) {
-    const EmbeddableJpeg* jpeg = photo.jpeg();
-    if (jpeg == nullptr || jpeg->proxy == nullptr || jpeg->bytes == nullptr) {
-        cairo_surface_t* pixels = photo.pixels();
-        if (pixels == nullptr) return;
-        const int left = std::min(source.x1, source.x2);
-        const int top = std::min(source.y1, source.y2);
-        cairo_surface_t* part = cairo_surface_create_for_rectangle(
-            pixels, left, top, std::abs(source.x2 - source.x1) + 1, std::abs(source.y2 - source.y1) + 1);
-        paint(cr, part, left, top);
-        cairo_surface_destroy(part);
-        return;
-    }
-    const cairo_matrix_t upright =
-        stored_to_upright(jpeg->orientation, jpeg->stored_width, jpeg->stored_height);
+// Paints the bitmap's pixels cut to the source rectangle, so that smoothing never pulls in colour
+// from beyond it.
+void paint_pixels(cairo_t* cr, const CairoBitmap& bitmap, const PixelRect& source) {
+    cairo_surface_t* pixels = bitmap.pixels();
+    if (pixels == nullptr) return;
+    const int left = std::min(source.x1, source.x2);
+    const int top = std::min(source.y1, source.y2);
+    cairo_surface_t* part = cairo_surface_create_for_rectangle(
+        pixels, left, top, std::abs(source.x2 - source.x1) + 1, std::abs(source.y2 - source.y1) + 1);
+    paint(cr, part, left, top);
+    cairo_surface_destroy(part);
+}
+
+// Paints the photo's proxy turned upright and scaled to the photo's own pixel units.
+void paint_proxy(cairo_t* cr, const EmbeddedPhoto& photo) {
+    const cairo_matrix_t upright = stored_to_upright(photo.orientation, photo.stored_width, photo.stored_height);
     cairo_transform(cr, &upright);
-    cairo_scale(cr, static_cast<double>(jpeg->stored_width) / cairo_image_surface_get_width(jpeg->proxy),
-                static_cast<double>(jpeg->stored_height) / cairo_image_surface_get_height(jpeg->proxy));
-    attach_jpeg_bytes(*jpeg, cairo_surface_get_type(cairo_get_target(cr)) == CAIRO_SURFACE_TYPE_RECORDING);
-    paint(cr, jpeg->proxy, 0, 0);
+    cairo_scale(cr, static_cast<double>(photo.stored_width) / cairo_image_surface_get_width(photo.proxy),
+                static_cast<double>(photo.stored_height) / cairo_image_surface_get_height(photo.proxy));
+    paint(cr, photo.proxy, 0, 0);
 }
 
 }  // namespace
@@ -121,8 +116,8 @@ void start_loading_fonts() {
 }
 
 PdfPage::PdfPage(const SheetMetrics& sheet, std::string_view title, PdfWriter writer)
-    : sheet_(sheet), writer_(std::move(writer)) {
-    surface_ = cairo_pdf_surface_create_for_stream(write_to, &writer_,
+    : sheet_(sheet), objects_(std::move(writer)) {
+    surface_ = cairo_pdf_surface_create_for_stream(write_to, &objects_,
                                                    sheet_points(sheet.physical_width, sheet.dpi_x),
                                                    sheet_points(sheet.physical_height, sheet.dpi_y));
     cairo_pdf_surface_set_metadata(surface_, CAIRO_PDF_METADATA_TITLE, cp1252_to_utf8(title).c_str());
@@ -130,7 +125,7 @@ PdfPage::PdfPage(const SheetMetrics& sheet, std::string_view title, PdfWriter wr
 }
 
 PdfPage::PdfPage(cairo_surface_t* surface, const SheetMetrics& sheet, double units_per_point)
-    : sheet_(sheet), units_per_point_(units_per_point), surface_(cairo_surface_reference(surface)) {
+    : sheet_(sheet), objects_(nullptr), units_per_point_(units_per_point), surface_(cairo_surface_reference(surface)) {
     start_drawing();
 }
 
@@ -229,9 +224,26 @@ void PdfPage::stretch_bitmap(const MemoryBitmap& bitmap, const PixelRect& source
     cairo_save(cr_);
     if (clip_and_scale_onto(cr_, source, destination)) {
         cairo_translate(cr_, -source.x1, -source.y1);
-        paint_photo(cr_, *photo, source);
+        paint_photo(*photo, source);
     }
     cairo_restore(cr_);
+}
+
+// A photo with its own image data is drawn as its proxy, which carries the placeholder of that data
+// onto a PDF or a recording; others are drawn from their pixels.
+void PdfPage::paint_photo(const CairoBitmap& photo, const PixelRect& source) {
+    const EmbeddedPhoto* embedded = photo.embedded();
+    if (embedded == nullptr || embedded->proxy == nullptr) {
+        paint_pixels(cr_, photo, source);
+        return;
+    }
+    const cairo_surface_type_t target = cairo_surface_get_type(surface_);
+    if (embedded->image != nullptr &&
+        (target == CAIRO_SURFACE_TYPE_PDF || target == CAIRO_SURFACE_TYPE_RECORDING)) {
+        attach_placeholder(embedded->proxy, embedded->image);
+        objects_.add(embedded->image);
+    }
+    paint_proxy(cr_, *embedded);
 }
 
 bool PdfPage::finish() {
@@ -241,7 +253,7 @@ bool PdfPage::finish() {
     cairo_destroy(cr_);
     cr_ = nullptr;
     cairo_surface_finish(surface_);
-    const bool written = cairo_surface_status(surface_) == CAIRO_STATUS_SUCCESS;
+    const bool written = cairo_surface_status(surface_) == CAIRO_STATUS_SUCCESS && objects_.finish();
     cairo_surface_destroy(surface_);
     surface_ = nullptr;
     return drawn && written;

@@ -13,14 +13,15 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/linux/font_cell.h"
+#include "platform/linux/pdf_photo_objects.h"
 #include "platform/printers.h"
 
 namespace posteri {
 
-// Receives the PDF bytes as cairo produces them.
-using PdfWriter = std::function<void(const unsigned char* data, unsigned int length)>;
+class CairoBitmap;
 
 // Makes this thread's font map now: it loads the font configuration on a thread of its own, which
 // then overlaps whatever comes before the first text is measured (reading the photo).
@@ -47,19 +48,22 @@ class PdfPage {
     void draw_text(std::string_view text);
     DevicePoint current_position() const { return position_; }
     void stretch_bitmap(const MemoryBitmap& bitmap, const PixelRect& source, const DeviceRect& destination);
+    // The photos' image objects drawn so far, which a PDF made from a recorded page writes in.
+    const std::vector<std::shared_ptr<const PdfImage>>& photo_images() const { return objects_.images(); }
 
     // Ends the page and the document (finishes the surface); false when cairo could not produce it.
     bool finish();
 
   private:
     void place_origin();
+    void paint_photo(const CairoBitmap& photo, const PixelRect& source);
     void to_text_grid();
     void start_drawing();
     // Horizontal device pixels per vertical one.
     double text_x_scale() const { return static_cast<double>(sheet_.dpi_x) / sheet_.dpi_y; }
 
     SheetMetrics sheet_;
-    PdfWriter writer_;
+    PhotoObjectWriter objects_;  // a PDF surface writes through it; other surfaces only list photos
     double units_per_point_ = 1;
     cairo_surface_t* surface_ = nullptr;
     cairo_t* cr_ = nullptr;

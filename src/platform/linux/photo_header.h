@@ -21,9 +21,15 @@ struct PhotoHeader {
     float dpi_x = 96;      // along the stored grid's axes
     float dpi_y = 96;
     int orientation = 1;   // EXIF 1..8
-    // JPEG only: gray or YCbCr, which a PDF page can carry as it is once Huffman-coded.
+    // Colours a PDF page can carry in the file's own data: a JPEG's gray, YCbCr, CMYK or YCCK
+    // (once Huffman-coded), a PNG's opaque rows stored in order.
     bool pdf_colours = false;
-    bool arithmetic = false;
+    bool arithmetic = false;  // JPEG only, as are the rest
+    int components = 3;
+    // Four components stored as Adobe's applications store them, inverted (0 = full ink); their
+    // APP14 marker says so, whatever its transform.
+    bool inverted = false;
+    std::string icc_profile;  // as its APP2 chunks carry it, reassembled; empty when there is none
 };
 
 using PhotoFile = std::unique_ptr<std::FILE, int (*)(std::FILE*)>;

@@ -40,6 +40,11 @@ void fill_header(png_structp png, png_infop info, PngHeader& header) {
         header.dpi_x = static_cast<float>(x * kInchesPerMetre);
         header.dpi_y = static_cast<float>(y * kInchesPerMetre);
     }
+    const int colours = png_get_color_type(png, info);
+    header.opaque_rows = png_get_interlace_type(png, info) == PNG_INTERLACE_NONE &&
+                         (colours == PNG_COLOR_TYPE_GRAY || colours == PNG_COLOR_TYPE_RGB ||
+                          colours == PNG_COLOR_TYPE_PALETTE) &&
+                         !png_get_valid(png, info, PNG_INFO_tRNS);
 }
 
 // Each step that calls libpng sets its own return point, so that no state of the caller is

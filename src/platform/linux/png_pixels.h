@@ -14,6 +14,9 @@ struct PngHeader {
     int height = 0;
     std::optional<float> dpi_x;  // from a pHYs chunk in pixels per metre
     std::optional<float> dpi_y;
+    // Rows stored one after the other, of grey, RGB or palette colours and no transparency: what a
+    // PDF page can carry in the file's own compressed data.
+    bool opaque_rows = false;
 };
 
 bool is_png_signature(const unsigned char* first_eight_bytes);

@@ -43,7 +43,7 @@ Grid grid_for(double page_width, double page_height, double sheet_width, double 
 }
 
 cairo_status_t write_to(void* closure, const unsigned char* data, unsigned int length) {
-    static_cast<RenderFile*>(closure)->write(data, length);
+    static_cast<PhotoObjectWriter*>(closure)->write(data, length);
     return CAIRO_STATUS_SUCCESS;
 }
 
@@ -115,9 +115,14 @@ TilePlan plan_tiles(double page_width, double page_height, double sheet_width, d
     return plan;
 }
 
-bool write_tiles(cairo_surface_t* page, const TilePlan& plan, std::string_view title, RenderFile& rendered) {
+bool write_tiles(cairo_surface_t* page, const std::vector<std::shared_ptr<const PdfImage>>& photos,
+                 const TilePlan& plan, std::string_view title, RenderFile& rendered) {
+    PhotoObjectWriter objects([&rendered](const unsigned char* data, unsigned int length) {
+        rendered.write(data, length);
+    });
+    for (const auto& photo : photos) objects.add(photo);
     cairo_surface_t* pdf =
-        cairo_pdf_surface_create_for_stream(write_to, &rendered, plan.sheet_width, plan.sheet_height);
+        cairo_pdf_surface_create_for_stream(write_to, &objects, plan.sheet_width, plan.sheet_height);
     cairo_pdf_surface_set_metadata(pdf, CAIRO_PDF_METADATA_TITLE, cp1252_to_utf8(title).c_str());
     cairo_t* cr = cairo_create(pdf);
     for (int row = 0; row < plan.rows; ++row) {
@@ -132,7 +137,7 @@ bool write_tiles(cairo_surface_t* page, const TilePlan& plan, std::string_view t
     const bool drawn = cairo_status(cr) == CAIRO_STATUS_SUCCESS;
     cairo_destroy(cr);
     cairo_surface_finish(pdf);
-    const bool written = cairo_surface_status(pdf) == CAIRO_STATUS_SUCCESS;
+    const bool written = cairo_surface_status(pdf) == CAIRO_STATUS_SUCCESS && objects.finish();
     cairo_surface_destroy(pdf);
     return drawn && written;
 }

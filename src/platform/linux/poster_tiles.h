@@ -5,9 +5,11 @@
 
 #include <cairo.h>
 
+#include <memory>
 #include <string_view>
 #include <vector>
 
+#include "platform/linux/pdf_photo_objects.h"
 #include "platform/linux/render_file.h"
 
 namespace posteri {
@@ -32,9 +34,11 @@ struct TilePlan {
 // fewer sheets, upright when both need as many.
 TilePlan plan_tiles(double page_width, double page_height, double sheet_width, double sheet_height);
 
-// Writes into `rendered` a PDF of the plan's sheets carrying `page` (a recording in points), each
-// with crop marks at the corners of its part and its place as "riga r, colonna c (di R × C)";
-// `title` (Windows-1252) is the document's Title. False when cairo could not produce the PDF.
-bool write_tiles(cairo_surface_t* page, const TilePlan& plan, std::string_view title, RenderFile& rendered);
+// Writes into `rendered` a PDF of the plan's sheets carrying `page` (a recording in points, whose
+// `photos` are the image objects recorded on it), each with crop marks at the corners of its part
+// and its place as "riga r, colonna c (di R × C)"; `title` (Windows-1252) is the document's Title.
+// False when cairo could not produce the PDF.
+bool write_tiles(cairo_surface_t* page, const std::vector<std::shared_ptr<const PdfImage>>& photos,
+                 const TilePlan& plan, std::string_view title, RenderFile& rendered);
 
 }  // namespace posteri

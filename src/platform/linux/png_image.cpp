@@ -1,0 +1,118 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "platform/linux/png_image.h"
+
+#include <zlib.h>
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "platform/linux/colour_profile.h"
+
+namespace posteri {
+
+namespace {
+
+constexpr std::string_view kSignature = "\x89PNG\r\n\x1A\n";
+constexpr std::size_t kIhdrBytes = 13;
+constexpr std::size_t kLargestProfile = 16u << 20;  // far above any real profile; bounds the inflate
+
+std::uint32_t big_endian32(std::string_view bytes, std::size_t at) {
+    std::uint32_t value = 0;
+    for (std::size_t i = 0; i < 4; ++i) value = value << 8 | static_cast<unsigned char>(bytes[at + i]);
+    return value;
+}
+
+struct Chunk {
+    std::string_view type;
+    std::string_view data;
+};
+
+// The chunk at `at`, checked against its CRC; `at` moves past it. Nothing when it runs beyond the
+// file or its checksum is wrong.
+std::optional<Chunk> next_chunk(std::string_view file, std::size_t& at) {
+    if (file.size() - at < 12) return std::nullopt;
+    const std::size_t length = big_endian32(file, at);
+    if (length > file.size() - at - 12) return std::nullopt;
+    const std::string_view typed = file.substr(at + 4, 4 + length);
+    const auto crc = crc32_z(0, reinterpret_cast<const Bytef*>(typed.data()), typed.size());
+    if (crc != big_endian32(file, at + 8 + length)) return std::nullopt;
+    at += 12 + length;
+    return Chunk{typed.substr(0, 4), typed.substr(4)};
+}
+
+// An iCCP chunk: a name, a zero, the compression method (0, deflate), the compressed profile.
+std::string inflated_profile(std::string_view chunk) {
+    const std::size_t name_end = chunk.find('\0');
+    if (name_end == std::string_view::npos || name_end + 2 > chunk.size() || chunk[name_end + 1] != 0) return {};
+    const std::string_view packed = chunk.substr(name_end + 2);
+    z_stream stream{};
+    if (inflateInit(&stream) != Z_OK) return {};
+    std::string profile;
+    stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(packed.data()));
+    stream.avail_in = static_cast<uInt>(packed.size());
+    int status = Z_OK;
+    char buffer[16384];
+    while (status == Z_OK && profile.size() <= kLargestProfile) {
+        stream.next_out = reinterpret_cast<Bytef*>(buffer);
+        stream.avail_out = sizeof buffer;
+        status = inflate(&stream, Z_NO_FLUSH);
+        profile.append(buffer, sizeof buffer - stream.avail_out);
+    }
+    inflateEnd(&stream);
+    return status == Z_STREAM_END ? profile : std::string();
+}
+
+// Bit depths PDF takes for each PNG colour type that has no alpha.
+bool carried_as_is(int colour_type, int depth) {
+    switch (colour_type) {
+        case 0: return depth == 1 || depth == 2 || depth == 4 || depth == 8 || depth == 16;
+        case 2: return depth == 8 || depth == 16;
+        case 3: return depth == 1 || depth == 2 || depth == 4 || depth == 8;
+        default: return false;
+    }
+}
+
+}  // namespace
+
+std::optional<PdfImage> png_image(const ByteBlock& file) {
+    const std::string_view bytes = file.view();
+    if (bytes.substr(0, kSignature.size()) != kSignature) return std::nullopt;
+    std::size_t at = kSignature.size();
+    const auto header = next_chunk(bytes, at);
+    if (!header || header->type != "IHDR" || header->data.size() != kIhdrBytes) return std::nullopt;
+    const int depth = static_cast<unsigned char>(header->data[8]);
+    const int colour_type = static_cast<unsigned char>(header->data[9]);
+    const bool interlaced = header->data[12] != 0;
+    if (!carried_as_is(colour_type, depth) || interlaced || header->data[10] != 0 || header->data[11] != 0) {
+        return std::nullopt;
+    }
+    PdfImage image;
+    image.coding = PdfImageCoding::PngFlate;
+    image.width = static_cast<int>(big_endian32(header->data, 0));
+    image.height = static_cast<int>(big_endian32(header->data, 4));
+    image.bits_per_component = depth;
+    image.components = colour_type == 0 ? 1 : 3;
+    std::string rows;
+    std::string profile;
+    for (;;) {
+        const auto chunk = next_chunk(bytes, at);
+        if (!chunk || chunk->type == "tRNS") return std::nullopt;
+        if (chunk->type == "IEND") break;
+        if (chunk->type == "IDAT") rows.append(chunk->data);
+        if (chunk->type == "PLTE") image.palette = std::string(chunk->data);
+        if (chunk->type == "iCCP") profile = inflated_profile(chunk->data);
+    }
+    const std::size_t colours = image.palette.size() / 3;
+    if (rows.empty() || (colour_type == 3 && (image.palette.size() % 3 != 0 || colours == 0 || colours > 256))) {
+        return std::nullopt;
+    }
+    if (colour_type != 3) image.palette.clear();  // a suggested palette for an RGB image is not its colours
+    if (usable_icc_profile(profile, image.components)) image.icc = std::move(profile);
+    auto block = std::make_shared<const ByteBlock>(std::move(rows));
+    image.data = block->view();
+    image.block = std::move(block);
+    return image;
+}
+
+}  // namespace posteri

@@ -1,0 +1,19 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+// A PNG's image data as a PDF page carries it: the deflated rows of all its IDAT chunks, which PDF's
+// Flate filter reads with the PNG predictor, its palette, and its ICC profile.
+
+#include <memory>
+#include <optional>
+
+#include "platform/linux/byte_block.h"
+#include "platform/linux/pdf_photo_objects.h"
+
+namespace posteri {
+
+// The image object of a whole PNG file (every chunk's checksum right, up to IEND) whose rows are
+// stored in order, of grey, RGB or palette colours without transparency; nothing for any other,
+// which is decoded instead. A profile (iCCP) that is damaged or does not fit the colours is left out.
+std::optional<PdfImage> png_image(const ByteBlock& file);
+
+}  // namespace posteri
