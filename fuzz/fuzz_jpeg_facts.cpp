@@ -2,19 +2,22 @@
 // Reads arbitrary bytes as a photo file: the header reader (JPEG with its EXIF block, or PNG) and
 // the walk over a JPEG stream's structure (the check a photo passes before it is printed) must
 // never crash, and whatever the header reader accepts must describe a real picture. Small pictures
-// are decoded and repaired as well; a repair must write a whole stream.
+// are decoded and repaired as well; a repair must write a whole stream. A PNG's image data, which a
+// page embeds as it is, must come with a palette and a profile that fit it.
 #include <cairo.h>
 
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <string>
 
 #include "platform/linux/exif_reader.h"
 #include "platform/linux/jpeg_pixels.h"
 #include "platform/linux/jpeg_structure.h"
 #include "platform/linux/photo_header.h"
+#include "platform/linux/png_image.h"
 
 namespace {
 
@@ -24,6 +27,14 @@ void check_exif(const std::uint8_t* data, std::size_t size) {
     const posteri::ExifFacts exif = posteri::read_exif(data, size);
     if (exif.orientation < 1 || exif.orientation > 8) std::abort();
     if (exif.resolution && (exif.resolution->dpi_x <= 0 || exif.resolution->dpi_y <= 0)) std::abort();
+}
+
+void check_png_image(const std::string& bytes) {
+    const auto image = posteri::png_image(std::make_shared<const posteri::ByteBlock>(bytes));
+    if (!image) return;
+    if (image->data.empty() || image->width <= 0 || image->height <= 0) std::abort();
+    if (image->palette.size() % 3 != 0 || image->palette.size() > 3 * 256) std::abort();
+    if (!image->palette.empty() && image->components != 3) std::abort();
 }
 
 }  // namespace
@@ -45,5 +56,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const std::string repaired = posteri::repaired_jpeg(bytes);
         if (!repaired.empty() && !posteri::jpeg_structure_is_whole(repaired)) std::abort();
     }
+    if (header->kind == posteri::PhotoKind::Png) check_png_image(bytes);
     return 0;
 }

@@ -168,7 +168,7 @@ inline std::unique_ptr<TestBitmap> jpeg_photo(const std::string& bytes, int stor
                                               int orientation) {
     PdfImage image;
     image.block = std::make_shared<const ByteBlock>(bytes);
-    image.data = image.block->view();
+    image.data = {image.block->view()};
     image.width = stored_width;
     image.height = stored_height;
     EmbeddedPhoto jpeg;

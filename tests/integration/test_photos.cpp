@@ -224,7 +224,7 @@ std::string make_png(const PngSpec& recipe) {
     for (int y = 0; y < recipe.height; ++y) {
         std::fill(row.begin(), row.end(), 0);
         for (int x = 0; x < recipe.width; ++x) {
-            const Rgb c = quadrant_colour(x, y, recipe.width, recipe.height);
+            const Rgb c = recipe.pixel ? recipe.pixel(x, y) : quadrant_colour(x, y, recipe.width, recipe.height);
             const int quadrant = (x >= recipe.width / 2) + 2 * (y >= recipe.height / 2);
             const int grey = (c.r * 299 + c.g * 587 + c.b * 114) / 1000;
             const int values[3] = {c.r, c.g, c.b};

@@ -55,13 +55,14 @@ std::string make_png(int width, int height, Rgb colour, int alpha, std::optional
 // An opaque RGB PNG with the colour of every pixel, Adam7-interlaced when asked.
 std::string make_png(int width, int height, const std::function<Rgb(int x, int y)>& pixel, bool interlaced = false);
 
-// An opaque PNG of four solid quadrants in libpng's colour type 0 (grey), 2 (RGB) or 3 (palette).
+// An opaque PNG of four quadrants in libpng's colour type 0 (grey), 2 (RGB) or 3 (palette).
 struct PngSpec {
     int width = 64;
     int height = 48;
     int colour_type = 2;
     int bit_depth = 8;
     std::string icc;  // an iCCP profile, "" for none
+    std::function<Rgb(int x, int y)> pixel;  // RGB only; default: four solid quadrants
 };
 std::string make_png(const PngSpec& recipe);
 

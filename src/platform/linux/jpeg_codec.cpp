@@ -186,7 +186,7 @@ std::unique_ptr<CodecBitmap> embedded_photo(PdfImage image, std::shared_ptr<cons
 // can use it.
 PdfImage jpeg_image(std::shared_ptr<const ByteBlock> bytes, const PhotoHeader& header) {
     PdfImage image;
-    image.data = bytes->view();
+    image.data = {bytes->view()};
     image.block = std::move(bytes);
     image.width = header.stored_width;
     image.height = header.stored_height;
@@ -236,7 +236,7 @@ std::unique_ptr<MemoryBitmap> png_photo(std::FILE* file, WholeBytes whole_bytes,
     if (header.pdf_colours) {
         std::shared_ptr<const ByteBlock> bytes = whole_bytes();  // `file` may be gone with them
         if (bytes == nullptr) return nullptr;
-        if (std::optional<PdfImage> image = png_image(*bytes)) {
+        if (std::optional<PdfImage> image = png_image(bytes)) {
             return embedded_photo(std::move(*image), std::move(bytes), header);
         }
         return bitmap_of(decode_png_in(bytes->view(), most_pixels));

@@ -78,12 +78,18 @@ std::string filter_entries(const PdfImage& image) {
            std::to_string(image.width) + " >>\n";
 }
 
+std::size_t data_size(const PdfImage& image) {
+    std::size_t size = 0;
+    for (const std::string_view piece : image.data) size += piece.size();
+    return size;
+}
+
 std::string image_object_head(int number, const PdfImage& image, int profile_object) {
     return std::to_string(number) + " 0 obj\n<< /Type /XObject\n   /Subtype /Image\n   /Width " +
            std::to_string(image.width) + "\n   /Height " + std::to_string(image.height) + "\n   /ColorSpace " +
            colour_space(image, profile_object) + "\n   /BitsPerComponent " +
            std::to_string(image.bits_per_component) + "\n" + decode_array(image) + filter_entries(image) +
-           "   /Interpolate true\n   /Length " + std::to_string(image.data.size()) + "\n>>\nstream\n";
+           "   /Interpolate true\n   /Length " + std::to_string(data_size(image)) + "\n>>\nstream\n";
 }
 
 constexpr std::string_view kStreamEnd = "\nendstream\nendobj\n";
@@ -147,9 +153,11 @@ class Splice {
             const auto length_object = indirect_length(dictionary);
             int profile_number = 0;
             if (!image.icc.empty() && length_object) profile_number = profile_in(*length_object, image);
-            add(begin, end + kStreamEnd.size(),
-                {keep(image_object_head(static_cast<int>(*number_at(pdf_, begin)), image, profile_number)), image.data,
-                 kStreamEnd});
+            std::vector<std::string_view> object{
+                keep(image_object_head(static_cast<int>(*number_at(pdf_, begin)), image, profile_number))};
+            object.insert(object.end(), image.data.begin(), image.data.end());
+            object.push_back(kStreamEnd);
+            add(begin, end + kStreamEnd.size(), std::move(object));
         }
         return true;
     }

@@ -28,7 +28,9 @@ enum class PdfImageCoding {
 
 struct PdfImage {
     std::shared_ptr<const ByteBlock> block;  // holds `data`
-    std::string_view data;                   // the stream as the PDF carries it
+    // The stream as the PDF carries it, in the pieces the file holds it in (a PNG's IDAT chunks),
+    // so that it is never copied; a JPEG is one piece.
+    std::vector<std::string_view> data;
     int width = 0;
     int height = 0;
     int components = 3;  // 1 grey, 3 RGB, 4 CMYK; of the palette's colours for an indexed image

@@ -75,8 +75,8 @@ bool carried_as_is(int colour_type, int depth) {
 
 }  // namespace
 
-std::optional<PdfImage> png_image(const ByteBlock& file) {
-    const std::string_view bytes = file.view();
+std::optional<PdfImage> png_image(std::shared_ptr<const ByteBlock> file) {
+    const std::string_view bytes = file->view();
     if (bytes.substr(0, kSignature.size()) != kSignature) return std::nullopt;
     std::size_t at = kSignature.size();
     const auto header = next_chunk(bytes, at);
@@ -93,25 +93,22 @@ std::optional<PdfImage> png_image(const ByteBlock& file) {
     image.height = static_cast<int>(big_endian32(header->data, 4));
     image.bits_per_component = depth;
     image.components = colour_type == 0 ? 1 : 3;
-    std::string rows;
     std::string profile;
     for (;;) {
         const auto chunk = next_chunk(bytes, at);
         if (!chunk || chunk->type == "tRNS") return std::nullopt;
         if (chunk->type == "IEND") break;
-        if (chunk->type == "IDAT") rows.append(chunk->data);
+        if (chunk->type == "IDAT") image.data.push_back(chunk->data);
         if (chunk->type == "PLTE") image.palette = std::string(chunk->data);
         if (chunk->type == "iCCP") profile = inflated_profile(chunk->data);
     }
     const std::size_t colours = image.palette.size() / 3;
-    if (rows.empty() || (colour_type == 3 && (image.palette.size() % 3 != 0 || colours == 0 || colours > 256))) {
+    if (image.data.empty() || (colour_type == 3 && (image.palette.size() % 3 != 0 || colours == 0 || colours > 256))) {
         return std::nullopt;
     }
     if (colour_type != 3) image.palette.clear();  // a suggested palette for an RGB image is not its colours
     if (usable_icc_profile(profile, image.components)) image.icc = std::move(profile);
-    auto block = std::make_shared<const ByteBlock>(std::move(rows));
-    image.data = block->view();
-    image.block = std::move(block);
+    image.block = std::move(file);
     return image;
 }
 

@@ -14,6 +14,6 @@ namespace posteri {
 // The image object of a whole PNG file (every chunk's checksum right, up to IEND) whose rows are
 // stored in order, of grey, RGB or palette colours without transparency; nothing for any other,
 // which is decoded instead. A profile (iCCP) that is damaged or does not fit the colours is left out.
-std::optional<PdfImage> png_image(const ByteBlock& file);
+std::optional<PdfImage> png_image(std::shared_ptr<const ByteBlock> file);
 
 }  // namespace posteri

@@ -55,7 +55,7 @@ std::unique_ptr<MemoryBitmap> preview_photo(const std::string& path, int long_si
     const auto* loaded = dynamic_cast<const CairoBitmap*>(photo.get());
     const EmbeddedPhoto* embedded = loaded != nullptr ? loaded->embedded() : nullptr;
     if (embedded == nullptr || embedded->image->coding != PdfImageCoding::Dct) return photo;
-    cairo_surface_t* pixels = decode_jpeg(embedded->image->data, eighths_for(*embedded, long_side));
+    cairo_surface_t* pixels = decode_jpeg(embedded->image->data.front(), eighths_for(*embedded, long_side));
     if (pixels == nullptr) return nullptr;
     EmbeddedPhoto stand_in{nullptr, embedded->stored_width, embedded->stored_height, embedded->orientation, pixels};
     return std::make_unique<ScaledPhoto>(std::move(stand_in), photo->width(), photo->height());
