@@ -148,49 +148,17 @@ std::string make_xmp() {
 
 namespace {
 
-std::string encode_png(int width, int height, const std::function<Rgb(int x, int y)>& pixel, int alpha,
-                       std::optional<unsigned> pixels_per_metre, bool interlaced = false) {
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-    png_infop info = png_create_info_struct(png);
-    std::string bytes;
-    png_set_write_fn(
-        png, &bytes,
-        [](png_structp p, png_bytep data, png_size_t length) {
-            static_cast<std::string*>(png_get_io_ptr(p))->append(reinterpret_cast<char*>(data), length);
-        },
-        nullptr);
-    png_set_IHDR(png, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), 8,
-                 PNG_COLOR_TYPE_RGB_ALPHA, interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE,
-                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-    if (pixels_per_metre) png_set_pHYs(png, info, *pixels_per_metre, *pixels_per_metre, PNG_RESOLUTION_METER);
-    png_write_info(png, info);
-    // An interlaced image is given whole, once for each of its passes.
-    const int passes = interlaced ? png_set_interlace_handling(png) : 1;
-    std::vector<unsigned char> row(static_cast<std::size_t>(width) * 4);
-    for (int y = 0; y < height * passes; ++y) {
-        for (int x = 0; x < width; ++x) {
-            const Rgb colour = pixel(x, y % height);
-            row[x * 4] = static_cast<unsigned char>(colour.r);
-            row[x * 4 + 1] = static_cast<unsigned char>(colour.g);
-            row[x * 4 + 2] = static_cast<unsigned char>(colour.b);
-            row[x * 4 + 3] = static_cast<unsigned char>(alpha);
-        }
-        png_write_row(png, row.data());
+// One sample (or a palette index, or a grey below 8 bits) into a row of packed samples.
+void put_sample(std::vector<unsigned char>& row, int index, int bit_depth, int value) {
+    if (bit_depth < 8) {
+        const int bit = index * bit_depth;
+        row[bit / 8] |= static_cast<unsigned char>(value << (8 - bit_depth - bit % 8));
+        return;
     }
-    png_write_end(png, nullptr);
-    png_destroy_write_struct(&png, &info);
-    return bytes;
+    for (int b = 0; b < bit_depth / 8; ++b) row[index * (bit_depth / 8) + b] = static_cast<unsigned char>(value);
 }
 
 }  // namespace
-
-std::string make_png(int width, int height, Rgb colour, int alpha, std::optional<unsigned> pixels_per_metre) {
-    return encode_png(width, height, [colour](int, int) { return colour; }, alpha, pixels_per_metre);
-}
-
-std::string make_png(int width, int height, const std::function<Rgb(int x, int y)>& pixel, bool interlaced) {
-    return encode_png(width, height, pixel, 255, std::nullopt, interlaced);
-}
 
 std::string make_png(const PngSpec& recipe) {
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
@@ -203,40 +171,36 @@ std::string make_png(const PngSpec& recipe) {
         },
         nullptr);
     png_set_IHDR(png, info, static_cast<png_uint_32>(recipe.width), static_cast<png_uint_32>(recipe.height),
-                 recipe.bit_depth, recipe.colour_type, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
-                 PNG_FILTER_TYPE_DEFAULT);
-    // The palette's entries are the quadrants' colours, in quadrant order.
-    const Rgb corners[] = {{255, 0, 0}, {0, 255, 0}, {0, 0, 255}, {255, 255, 255}};
-    png_color palette[4];
-    for (int i = 0; i < 4; ++i) {
-        palette[i] = {static_cast<png_byte>(corners[i].r), static_cast<png_byte>(corners[i].g),
-                      static_cast<png_byte>(corners[i].b)};
+                 recipe.bit_depth, recipe.colour_type, recipe.interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE,
+                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    if (recipe.pixels_per_metre) {
+        png_set_pHYs(png, info, *recipe.pixels_per_metre, *recipe.pixels_per_metre, PNG_RESOLUTION_METER);
     }
+    // The palette's entries are the quadrants' colours, in quadrant order.
+    png_color palette[4] = {{255, 0, 0}, {0, 255, 0}, {0, 0, 255}, {255, 255, 255}};
     if (recipe.colour_type == PNG_COLOR_TYPE_PALETTE) png_set_PLTE(png, info, palette, 4);
     if (!recipe.icc.empty()) {
         png_set_iCCP(png, info, "profilo", 0, reinterpret_cast<png_const_bytep>(recipe.icc.data()),
                      static_cast<png_uint_32>(recipe.icc.size()));
     }
     png_write_info(png, info);
-    const int samples = recipe.colour_type == PNG_COLOR_TYPE_RGB ? 3 : 1;
-    const int bytes_per_sample = recipe.bit_depth == 16 ? 2 : 1;
-    std::vector<unsigned char> row(static_cast<std::size_t>(recipe.width) * samples * bytes_per_sample);
-    for (int y = 0; y < recipe.height; ++y) {
+    // An interlaced image is given whole, once for each of its passes.
+    const int passes = recipe.interlaced ? png_set_interlace_handling(png) : 1;
+    const int samples = png_get_channels(png, info);
+    std::vector<unsigned char> row(static_cast<std::size_t>(recipe.width) * samples * std::max(recipe.bit_depth / 8, 1));
+    for (int pass_row = 0; pass_row < recipe.height * passes; ++pass_row) {
+        const int y = pass_row % recipe.height;
         std::fill(row.begin(), row.end(), 0);
         for (int x = 0; x < recipe.width; ++x) {
             const Rgb c = recipe.pixel ? recipe.pixel(x, y) : quadrant_colour(x, y, recipe.width, recipe.height);
-            const int quadrant = (x >= recipe.width / 2) + 2 * (y >= recipe.height / 2);
             const int grey = (c.r * 299 + c.g * 587 + c.b * 114) / 1000;
-            const int values[3] = {c.r, c.g, c.b};
-            if (recipe.colour_type == PNG_COLOR_TYPE_PALETTE || recipe.bit_depth < 8) {
-                const int value = recipe.colour_type == PNG_COLOR_TYPE_PALETTE ? quadrant : grey >> (8 - recipe.bit_depth);
-                const int bit = x * recipe.bit_depth;
-                row[bit / 8] |= static_cast<unsigned char>(value << (8 - recipe.bit_depth - bit % 8));
-                continue;
-            }
+            const int quadrant = (x >= recipe.width / 2) + 2 * (y >= recipe.height / 2);
+            const int values[4] = {c.r, c.g, c.b, recipe.alpha};
             for (int s = 0; s < samples; ++s) {
-                const int value = samples == 1 ? grey : values[s];
-                for (int b = 0; b < bytes_per_sample; ++b) row[(x * samples + s) * bytes_per_sample + b] = static_cast<unsigned char>(value);
+                const int value = recipe.colour_type == PNG_COLOR_TYPE_PALETTE ? quadrant
+                                  : samples == 1                               ? grey >> (8 - std::min(recipe.bit_depth, 8))
+                                                                               : values[s];
+                put_sample(row, x * samples + s, recipe.bit_depth, value);
             }
         }
         png_write_row(png, row.data());
@@ -244,6 +208,16 @@ std::string make_png(const PngSpec& recipe) {
     png_write_end(png, nullptr);
     png_destroy_write_struct(&png, &info);
     return bytes;
+}
+
+std::string make_png(int width, int height, Rgb colour, int alpha, std::optional<unsigned> pixels_per_metre) {
+    return make_png({.width = width, .height = height, .colour_type = PNG_COLOR_TYPE_RGB_ALPHA, .alpha = alpha,
+                     .pixels_per_metre = pixels_per_metre, .pixel = [colour](int, int) { return colour; }});
+}
+
+std::string make_png(int width, int height, const std::function<Rgb(int x, int y)>& pixel, bool interlaced) {
+    return make_png(
+        {.width = width, .height = height, .colour_type = PNG_COLOR_TYPE_RGB_ALPHA, .interlaced = interlaced, .pixel = pixel});
 }
 
 void write_file(const std::string& path, const std::string& bytes) {

@@ -50,21 +50,24 @@ std::string make_exif(const ExifSpec& recipe);
 // An XMP APP1 payload (its namespace header and a small packet), as photo editors write it.
 std::string make_xmp();
 
-// An RGBA PNG of one colour; pixels per metre in a pHYs chunk when given.
-std::string make_png(int width, int height, Rgb colour, int alpha, std::optional<unsigned> pixels_per_metre);
-// An opaque RGB PNG with the colour of every pixel, Adam7-interlaced when asked.
-std::string make_png(int width, int height, const std::function<Rgb(int x, int y)>& pixel, bool interlaced = false);
-
-// An opaque PNG of four quadrants in libpng's colour type 0 (grey), 2 (RGB) or 3 (palette).
+// A PNG in libpng's colour type 0 (grey), 2 (RGB), 3 (palette: the quadrants' four colours) or 6
+// (RGBA), of four solid quadrants unless `pixel` says otherwise.
 struct PngSpec {
     int width = 64;
     int height = 48;
     int colour_type = 2;
     int bit_depth = 8;
-    std::string icc;  // an iCCP profile, "" for none
-    std::function<Rgb(int x, int y)> pixel;  // RGB only; default: four solid quadrants
+    bool interlaced = false;  // Adam7
+    int alpha = 255;
+    std::optional<unsigned> pixels_per_metre;  // in a pHYs chunk
+    std::string icc;                           // an iCCP profile, "" for none
+    std::function<Rgb(int x, int y)> pixel;
 };
 std::string make_png(const PngSpec& recipe);
+// An RGBA PNG of one colour; pixels per metre in a pHYs chunk when given.
+std::string make_png(int width, int height, Rgb colour, int alpha, std::optional<unsigned> pixels_per_metre);
+// An RGBA PNG, opaque, with the colour of every pixel, Adam7-interlaced when asked.
+std::string make_png(int width, int height, const std::function<Rgb(int x, int y)>& pixel, bool interlaced = false);
 
 void write_file(const std::string& path, const std::string& bytes);
 std::string read_file(const std::string& path);
