@@ -1,13 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "integration/test_photos.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <stdexcept>
 #include <vector>
 
 #include <jpeglib.h>
+#include <lcms2.h>
 #include <png.h>
 
 namespace posteri::test {
@@ -24,21 +27,25 @@ void put32(std::string& out, std::uint32_t value, bool big_endian) {
     put16(out, big_endian ? value & 0xFFFF : value >> 16, big_endian);
 }
 
+// The inks of a colour, Adobe's inverted when asked: black for what all three lack, the
+// others for what each lacks besides.
+void put_inks(const Rgb& c, bool inverted, unsigned char* inks) {
+    const int most = std::max({c.r, c.g, c.b});
+    const int amounts[4] = {most - c.r, most - c.g, most - c.b, 255 - most};
+    for (int i = 0; i < 4; ++i) inks[i] = static_cast<unsigned char>(inverted ? 255 - amounts[i] : amounts[i]);
+}
+
 void fill_row(const JpegSpec& recipe, int y, std::vector<unsigned char>& row) {
     for (int x = 0; x < recipe.width; ++x) {
         const Rgb c = recipe.pixel ? recipe.pixel(x, y) : quadrant_colour(x, y, recipe.width, recipe.height);
         if (recipe.colours == Colours::Gray) {
             row[x] = static_cast<unsigned char>((c.r * 299 + c.g * 587 + c.b * 114) / 1000);
-        } else if (recipe.colours == Colours::AdobeCmyk) {
-            // Inverted CMYK with no black: stored value = 255 - ink = the RGB value.
-            row[x * 4] = static_cast<unsigned char>(c.r);
-            row[x * 4 + 1] = static_cast<unsigned char>(c.g);
-            row[x * 4 + 2] = static_cast<unsigned char>(c.b);
-            row[x * 4 + 3] = 255;
-        } else {
+        } else if (recipe.colours == Colours::Rgb) {
             row[x * 3] = static_cast<unsigned char>(c.r);
             row[x * 3 + 1] = static_cast<unsigned char>(c.g);
             row[x * 3 + 2] = static_cast<unsigned char>(c.b);
+        } else {
+            put_inks(c, recipe.colours != Colours::Cmyk, &row[x * 4]);
         }
     }
 }
@@ -63,12 +70,14 @@ std::string make_jpeg(const JpegSpec& recipe) {
     jpeg_mem_dest(&info, &buffer, &size);
     info.image_width = static_cast<JDIMENSION>(recipe.width);
     info.image_height = static_cast<JDIMENSION>(recipe.height);
-    const int components = recipe.colours == Colours::Gray ? 1 : recipe.colours == Colours::AdobeCmyk ? 4 : 3;
+    const int components = recipe.colours == Colours::Gray ? 1 : recipe.colours == Colours::Rgb ? 3 : 4;
     info.input_components = components;
     info.in_color_space = components == 1 ? JCS_GRAYSCALE : components == 4 ? JCS_CMYK : JCS_RGB;
     jpeg_set_defaults(&info);
     jpeg_set_quality(&info, 95, TRUE);
     if (recipe.coding == Coding::Progressive) jpeg_simple_progression(&info);
+    if (recipe.colours == Colours::AdobeYcck) jpeg_set_colorspace(&info, JCS_YCCK);
+    info.write_Adobe_marker = recipe.colours == Colours::AdobeCmyk || recipe.colours == Colours::AdobeYcck;
     info.arith_code = recipe.coding == Coding::Arithmetic;
     info.restart_interval = static_cast<unsigned>(recipe.restart_interval);
     info.write_JFIF_header = recipe.jfif && components != 4;
@@ -76,6 +85,10 @@ std::string make_jpeg(const JpegSpec& recipe) {
     info.X_density = static_cast<UINT16>(recipe.x_density);
     info.Y_density = static_cast<UINT16>(recipe.y_density);
     jpeg_start_compress(&info, TRUE);
+    if (!recipe.icc.empty()) {
+        jpeg_write_icc_profile(&info, reinterpret_cast<const JOCTET*>(recipe.icc.data()),
+                               static_cast<unsigned>(recipe.icc.size()));
+    }
     for (const std::string* payload : {&recipe.xmp, &recipe.exif}) {
         if (payload->empty()) continue;
         jpeg_write_marker(&info, JPEG_APP0 + 1, reinterpret_cast<const JOCTET*>(payload->data()),
@@ -133,10 +146,7 @@ std::string make_xmp() {
            "<rdf:Description xmlns:tiff=\"http://ns.adobe.com/tiff/1.0/\" tiff:Orientation=\"1\"/></rdf:RDF></x:xmpmeta>";
 }
 
-namespace {
-
-std::string encode_png(int width, int height, const std::function<Rgb(int x, int y)>& pixel, int alpha,
-                       std::optional<unsigned> pixels_per_metre, bool interlaced = false) {
+std::string make_png(const PngSpec& recipe) {
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
     png_infop info = png_create_info_struct(png);
     std::string bytes;
@@ -146,21 +156,30 @@ std::string encode_png(int width, int height, const std::function<Rgb(int x, int
             static_cast<std::string*>(png_get_io_ptr(p))->append(reinterpret_cast<char*>(data), length);
         },
         nullptr);
-    png_set_IHDR(png, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), 8,
-                 PNG_COLOR_TYPE_RGB_ALPHA, interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE,
-                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-    if (pixels_per_metre) png_set_pHYs(png, info, *pixels_per_metre, *pixels_per_metre, PNG_RESOLUTION_METER);
+    const int components = recipe.grey ? 2 : 4;
+    png_set_IHDR(png, info, static_cast<png_uint_32>(recipe.width), static_cast<png_uint_32>(recipe.height), 8,
+                 recipe.grey ? PNG_COLOR_TYPE_GRAY_ALPHA : PNG_COLOR_TYPE_RGB_ALPHA,
+                 recipe.interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
+                 PNG_FILTER_TYPE_DEFAULT);
+    if (recipe.pixels_per_metre) {
+        png_set_pHYs(png, info, *recipe.pixels_per_metre, *recipe.pixels_per_metre, PNG_RESOLUTION_METER);
+    }
+    if (!recipe.icc.empty()) {
+        png_set_iCCP(png, info, "test", PNG_COMPRESSION_TYPE_BASE,
+                     reinterpret_cast<png_const_bytep>(recipe.icc.data()), static_cast<png_uint_32>(recipe.icc.size()));
+    }
     png_write_info(png, info);
     // An interlaced image is given whole, once for each of its passes.
-    const int passes = interlaced ? png_set_interlace_handling(png) : 1;
-    std::vector<unsigned char> row(static_cast<std::size_t>(width) * 4);
-    for (int y = 0; y < height * passes; ++y) {
-        for (int x = 0; x < width; ++x) {
-            const Rgb colour = pixel(x, y % height);
-            row[x * 4] = static_cast<unsigned char>(colour.r);
-            row[x * 4 + 1] = static_cast<unsigned char>(colour.g);
-            row[x * 4 + 2] = static_cast<unsigned char>(colour.b);
-            row[x * 4 + 3] = static_cast<unsigned char>(alpha);
+    const int passes = recipe.interlaced ? png_set_interlace_handling(png) : 1;
+    std::vector<unsigned char> row(static_cast<std::size_t>(recipe.width) * components);
+    for (int y = 0; y < recipe.height * passes; ++y) {
+        for (int x = 0; x < recipe.width; ++x) {
+            const Rgb colour = recipe.pixel(x, y % recipe.height);
+            unsigned char* sample = &row[static_cast<std::size_t>(x) * components];
+            for (int channel = 0; channel < components - 1; ++channel) {
+                sample[channel] = static_cast<unsigned char>(channel == 0 ? colour.r : channel == 1 ? colour.g : colour.b);
+            }
+            sample[components - 1] = static_cast<unsigned char>(recipe.alpha);
         }
         png_write_row(png, row.data());
     }
@@ -169,14 +188,79 @@ std::string encode_png(int width, int height, const std::function<Rgb(int x, int
     return bytes;
 }
 
-}  // namespace
-
 std::string make_png(int width, int height, Rgb colour, int alpha, std::optional<unsigned> pixels_per_metre) {
-    return encode_png(width, height, [colour](int, int) { return colour; }, alpha, pixels_per_metre);
+    return make_png({.width = width, .height = height, .pixel = [colour](int, int) { return colour; }, .alpha = alpha,
+                     .pixels_per_metre = pixels_per_metre});
 }
 
 std::string make_png(int width, int height, const std::function<Rgb(int x, int y)>& pixel, bool interlaced) {
-    return encode_png(width, height, pixel, 255, std::nullopt, interlaced);
+    return make_png({.width = width, .height = height, .pixel = pixel, .interlaced = interlaced});
+}
+
+namespace {
+
+std::string saved(cmsHPROFILE profile) {
+    cmsUInt32Number size = 0;
+    cmsSaveProfileToMem(profile, nullptr, &size);
+    std::string bytes(size, '\0');
+    cmsSaveProfileToMem(profile, bytes.data(), &size);
+    cmsCloseProfile(profile);
+    return bytes;
+}
+
+// The corners of the ink cube as Lab colours, in the 16-bit encoding of a CLUT: each ink
+// subtracts its share from sRGB white, black from all three.
+std::vector<cmsUInt16Number> subtracting_ink_corners() {
+    cmsHPROFILE srgb = cmsCreate_sRGBProfile();
+    cmsHPROFILE lab = cmsCreateLab4Profile(nullptr);
+    cmsHTRANSFORM to_lab = cmsCreateTransform(srgb, TYPE_RGB_DBL, lab, TYPE_Lab_16, INTENT_RELATIVE_COLORIMETRIC, 0);
+    std::vector<cmsUInt16Number> corners;
+    for (int corner = 0; corner < 16; ++corner) {  // cyan slowest, black fastest
+        const double black = corner & 1 ? 0 : 1;
+        const double rgb[3] = {(corner & 8 ? 0 : 1) * black, (corner & 4 ? 0 : 1) * black, (corner & 2 ? 0 : 1) * black};
+        cmsUInt16Number encoded[3];
+        cmsDoTransform(to_lab, rgb, encoded, 1);
+        corners.insert(corners.end(), encoded, encoded + 3);
+    }
+    cmsDeleteTransform(to_lab);
+    cmsCloseProfile(lab);
+    cmsCloseProfile(srgb);
+    return corners;
+}
+
+}  // namespace
+
+std::string wide_gamut_profile() {
+    const cmsCIExyYTRIPLE primaries{{0.708, 0.292, 1}, {0.170, 0.797, 1}, {0.131, 0.046, 1}};
+    cmsToneCurve* gamma = cmsBuildGamma(nullptr, 2.2);
+    cmsToneCurve* curves[3] = {gamma, gamma, gamma};
+    const std::string bytes = saved(cmsCreateRGBProfile(cmsD50_xyY(), &primaries, curves));
+    cmsFreeToneCurve(gamma);
+    return bytes;
+}
+
+std::string linear_grey_profile() {
+    cmsToneCurve* linear = cmsBuildGamma(nullptr, 1.0);
+    const std::string bytes = saved(cmsCreateGrayProfile(cmsD50_xyY(), linear));
+    cmsFreeToneCurve(linear);
+    return bytes;
+}
+
+std::string cmyk_profile() {
+    cmsHPROFILE profile = cmsCreateProfilePlaceholder(nullptr);
+    cmsSetProfileVersion(profile, 4.3);
+    cmsSetDeviceClass(profile, cmsSigInputClass);
+    cmsSetColorSpace(profile, cmsSigCmykData);
+    cmsSetPCS(profile, cmsSigLabData);
+    const std::vector<cmsUInt16Number> corners = subtracting_ink_corners();
+    cmsPipeline* inks_to_lab = cmsPipelineAlloc(nullptr, 4, 3);
+    // A lutAtoBType holds curves on both sides of its table; these change nothing.
+    cmsPipelineInsertStage(inks_to_lab, cmsAT_END, cmsStageAllocToneCurves(nullptr, 4, nullptr));
+    cmsPipelineInsertStage(inks_to_lab, cmsAT_END, cmsStageAllocCLut16bit(nullptr, 2, 4, 3, corners.data()));
+    cmsPipelineInsertStage(inks_to_lab, cmsAT_END, cmsStageAllocToneCurves(nullptr, 3, nullptr));
+    cmsWriteTag(profile, cmsSigAToB0Tag, inks_to_lab);
+    cmsPipelineFree(inks_to_lab);
+    return saved(profile);
 }
 
 void write_file(const std::string& path, const std::string& bytes) {

@@ -14,7 +14,9 @@ struct Rgb {
 };
 
 enum class Coding { Baseline, Progressive, Arithmetic };
-enum class Colours { Rgb, Gray, AdobeCmyk };
+// CMYK photos hold the inks of each colour with as much black as it takes (red: magenta and
+// yellow; dark grey: black alone), Adobe's inverted or as amounts; YCCK ones are Adobe's.
+enum class Colours { Rgb, Gray, AdobeCmyk, Cmyk, AdobeYcck };
 
 struct JpegSpec {
     int width = 64;
@@ -29,6 +31,7 @@ struct JpegSpec {
     std::string xmp;       // an APP1 payload written before the EXIF one, "" for none
     int restart_interval = 0;  // MCUs between restart markers, 0 for none
     std::function<Rgb(int x, int y)> pixel;  // default: four solid quadrants
+    std::string icc;       // an ICC profile for APP2 segments, "" for none
 };
 
 // Four solid quadrants: top-left red, top-right green, bottom-left blue, bottom-right white.
@@ -47,10 +50,28 @@ std::string make_exif(const ExifSpec& recipe);
 // An XMP APP1 payload (its namespace header and a small packet), as photo editors write it.
 std::string make_xmp();
 
+struct PngSpec {
+    int width = 40;
+    int height = 30;
+    std::function<Rgb(int x, int y)> pixel;
+    int alpha = 255;
+    bool grey = false;      // grey (with alpha) samples: the red of each colour
+    bool interlaced = false;
+    std::optional<unsigned> pixels_per_metre;  // in a pHYs chunk
+    std::string icc;        // an ICC profile for an iCCP chunk, "" for none
+};
+std::string make_png(const PngSpec& recipe);
 // An RGBA PNG of one colour; pixels per metre in a pHYs chunk when given.
 std::string make_png(int width, int height, Rgb colour, int alpha, std::optional<unsigned> pixels_per_metre);
 // An opaque RGB PNG with the colour of every pixel, Adam7-interlaced when asked.
 std::string make_png(int width, int height, const std::function<Rgb(int x, int y)>& pixel, bool interlaced = false);
+
+// ICC profiles made with lcms2: RGB with wider primaries than sRGB's, grey of linear light, and
+// CMYK whose inks subtract from white (cyan as sRGB cyan), unlike the inks PDF readers show for
+// device CMYK.
+std::string wide_gamut_profile();
+std::string linear_grey_profile();
+std::string cmyk_profile();
 
 void write_file(const std::string& path, const std::string& bytes);
 std::string read_file(const std::string& path);
