@@ -45,9 +45,10 @@ std::string raw_samples(bool grey) {
 }
 
 // A one-page PDF whose page, one point a pixel, is the image: `entries` of its dictionary besides
-// size and depth, its stream `data`, and an ICC profile of `components` components as its colour
-// space when one is given.
-std::string pdf_of_image(const std::string& entries, const std::string& data, const std::string& icc, int components) {
+// size and depth, its stream `data`, an ICC profile of `components` components as its colour space
+// when one is given, and the opacity `alpha` of all its pixels when below 255.
+std::string pdf_of_image(const std::string& entries, const std::string& data, const std::string& icc, int components,
+                         int alpha) {
     const std::string side = std::to_string(kSide);
     const std::string content = "q " + side + " 0 0 " + side + " 0 0 cm /I Do Q";
     std::vector<std::string> objects{
@@ -57,11 +58,19 @@ std::string pdf_of_image(const std::string& entries, const std::string& data, co
             "] /Resources << /XObject << /I 5 0 R >> >> /Contents 4 0 R >>",
         "<< /Length " + std::to_string(content.size()) + " >>\nstream\n" + content + "\nendstream",
         "<< /Type /XObject /Subtype /Image /Width " + side + " /Height " + side + " /BitsPerComponent 8 " + entries +
-            (icc.empty() ? "" : " /ColorSpace [/ICCBased 6 0 R]") + " /Length " + std::to_string(data.size()) +
+            (icc.empty() ? "" : " /ColorSpace [/ICCBased 6 0 R]") + (alpha < 255 ? " /SMask 7 0 R" : "") +
+            " /Length " + std::to_string(data.size()) +
             " >>\nstream\n" + data + "\nendstream"};
     if (!icc.empty()) {
         objects.push_back("<< /N " + std::to_string(components) + " /Length " + std::to_string(icc.size()) +
                           " >>\nstream\n" + icc + "\nendstream");
+    }
+    if (alpha < 255) {
+        if (icc.empty()) objects.push_back("null");
+        const std::string mask(kSide * kSide, static_cast<char>(alpha));
+        objects.push_back("<< /Type /XObject /Subtype /Image /Width " + side + " /Height " + side +
+                          " /BitsPerComponent 8 /ColorSpace /DeviceGray /Length " + std::to_string(mask.size()) +
+                          " >>\nstream\n" + mask + "\nendstream");
     }
     std::string pdf = "%PDF-1.5\n";
     std::vector<std::size_t> offsets;
@@ -106,6 +115,7 @@ struct ColourCase {
     std::string data;         // its stream
     std::string icc;          // its ICC colour space, when it has one
     int components = 3;
+    int alpha = 255;
 };
 
 ColourCase jpeg_case(const char* name, test::Colours colours, const std::string& entries, const std::string& icc = "",
@@ -116,13 +126,14 @@ ColourCase jpeg_case(const char* name, test::Colours colours, const std::string&
     return {name, jpeg, "/Filter /DCTDecode " + entries, jpeg, icc, components};
 }
 
-ColourCase png_case(const char* name, bool grey, const std::string& icc) {
+ColourCase png_case(const char* name, bool grey, const std::string& icc, int alpha = 255) {
     return {name,
-            test::make_png({.width = kSide, .height = kSide, .pixel = patch_colour, .grey = grey, .icc = icc}),
+            test::make_png({.width = kSide, .height = kSide, .pixel = patch_colour, .alpha = alpha, .grey = grey, .icc = icc}),
             "",
             raw_samples(grey),
             icc,
-            grey ? 1 : 3};
+            grey ? 1 : 3,
+            alpha};
 }
 
 // Each photo's patches in the preview against the same samples rendered by pdftoppm, which shows
@@ -144,6 +155,8 @@ TEST(PhotoColours, PreviewShowsWhatAColourManagedReaderShowsOfThePdf) {
         jpeg_case("plain RGB JPEG", Colours::Rgb, "/ColorSpace /DeviceRGB"),
         png_case("RGB PNG, wide-gamut profile", false, wide),
         png_case("grey PNG, linear profile", true, linear),
+        png_case("see-through RGB PNG, wide-gamut profile", false, wide, 160),
+        png_case("see-through grey PNG, linear profile", true, linear, 160),
     };
     const TempFolder folder("posteri-colours");
     for (const ColourCase& c : cases) {
@@ -151,7 +164,7 @@ TEST(PhotoColours, PreviewShowsWhatAColourManagedReaderShowsOfThePdf) {
         const std::string photo = (folder.path() / "foto.jpg").string();
         const std::string pdf = (folder.path() / "foto.pdf").string();
         test::write_file(photo, c.photo);
-        test::write_file(pdf, pdf_of_image(c.entries, c.data, c.icc, c.components));
+        test::write_file(pdf, pdf_of_image(c.entries, c.data, c.icc, c.components, c.alpha));
         const std::unique_ptr<MemoryBitmap> preview = preview_photo(photo, kSide);
         ASSERT_NE(preview, nullptr);
         cairo_surface_t* shown = shown_pixels(*preview);
@@ -162,6 +175,56 @@ TEST(PhotoColours, PreviewShowsWhatAColourManagedReaderShowsOfThePdf) {
             for (int x = kPatch / 2; x < kSide; x += kPatch) {
                 EXPECT_LE(largest_difference(pixel_at(shown, x, y), rendered.at(x, y)), 3)
                     << "patch at " << x << "," << y;
+            }
+        }
+    }
+}
+
+// An APP2 segment holding chunk `number` of `count` of an ICC profile, as a JPEG carries it.
+std::string icc_segment(int number, int count, const std::string& chunk) {
+    const std::string payload = std::string("ICC_PROFILE\0", 12) + static_cast<char>(number) + static_cast<char>(count) + chunk;
+    const std::size_t length = payload.size() + 2;
+    return std::string("\xFF\xE2", 2) + static_cast<char>(length >> 8) + static_cast<char>(length & 0xFF) + payload;
+}
+
+// A profile that is damaged, cut short, scattered or of another colour space is left out: the
+// photo decodes exactly as without it, and no library says a word.
+TEST(PhotoColours, DamagedProfilesLeaveThePhotoAsItIs) {
+    const std::string wide = test::wide_gamut_profile();
+    std::string scrambled = wide;
+    for (std::size_t i = 128; i < scrambled.size(); ++i) scrambled[i] = static_cast<char>(0xFF ^ scrambled[i]);
+    const auto rgb_jpeg = [](const std::string& icc) {
+        return test::make_jpeg({.width = kSide, .height = kSide, .pixel = patch_colour, .icc = icc});
+    };
+    const auto spliced = [&](const std::string& segments) { return rgb_jpeg("").insert(2, segments); };
+    struct Case {
+        const char* name;
+        std::string photo;
+        std::string without_profile;
+    };
+    const std::vector<Case> cases{
+        {"cut short", rgb_jpeg(wide.substr(0, wide.size() - 40)), rgb_jpeg("")},
+        {"tags scrambled", rgb_jpeg(scrambled), rgb_jpeg("")},
+        {"CMYK profile on RGB", rgb_jpeg(test::cmyk_profile()), rgb_jpeg("")},
+        {"grey profile on RGB", rgb_jpeg(test::linear_grey_profile()), rgb_jpeg("")},
+        {"chunk 2 of 2 missing", spliced(icc_segment(1, 2, wide)), rgb_jpeg("")},
+        {"chunk numbered 0", spliced(icc_segment(0, 1, wide)), rgb_jpeg("")},
+    };
+    const TempFolder folder("posteri-colours");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string damaged = (folder.path() / "rovinata.jpg").string();
+        const std::string plain = (folder.path() / "semplice.jpg").string();
+        test::write_file(damaged, c.photo);
+        test::write_file(plain, c.without_profile);
+        ::testing::internal::CaptureStderr();
+        const std::unique_ptr<MemoryBitmap> shown = preview_photo(damaged, kSide);
+        EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
+        ASSERT_NE(shown, nullptr);
+        const std::unique_ptr<MemoryBitmap> expected = preview_photo(plain, kSide);
+        for (int y = 0; y < kSide; ++y) {
+            for (int x = 0; x < kSide; ++x) {
+                ASSERT_EQ(pixel_at(shown_pixels(*shown), x, y), pixel_at(shown_pixels(*expected), x, y)) << x << "," << y;
             }
         }
     }
