@@ -88,6 +88,12 @@ std::string pdf_of_image(const std::string& entries, const std::string& data, co
            std::to_string(table) + "\n%%EOF\n";
 }
 
+std::string written(const TempFolder& folder, const char* name, const std::string& bytes) {
+    const std::string path = (folder.path() / name).string();
+    test::write_file(path, bytes);
+    return path;
+}
+
 // The pixels a preview draws: a JPEG's decoded stand-in, or a photo decoded whole.
 cairo_surface_t* shown_pixels(const MemoryBitmap& photo) {
     const auto& bitmap = dynamic_cast<const CairoBitmap&>(photo);
@@ -161,11 +167,8 @@ TEST(PhotoColours, PreviewShowsWhatAColourManagedReaderShowsOfThePdf) {
     const TempFolder folder("posteri-colours");
     for (const ColourCase& c : cases) {
         SCOPED_TRACE(c.name);
-        const std::string photo = (folder.path() / "foto.jpg").string();
-        const std::string pdf = (folder.path() / "foto.pdf").string();
-        test::write_file(photo, c.photo);
-        test::write_file(pdf, pdf_of_image(c.entries, c.data, c.icc, c.components, c.alpha));
-        const std::unique_ptr<MemoryBitmap> preview = preview_photo(photo, kSide);
+        const std::string pdf = written(folder, "foto.pdf", pdf_of_image(c.entries, c.data, c.icc, c.components, c.alpha));
+        const std::unique_ptr<MemoryBitmap> preview = preview_photo(written(folder, "foto.jpg", c.photo), kSide);
         ASSERT_NE(preview, nullptr);
         cairo_surface_t* shown = shown_pixels(*preview);
         ASSERT_NE(shown, nullptr);
@@ -197,31 +200,22 @@ TEST(PhotoColours, DamagedProfilesLeaveThePhotoAsItIs) {
         return test::make_jpeg({.width = kSide, .height = kSide, .pixel = patch_colour, .icc = icc});
     };
     const auto spliced = [&](const std::string& segments) { return rgb_jpeg("").insert(2, segments); };
-    struct Case {
-        const char* name;
-        std::string photo;
-        std::string without_profile;
-    };
-    const std::vector<Case> cases{
-        {"cut short", rgb_jpeg(wide.substr(0, wide.size() - 40)), rgb_jpeg("")},
-        {"tags scrambled", rgb_jpeg(scrambled), rgb_jpeg("")},
-        {"CMYK profile on RGB", rgb_jpeg(test::cmyk_profile()), rgb_jpeg("")},
-        {"grey profile on RGB", rgb_jpeg(test::linear_grey_profile()), rgb_jpeg("")},
-        {"chunk 2 of 2 missing", spliced(icc_segment(1, 2, wide)), rgb_jpeg("")},
-        {"chunk numbered 0", spliced(icc_segment(0, 1, wide)), rgb_jpeg("")},
+    const std::vector<std::pair<const char*, std::string>> cases{
+        {"cut short", rgb_jpeg(wide.substr(0, wide.size() - 40))},
+        {"tags scrambled", rgb_jpeg(scrambled)},
+        {"CMYK profile on RGB", rgb_jpeg(test::cmyk_profile())},
+        {"grey profile on RGB", rgb_jpeg(test::linear_grey_profile())},
+        {"chunk 2 of 2 missing", spliced(icc_segment(1, 2, wide))},
+        {"chunk numbered 0", spliced(icc_segment(0, 1, wide))},
     };
     const TempFolder folder("posteri-colours");
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        const std::string damaged = (folder.path() / "rovinata.jpg").string();
-        const std::string plain = (folder.path() / "semplice.jpg").string();
-        test::write_file(damaged, c.photo);
-        test::write_file(plain, c.without_profile);
+    const std::unique_ptr<MemoryBitmap> expected = preview_photo(written(folder, "semplice.jpg", rgb_jpeg("")), kSide);
+    for (const auto& [name, photo] : cases) {
+        SCOPED_TRACE(name);
         ::testing::internal::CaptureStderr();
-        const std::unique_ptr<MemoryBitmap> shown = preview_photo(damaged, kSide);
+        const std::unique_ptr<MemoryBitmap> shown = preview_photo(written(folder, "rovinata.jpg", photo), kSide);
         EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
         ASSERT_NE(shown, nullptr);
-        const std::unique_ptr<MemoryBitmap> expected = preview_photo(plain, kSide);
         for (int y = 0; y < kSide; ++y) {
             for (int x = 0; x < kSide; ++x) {
                 ASSERT_EQ(pixel_at(shown_pixels(*shown), x, y), pixel_at(shown_pixels(*expected), x, y)) << x << "," << y;
