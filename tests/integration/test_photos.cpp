@@ -189,12 +189,22 @@ std::string make_png(const PngSpec& recipe) {
 }
 
 std::string make_png(int width, int height, Rgb colour, int alpha, std::optional<unsigned> pixels_per_metre) {
-    return make_png({.width = width, .height = height, .pixel = [colour](int, int) { return colour; }, .alpha = alpha,
-                     .pixels_per_metre = pixels_per_metre});
+    PngSpec recipe;
+    recipe.width = width;
+    recipe.height = height;
+    recipe.pixel = [colour](int, int) { return colour; };
+    recipe.alpha = alpha;
+    recipe.pixels_per_metre = pixels_per_metre;
+    return make_png(recipe);
 }
 
 std::string make_png(int width, int height, const std::function<Rgb(int x, int y)>& pixel, bool interlaced) {
-    return make_png({.width = width, .height = height, .pixel = pixel, .interlaced = interlaced});
+    PngSpec recipe;
+    recipe.width = width;
+    recipe.height = height;
+    recipe.pixel = pixel;
+    recipe.interlaced = interlaced;
+    return make_png(recipe);
 }
 
 namespace {
