@@ -1,13 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Photos printed on a PDF page in their own data: the image object poppler finds, its stream against
-// the file's own bytes, and the colours poppler renders against the photo as the program decodes it.
+// the file's own bytes, the colours poppler renders against the preview, and damaged profiles.
 #include <gtest/gtest.h>
-#include <lcms2.h>
 
 #include "integration/pdf_test_support.h"
 #include "integration/test_photos.h"
 #include "platform/linux/jpeg_codec.h"
 #include "platform/linux/pdf_page.h"
+#include "platform/linux/preview_photo.h"
 #include "support/temp_folder.h"
 
 namespace posteri {
@@ -16,41 +16,64 @@ namespace {
 using namespace posteri::testing;
 using test::Colours;
 
-constexpr int kSide = 640;  // the page, in pixels at 72 dpi; the photo fills it
+constexpr int kSide = 64;   // the photo, and the page in pixels at 72 dpi, which it fills
+constexpr int kPatch = 16;  // 4 x 4 patches of one colour each, on whole JPEG blocks
 
-std::string saved_profile(cmsHPROFILE profile) {
-    cmsUInt32Number size = 0;
-    cmsSaveProfileToMem(profile, nullptr, &size);
-    std::string bytes(size, '\0');
-    cmsSaveProfileToMem(profile, bytes.data(), &size);
-    cmsCloseProfile(profile);
-    return bytes;
+// Saturated and half colours, greys, a dark and a skin tone: where colour spaces differ most.
+const test::Rgb kPalette[16] = {{255, 0, 0},     {0, 255, 0},     {0, 0, 255},     {255, 255, 0},
+                                {0, 255, 255},   {255, 0, 255},   {128, 0, 0},     {0, 128, 64},
+                                {255, 255, 255}, {192, 192, 192}, {96, 96, 96},    {24, 24, 24},
+                                {230, 180, 150}, {40, 60, 120},   {250, 128, 30},  {0, 0, 0}};
+
+test::Rgb patch_colour(int x, int y) {
+    return kPalette[y / kPatch * 4 + x / kPatch];
 }
 
-// A wide-gamut RGB space (Adobe RGB's primaries, gamma 2.2), whose colours sRGB shows duller.
-std::string wide_rgb_profile() {
-    const cmsCIExyY white{0.3127, 0.3290, 1.0};
-    const cmsCIExyYTRIPLE primaries{{0.64, 0.33, 1.0}, {0.21, 0.71, 1.0}, {0.15, 0.06, 1.0}};
-    cmsToneCurve* gamma = cmsBuildGamma(nullptr, 2.2);
-    cmsToneCurve* curves[3] = {gamma, gamma, gamma};
-    const std::string bytes = saved_profile(cmsCreateRGBProfile(&white, &primaries, curves));
-    cmsFreeToneCurve(gamma);
-    return bytes;
+std::string jpeg_of(Colours colours, const std::string& icc = "", test::Coding coding = test::Coding::Baseline) {
+    return test::make_jpeg(
+        {.width = kSide, .height = kSide, .coding = coding, .colours = colours, .pixel = patch_colour, .icc = icc});
 }
 
-// A grey space of gamma 1.0, which shows a mid grey much lighter than sRGB's.
-std::string linear_grey_profile() {
-    cmsToneCurve* linear = cmsBuildGamma(nullptr, 1.0);
-    const std::string bytes = saved_profile(cmsCreateGrayProfile(cmsD50_xyY(), linear));
-    cmsFreeToneCurve(linear);
-    return bytes;
+std::string png_of(int colour_type, int bit_depth, const std::string& icc = "", int alpha = 255) {
+    return test::make_png({.width = kSide, .height = kSide, .colour_type = colour_type, .bit_depth = bit_depth,
+                           .alpha = alpha, .icc = icc, .pixel = patch_colour});
 }
 
-// Quadrants of muted colours, which a wide-gamut space and sRGB show differently (their saturated
-// primaries would both be clipped to sRGB's).
-test::Rgb muted(int x, int y) {
-    const test::Rgb c = test::quadrant_colour(x, y, 64, 48);
-    return {90 + c.r * 90 / 255, 90 + c.g * 90 / 255, 90 + c.b * 90 / 255};
+std::string written(const TempFolder& folder, const char* name, const std::string& bytes) {
+    const std::string path = (folder.path() / name).string();
+    test::write_file(path, bytes);
+    return path;
+}
+
+// The PDF page a printer makes of the photo.
+std::string printed(const MemoryBitmap& photo) {
+    std::string pdf;
+    PdfPage page(SheetMetrics{kSide, kSide, 0, 0, kSide, kSide, 72, 72}, "foto",
+                 [&pdf](const unsigned char* data, unsigned int length) {
+                     pdf.append(reinterpret_cast<const char*>(data), length);
+                 });
+    page.stretch_bitmap(photo, {0, 0, kSide - 1, kSide - 1}, {0, 0, kSide - 1, kSide - 1});
+    EXPECT_TRUE(page.finish());
+    return pdf;
+}
+
+// The image object's dictionary and the stream that follows it, as the page wrote them.
+std::pair<std::string, std::string> image_object(const std::string& pdf) {
+    const std::size_t type = pdf.find("/Subtype /Image");
+    const std::size_t start = pdf.find(">>\nstream\n", type);
+    const std::size_t length_at = pdf.find("/Length ", type);
+    if (type == std::string::npos || start == std::string::npos || length_at > start) return {};
+    return {pdf.substr(type, start - type), pdf.substr(start + 10, std::stoul(pdf.substr(length_at + 8)))};
+}
+
+// The pixels the preview draws: a JPEG's decoded stand-in, or a photo decoded whole.
+Rgb shown_at(const MemoryBitmap& photo, int x, int y) {
+    const auto& bitmap = dynamic_cast<const CairoBitmap&>(photo);
+    const EmbeddedPhoto* embedded = bitmap.embedded();
+    cairo_surface_t* pixels = embedded != nullptr && embedded->image == nullptr ? embedded->proxy : bitmap.pixels();
+    cairo_surface_flush(pixels);
+    const unsigned char* p = cairo_image_surface_get_data(pixels) + y * cairo_image_surface_get_stride(pixels) + x * 4;
+    return {p[2], p[1], p[0]};
 }
 
 struct Row {
@@ -63,81 +86,62 @@ struct Row {
     bool predictor;
 };
 
-// The image object's dictionary and the stream that follows it, as the page wrote them.
-std::pair<std::string, std::string> image_object(const std::string& pdf) {
-    const std::size_t type = pdf.find("/Subtype /Image");
-    const std::size_t start = pdf.find(">>\nstream\n", type);
-    const std::size_t length_at = pdf.find("/Length ", type);
-    if (type == std::string::npos || start == std::string::npos || length_at > start) return {};
-    const std::size_t length = std::stoul(pdf.substr(length_at + 8));
-    return {pdf.substr(type, start - type), pdf.substr(start + 10, length)};
-}
-
-Rgb decoded_colour(const MemoryBitmap& photo, int x, int y) {
-    cairo_surface_t* pixels = dynamic_cast<const CairoBitmap&>(photo).pixels();
-    cairo_surface_flush(pixels);
-    const unsigned char* p = cairo_image_surface_get_data(pixels) + y * cairo_image_surface_get_stride(pixels) + x * 4;
-    return {p[2], p[1], p[0]};
-}
-
-TEST(PdfPhotoObjects, PhotosReachThePageInTheirOwnDataAndColours) {
-    const std::string wide = wide_rgb_profile();
-    const std::string grey = linear_grey_profile();
-    const std::string damaged = wide.substr(0, wide.size() - 40);
+// Each photo's image object, its stream against the file's own bytes, and its patches as pdftoppm
+// renders the page (ICC colours through lcms2 in sRGB, device CMYK through its ink model) against
+// the preview of the same photo: what the user sees before printing is what a reader shows after.
+TEST(PdfPhotoObjects, PhotosReachThePageInTheirOwnDataAndThePreviewInItsColours) {
+    const std::string wide = test::wide_gamut_profile();
+    const std::string linear = test::linear_grey_profile();
     const Row rows[] = {
-        {"RGB with a profile", test::make_jpeg({.pixel = muted, .icc = wide}), "icc", 8, "jpeg", false, false},
-        {"grey with a profile", test::make_jpeg({.colours = Colours::Gray, .icc = grey}), "icc", 8, "jpeg", false, false},
-        {"RGB with a damaged profile", test::make_jpeg({.icc = damaged}), "rgb", 8, "jpeg", false, false},
-        {"plain CMYK", test::make_jpeg({.colours = Colours::Cmyk}), "cmyk", 8, "jpeg", false, false},
-        {"Adobe CMYK", test::make_jpeg({.colours = Colours::AdobeCmyk}), "cmyk", 8, "jpeg", true, false},
-        {"YCCK", test::make_jpeg({.colours = Colours::Ycck}), "cmyk", 8, "jpeg", true, false},
-        {"PNG RGB with a profile", test::make_png(test::PngSpec{.icc = wide, .pixel = muted}), "icc", 8, "image", false, true},
-        {"PNG palette", test::make_png(test::PngSpec{.colour_type = 3, .bit_depth = 2}), "index", 2, "image", false, true},
-        {"PNG grey of 16 bits", test::make_png(test::PngSpec{.colour_type = 0, .bit_depth = 16}), "gray", 16, "image", false, true},
-        {"PNG with alpha", test::make_png(64, 48, [](int x, int y) { return test::quadrant_colour(x, y, 64, 48); }), "rgb", 8, "image", false, false},
+        {"RGB JPEG, wide-gamut profile", jpeg_of(Colours::Rgb, wide), "icc", 8, "jpeg", false, false},
+        {"arithmetic RGB JPEG, wide-gamut profile", jpeg_of(Colours::Rgb, wide, test::Coding::Arithmetic), "icc", 8,
+         "jpeg", false, false},
+        {"grey JPEG, linear profile", jpeg_of(Colours::Gray, linear), "icc", 8, "jpeg", false, false},
+        {"RGB JPEG, damaged profile", jpeg_of(Colours::Rgb, wide.substr(0, wide.size() - 40)), "rgb", 8, "jpeg", false,
+         false},
+        {"CMYK JPEG", jpeg_of(Colours::Cmyk), "cmyk", 8, "jpeg", false, false},
+        {"Adobe CMYK JPEG", jpeg_of(Colours::AdobeCmyk), "cmyk", 8, "jpeg", true, false},
+        {"Adobe YCCK JPEG", jpeg_of(Colours::AdobeYcck), "cmyk", 8, "jpeg", true, false},
+        {"Adobe CMYK JPEG, CMYK profile", jpeg_of(Colours::AdobeCmyk, test::cmyk_profile()), "icc", 8, "jpeg", true,
+         false},
+        {"RGB PNG, wide-gamut profile", png_of(2, 8, wide), "icc", 8, "image", false, true},
+        {"grey PNG of 16 bits, linear profile", png_of(0, 16, linear), "icc", 16, "image", false, true},
+        {"palette PNG of 2 bits", png_of(3, 2), "index", 2, "image", false, true},
+        {"see-through RGB PNG, wide-gamut profile", png_of(6, 8, wide, 160), "rgb", 8, "image", false, false},
     };
     const TempFolder folder("posteri-photo-objects");
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
-        const std::string path = (folder.path() / "foto.jpg").string();
-        test::write_file(path, row.photo);
-        JpegCodec codec;
-        const auto photo = codec.load_photo_to_print(path, 1'000'000);
+        const std::string path = written(folder, "foto.jpg", row.photo);
+        const auto photo = JpegCodec().load_photo_to_print(path, 1'000'000);
         ASSERT_NE(photo, nullptr);
-        std::string pdf;
-        PdfPage page(SheetMetrics{kSide, kSide, 0, 0, kSide, kSide, 72, 72}, "foto",
-                     [&pdf](const unsigned char* data, unsigned int length) {
-                         pdf.append(reinterpret_cast<const char*>(data), length);
-                     });
-        page.stretch_bitmap(*photo, {0, 0, photo->width() - 1, photo->height() - 1}, {0, 0, kSide - 1, kSide - 1});
-        ASSERT_TRUE(page.finish());
-        const fs::path file = folder.path() / "foto.pdf";
-        std::ofstream(file, std::ios::binary) << pdf;
-        EXPECT_EQ(run("qpdf --check " + quoted(file) + " >/dev/null 2>&1").status, 0);
+        const std::string pdf = printed(*photo);
+        const std::string file = written(folder, "foto.pdf", pdf);
+        EXPECT_EQ(run("qpdf --check " + file + " >/dev/null 2>&1").status, 0);
 
-        std::istringstream listed(run("pdfimages -list " + quoted(file) + " | tail -n +3").output);
-        std::string page_number, number, type, width, height, colour_space, components, bits, coding;
-        listed >> page_number >> number >> type >> width >> height >> colour_space >> components >> bits >> coding;
+        std::istringstream listed(run("pdfimages -list " + file + " | tail -n +3").output);
+        std::string page, number, type, width, height, colour_space, components, bits, coding;
+        listed >> page >> number >> type >> width >> height >> colour_space >> components >> bits >> coding;
         EXPECT_EQ(colour_space, row.colour_space);
         EXPECT_EQ(bits, std::to_string(row.bits));
         EXPECT_EQ(coding, row.coding);
         const auto [dictionary, stream] = image_object(pdf);
         EXPECT_EQ(dictionary.find("/Decode [1 0 1 0 1 0 1 0]") != std::string::npos, row.decode_array);
         EXPECT_EQ(dictionary.find("/Predictor 15") != std::string::npos, row.predictor);
-        if (row.coding == std::string("jpeg")) {
+        if (row.coding == std::string("jpeg") && std::string(row.name).find("arithmetic") == std::string::npos) {
             EXPECT_EQ(stream, row.photo);
         } else if (row.predictor) {
             EXPECT_NE(row.photo.find(stream), std::string::npos) << "the file's own IDAT data";
         }
 
+        const auto preview = preview_photo(path, kSide);
+        ASSERT_NE(preview, nullptr);
         const Picture rendered = render(file, 72, 0, 0, kSide, kSide);
         ASSERT_EQ(rendered.width, kSide);
-        for (const auto& [x, y] : {std::pair{1, 1}, std::pair{3, 1}, std::pair{1, 3}, std::pair{3, 3}}) {
-            const Rgb expected = decoded_colour(*photo, x * photo->width() / 4, y * photo->height() / 4);
-            const Rgb shown = rendered.at(x * kSide / 4, y * kSide / 4);
-            EXPECT_TRUE(near(shown, expected, 12)) << "quadrant " << x << "," << y << ": " << shown[0] << " "
-                                                   << shown[1] << " " << shown[2] << " against " << expected[0]
-                                                   << " " << expected[1] << " " << expected[2];
+        for (int y = kPatch / 2; y < kSide; y += kPatch) {
+            for (int x = kPatch / 2; x < kSide; x += kPatch) {
+                EXPECT_PRED3(near, shown_at(*preview, x, y), rendered.at(x, y), 3) << "patch at " << x << "," << y;
+            }
         }
     }
 }
@@ -195,6 +199,47 @@ TEST(PdfPhotoObjects, SplicedOutputKeepsItsTableTrueOrFails) {
         for (int object = 1; object <= 2; ++object) {
             const std::size_t at = std::stoul(out.substr(table + 9 + 20 * static_cast<std::size_t>(object), 10));
             EXPECT_EQ(out.compare(at, 8, std::to_string(object) + " 0 obj\n"), 0) << object;
+        }
+    }
+}
+
+// An APP2 segment holding chunk `number` of `count` of an ICC profile, as a JPEG carries it.
+std::string icc_segment(int number, int count, const std::string& chunk) {
+    const std::string payload = std::string("ICC_PROFILE\0", 12) + static_cast<char>(number) + static_cast<char>(count) + chunk;
+    const std::size_t length = payload.size() + 2;
+    return std::string("\xFF\xE2", 2) + static_cast<char>(length >> 8) + static_cast<char>(length & 0xFF) + payload;
+}
+
+// A profile that is damaged, cut short, scattered or of another colour space is left out: the
+// photo decodes exactly as without it, and no library says a word.
+TEST(PhotoColours, DamagedProfilesLeaveThePhotoAsItIs) {
+    const std::string wide = test::wide_gamut_profile();
+    std::string scrambled = wide;
+    for (std::size_t i = 128; i < scrambled.size(); ++i) scrambled[i] = static_cast<char>(0xFF ^ scrambled[i]);
+    const auto rgb_jpeg = [](const std::string& icc) {
+        return test::make_jpeg({.width = kSide, .height = kSide, .pixel = patch_colour, .icc = icc});
+    };
+    const auto spliced = [&](const std::string& segments) { return rgb_jpeg("").insert(2, segments); };
+    const std::vector<std::pair<const char*, std::string>> cases{
+        {"cut short", rgb_jpeg(wide.substr(0, wide.size() - 40))},
+        {"tags scrambled", rgb_jpeg(scrambled)},
+        {"CMYK profile on RGB", rgb_jpeg(test::cmyk_profile())},
+        {"grey profile on RGB", rgb_jpeg(test::linear_grey_profile())},
+        {"chunk 2 of 2 missing", spliced(icc_segment(1, 2, wide))},
+        {"chunk numbered 0", spliced(icc_segment(0, 1, wide))},
+    };
+    const TempFolder folder("posteri-colours");
+    const std::unique_ptr<MemoryBitmap> expected = preview_photo(written(folder, "semplice.jpg", rgb_jpeg("")), kSide);
+    for (const auto& [name, photo] : cases) {
+        SCOPED_TRACE(name);
+        ::testing::internal::CaptureStderr();
+        const std::unique_ptr<MemoryBitmap> shown = preview_photo(written(folder, "rovinata.jpg", photo), kSide);
+        EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
+        ASSERT_NE(shown, nullptr);
+        for (int y = 0; y < kSide; ++y) {
+            for (int x = 0; x < kSide; ++x) {
+                ASSERT_EQ(shown_at(*shown, x, y), shown_at(*expected, x, y)) << x << "," << y;
+            }
         }
     }
 }

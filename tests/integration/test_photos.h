@@ -14,9 +14,10 @@ struct Rgb {
 };
 
 enum class Coding { Baseline, Progressive, Arithmetic };
-// AdobeCmyk and Ycck are stored inverted behind Adobe's marker, Cmyk as ink without it; StoredRgb
+// CMYK photos hold the inks of each colour with as much black as it takes (red: magenta and
+// yellow; dark grey: black alone), Adobe's inverted or as amounts; YCCK ones are Adobe's. StoredRgb
 // keeps RGB samples untransformed.
-enum class Colours { Rgb, Gray, AdobeCmyk, Cmyk, Ycck, StoredRgb };
+enum class Colours { Rgb, Gray, AdobeCmyk, Cmyk, AdobeYcck, StoredRgb };
 
 struct JpegSpec {
     int width = 64;
@@ -50,8 +51,8 @@ std::string make_exif(const ExifSpec& recipe);
 // An XMP APP1 payload (its namespace header and a small packet), as photo editors write it.
 std::string make_xmp();
 
-// A PNG in libpng's colour type 0 (grey), 2 (RGB), 3 (palette: the quadrants' four colours) or 6
-// (RGBA), of four solid quadrants unless `pixel` says otherwise.
+// A PNG in libpng's colour type 0 (grey), 2 (RGB), 3 (palette: the quadrants' four colours), 4
+// (grey and alpha) or 6 (RGBA), of four solid quadrants unless `pixel` says otherwise.
 struct PngSpec {
     int width = 64;
     int height = 48;
@@ -68,6 +69,13 @@ std::string make_png(const PngSpec& recipe);
 std::string make_png(int width, int height, Rgb colour, int alpha, std::optional<unsigned> pixels_per_metre);
 // An RGBA PNG, opaque, with the colour of every pixel, Adam7-interlaced when asked.
 std::string make_png(int width, int height, const std::function<Rgb(int x, int y)>& pixel, bool interlaced = false);
+
+// ICC profiles made with lcms2: RGB with wider primaries than sRGB's, grey of linear light, and
+// CMYK whose inks subtract from white (cyan as sRGB cyan), unlike the inks PDF readers show for
+// device CMYK.
+std::string wide_gamut_profile();
+std::string linear_grey_profile();
+std::string cmyk_profile();
 
 void write_file(const std::string& path, const std::string& bytes);
 std::string read_file(const std::string& path);

@@ -4,9 +4,11 @@
 #include <turbojpeg.h>
 
 #include <cstdint>
+#include <cstdlib>
 #include <memory>
 #include <vector>
 
+#include "platform/linux/colour_profile.h"
 #include "platform/linux/jpeg_errors.h"
 #include "platform/linux/jpeg_structure.h"
 #include "platform/linux/photo_header.h"
@@ -26,9 +28,28 @@ void read_from(jpeg_decompress_struct& info, std::string_view bytes) {
     jpeg_mem_src(&info, reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size());
 }
 
+// Keeps the APP2 segments the header holds, where ICC profiles travel.
+void keep_icc_segments(jpeg_decompress_struct& info) {
+    jpeg_save_markers(&info, JPEG_APP0 + 2, 0xFFFF);
+}
+
+// The photo's ICC profile, when its APP2 segments hold a whole one (libjpeg checks their count and
+// sequence numbers); empty otherwise.
+bool read_icc_profile(JpegDecompressor& decoder, std::string& icc) {
+    if (setjmp(decoder.errors.jump)) return false;
+    JOCTET* profile = nullptr;
+    unsigned int size = 0;
+    if (jpeg_read_icc_profile(&decoder.info, &profile, &size)) {
+        icc.assign(reinterpret_cast<const char*>(profile), size);
+        std::free(profile);
+    }
+    return true;
+}
+
 bool prepare(JpegDecompressor& decoder, std::string_view bytes, int eighths) {
     if (setjmp(decoder.errors.jump)) return false;
     read_from(decoder.info, bytes);
+    keep_icc_segments(decoder.info);
     jpeg_read_header(&decoder.info, TRUE);
     decoder.info.out_color_space = is_cmyk(decoder.info.jpeg_color_space) ? JCS_CMYK : JCS_EXT_BGRX;
     decoder.info.scale_num = static_cast<unsigned>(eighths);
@@ -37,20 +58,23 @@ bool prepare(JpegDecompressor& decoder, std::string_view bytes, int eighths) {
     return true;
 }
 
-// Adobe's applications write CMYK inverted (255 = no ink), and mark such files with their APP14
-// segment; other writers store the amount of ink.
-void cmyk_to_bgrx(const unsigned char* cmyk, unsigned char* bgrx, unsigned width, bool inverted) {
-    for (unsigned x = 0; x < width; ++x, cmyk += 4, bgrx += 4) {
-        const unsigned k = inverted ? cmyk[3] : 255u - cmyk[3];
-        for (int channel = 0; channel < 3; ++channel) {
-            const unsigned ink = inverted ? cmyk[channel] : 255u - cmyk[channel];
-            bgrx[2 - channel] = static_cast<unsigned char>((ink * k + 127) / 255);
-        }
-        bgrx[3] = 0;
-    }
+std::string icc_profile_of(std::string_view bytes) {
+    JpegDecompressor decoder;
+    std::string icc;
+    if (prepare(decoder, bytes, 8)) read_icc_profile(decoder, icc);
+    return icc;
 }
 
-bool read_rows(JpegDecompressor& decoder, unsigned char* pixels, int stride, unsigned char* cmyk_row) {
+// Adobe's applications write CMYK inverted (255 = no ink), and mark such files with their APP14
+// segment; other writers store the amount of ink.
+Samples samples_of(const jpeg_decompress_struct& info) {
+    if (info.out_color_space == JCS_CMYK) return info.saw_Adobe_marker ? Samples::InvertedCmyk : Samples::Cmyk;
+    return info.jpeg_color_space == JCS_GRAYSCALE ? Samples::GreyInBgrx : Samples::Bgrx;
+}
+
+// Reads the rows into the pixels, each through `colours`; CMYK ones by way of `cmyk_row`.
+bool read_rows(JpegDecompressor& decoder, unsigned char* pixels, int stride, unsigned char* cmyk_row,
+               const SrgbColours& colours) {
     if (setjmp(decoder.errors.jump)) return false;
     jpeg_decompress_struct& info = decoder.info;
     jpeg_start_decompress(&info);
@@ -58,7 +82,7 @@ bool read_rows(JpegDecompressor& decoder, unsigned char* pixels, int stride, uns
         unsigned char* target = pixels + static_cast<std::ptrdiff_t>(info.output_scanline) * stride;
         JSAMPROW row = cmyk_row != nullptr ? cmyk_row : target;
         jpeg_read_scanlines(&info, &row, 1);
-        if (cmyk_row != nullptr) cmyk_to_bgrx(cmyk_row, target, info.output_width, info.saw_Adobe_marker);
+        if (colours.converts()) colours.to_bgrx(row, target, info.output_width);
     }
     jpeg_finish_decompress(&info);
     return !decoder.errors.damaged;
@@ -100,6 +124,7 @@ struct Transcoder {
     jpeg_decompress_struct source{};
     jpeg_compress_struct target{};
     StringDestination destination;
+    std::string icc;  // the photo's ICC profile, written again
     Transcoder() {
         install_jpeg_errors(*reinterpret_cast<jpeg_common_struct*>(&source), errors);
         install_jpeg_errors(*reinterpret_cast<jpeg_common_struct*>(&target), errors);
@@ -115,6 +140,7 @@ struct Transcoder {
     Transcoder& operator=(const Transcoder&) = delete;
 };
 
+// The photo's colours stay its own: its ICC profile goes along.
 bool transcode(Transcoder& transcoder, std::string_view bytes) {
     if (setjmp(transcoder.errors.jump)) return false;
     read_from(transcoder.source, bytes);
@@ -124,6 +150,10 @@ bool transcode(Transcoder& transcoder, std::string_view bytes) {
     transcoder.target.arith_code = FALSE;
     transcoder.target.optimize_coding = TRUE;
     jpeg_write_coefficients(&transcoder.target, coefficients);
+    if (!transcoder.icc.empty()) {
+        jpeg_write_icc_profile(&transcoder.target, reinterpret_cast<const JOCTET*>(transcoder.icc.data()),
+                               static_cast<unsigned>(transcoder.icc.size()));
+    }
     jpeg_finish_compress(&transcoder.target);
     jpeg_finish_decompress(&transcoder.source);
     return !transcoder.errors.damaged;
@@ -151,7 +181,8 @@ bool transform_wrote_jpeg(tjhandle transformer, int status, unsigned long size) 
 
 cairo_surface_t* decode_jpeg(std::string_view bytes, int eighths) {
     JpegDecompressor decoder;
-    if (!prepare(decoder, bytes, eighths)) return nullptr;
+    std::string icc;
+    if (!prepare(decoder, bytes, eighths) || !read_icc_profile(decoder, icc)) return nullptr;
     const unsigned width = decoder.info.output_width;
     const unsigned height = decoder.info.output_height;
     if (!fits_in_memory(width, height)) return nullptr;
@@ -159,9 +190,10 @@ cairo_surface_t* decode_jpeg(std::string_view bytes, int eighths) {
         cairo_image_surface_create(CAIRO_FORMAT_RGB24, static_cast<int>(width), static_cast<int>(height));
     unsigned char* pixels = cairo_image_surface_get_data(surface);
     std::vector<unsigned char> cmyk_row(decoder.info.out_color_space == JCS_CMYK ? width * 4 : 0);
+    const SrgbColours colours(icc, samples_of(decoder.info));
     const bool decoded = pixels != nullptr &&
                          read_rows(decoder, pixels, cairo_image_surface_get_stride(surface),
-                                   cmyk_row.empty() ? nullptr : cmyk_row.data());
+                                   cmyk_row.empty() ? nullptr : cmyk_row.data(), colours);
     if (!decoded) {
         cairo_surface_destroy(surface);
         return nullptr;
@@ -172,6 +204,7 @@ cairo_surface_t* decode_jpeg(std::string_view bytes, int eighths) {
 
 std::string huffman_coded(std::string_view bytes) {
     Transcoder transcoder;
+    transcoder.icc = icc_profile_of(bytes);
     if (!transcode(transcoder, bytes)) return {};
     return std::move(transcoder.destination.bytes);
 }

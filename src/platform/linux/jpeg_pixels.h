@@ -11,11 +11,13 @@
 namespace posteri {
 
 // The stored pixel grid as a new RGB24 surface, at `eighths` / 8 of its size (1 to 16, libjpeg's
-// cheap scaling while decoding; sizes round up); CMYK photos come out in RGB. nullptr when the data
-// is damaged or cut short, or too large to hold.
+// cheap scaling while decoding; sizes round up), in the sRGB colours a colour-managed PDF reader
+// shows of the photo: through its ICC profile when it carries a usable one, CMYK ones as poppler
+// shows device CMYK inks. nullptr when the data is damaged or cut short, or too large to hold.
 cairo_surface_t* decode_jpeg(std::string_view bytes, int eighths = 8);
 
-// The same coefficients, Huffman-coded; empty when the data cannot be read.
+// The same coefficients, Huffman-coded, with the photo's ICC profile; empty when the data cannot
+// be read.
 std::string huffman_coded(std::string_view bytes);
 
 // The coefficients libjpeg can read in a stream that is not whole (no EOI, stray bytes between

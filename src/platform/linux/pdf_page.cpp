@@ -229,17 +229,20 @@ void PdfPage::stretch_bitmap(const MemoryBitmap& bitmap, const PixelRect& source
     cairo_restore(cr_);
 }
 
-// A photo with its own image data is drawn as its proxy, which carries the placeholder of that data
-// onto a PDF or a recording; others are drawn from their pixels.
+// A photo with its own image data is drawn as its proxy onto a PDF or a recording, which carries
+// the placeholder of that data; a stand-in is its proxy of decoded pixels; anything else is drawn
+// from its pixels (an image surface shows a printed photo's pixels, never its blank proxy).
 void PdfPage::paint_photo(const CairoBitmap& photo, const PixelRect& source) {
     const EmbeddedPhoto* embedded = photo.embedded();
-    if (embedded == nullptr || embedded->proxy == nullptr) {
+    const cairo_surface_type_t target = cairo_surface_get_type(surface_);
+    const bool with_proxy = embedded != nullptr && embedded->proxy != nullptr;
+    const bool carried = with_proxy && embedded->image != nullptr &&
+                         (target == CAIRO_SURFACE_TYPE_PDF || target == CAIRO_SURFACE_TYPE_RECORDING);
+    if (!carried && !(with_proxy && embedded->image == nullptr)) {
         paint_pixels(cr_, photo, source);
         return;
     }
-    const cairo_surface_type_t target = cairo_surface_get_type(surface_);
-    if (embedded->image != nullptr &&
-        (target == CAIRO_SURFACE_TYPE_PDF || target == CAIRO_SURFACE_TYPE_RECORDING)) {
+    if (carried) {
         attach_placeholder(embedded->proxy, embedded->image);
         objects_.add(embedded->image);
     }

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "platform/linux/colour_profile.h"
 #include "platform/linux/photo_header.h"
 
 namespace posteri {
@@ -96,6 +97,28 @@ void lay_pixels_over_white(unsigned char* pixel, long long count) {
     }
 }
 
+// The image's ICC profile (libpng checks its header against the image's colours), empty when it
+// has none.
+std::string_view icc_profile(const PngReader& reader) {
+    png_charp name = nullptr;
+    int compression = 0;
+    png_bytep profile = nullptr;
+    png_uint_32 size = 0;
+    if (!png_get_iCCP(reader.png, reader.info, &name, &compression, &profile, &size)) return {};
+    return {reinterpret_cast<const char*>(profile), size};
+}
+
+// Pixels come out as blue, green, red, alpha, grey ones spread over the three colours.
+Samples samples_of(const PngReader& reader) {
+    return png_get_color_type(reader.png, reader.info) & PNG_COLOR_MASK_COLOR ? Samples::Bgrx : Samples::GreyInBgrx;
+}
+
+// A row of pixels as the screen shows them: through the image's profile, then over white.
+void finish_row(unsigned char* row, long long width, const SrgbColours& colours) {
+    if (colours.converts()) colours.to_bgrx(row, row, static_cast<unsigned>(width));
+    lay_pixels_over_white(row, width);
+}
+
 // Sums the rows of one band of output rows and writes their means into the surface.
 class RowReducer {
   public:
@@ -155,7 +178,8 @@ int reduction_for(long long width, long long height, long long most_pixels, bool
 }
 
 // Reads the image row by row into a surface `factor` times smaller.
-cairo_surface_t* decode_reduced(PngReader& reader, png_uint_32 width, png_uint_32 height, int factor, bool interlaced) {
+cairo_surface_t* decode_reduced(PngReader& reader, png_uint_32 width, png_uint_32 height, int factor, bool interlaced,
+                                const SrgbColours& colours) {
     constexpr int kLastPass = 6;  // Adam7's seventh pass: every odd row, every column
     const long long band = interlaced ? factor / 2 : factor;
     const long long kept_rows = interlaced ? PNG_PASS_ROWS(height, kLastPass) : height;
@@ -177,7 +201,7 @@ cairo_surface_t* decode_reduced(PngReader& reader, png_uint_32 width, png_uint_3
                 return nullptr;
             }
             if (interlaced && pass != kLastPass) continue;
-            lay_pixels_over_white(row.data(), width);
+            finish_row(row.data(), width, colours);
             reducer.add(row.data(), width);
         }
     }
@@ -186,12 +210,12 @@ cairo_surface_t* decode_reduced(PngReader& reader, png_uint_32 width, png_uint_3
     return surface;
 }
 
-void lay_over_white(cairo_surface_t* surface) {
+void finish_rows(cairo_surface_t* surface, const SrgbColours& colours) {
     unsigned char* data = cairo_image_surface_get_data(surface);
     const int stride = cairo_image_surface_get_stride(surface);
     const int width = cairo_image_surface_get_width(surface);
     const int height = cairo_image_surface_get_height(surface);
-    for (int y = 0; y < height; ++y) lay_pixels_over_white(data + static_cast<std::ptrdiff_t>(y) * stride, width);
+    for (int y = 0; y < height; ++y) finish_row(data + static_cast<std::ptrdiff_t>(y) * stride, width, colours);
 }
 
 }  // namespace
@@ -215,8 +239,9 @@ cairo_surface_t* decode_png(std::FILE* file, long long most_pixels) {
     const png_uint_32 height = png_get_image_height(reader.png, reader.info);
     const bool interlaced = png_get_interlace_type(reader.png, reader.info) != PNG_INTERLACE_NONE;
     const int factor = reduction_for(width, height, most_pixels, interlaced);
+    const SrgbColours colours(icc_profile(reader), samples_of(reader));
     if (factor > 1) {
-        return ask_for_bgra(reader, false) ? decode_reduced(reader, width, height, factor, interlaced) : nullptr;
+        return ask_for_bgra(reader, false) ? decode_reduced(reader, width, height, factor, interlaced, colours) : nullptr;
     }
     if (!fits_in_memory(width, height) || !ask_for_bgra(reader, true)) return nullptr;
     cairo_surface_t* surface =
@@ -229,7 +254,7 @@ cairo_surface_t* decode_png(std::FILE* file, long long most_pixels) {
         cairo_surface_destroy(surface);
         return nullptr;
     }
-    lay_over_white(surface);
+    finish_rows(surface, colours);
     cairo_surface_mark_dirty(surface);
     return surface;
 }

@@ -24,7 +24,8 @@ bool is_png_signature(const unsigned char* first_eight_bytes);
 // Reads the chunks before the image data from the file's current position.
 std::optional<PngHeader> read_png_header(std::FILE* file);
 
-// The image as an RGB24 surface, transparency laid over white paper; nullptr when it cannot be
+// The image as an RGB24 surface, in sRGB through its ICC profile when it carries a usable one,
+// transparency laid over white paper; nullptr when it cannot be
 // decoded or held in memory. An image of more than `most_pixels` pixels (or wider or taller than a
 // raster can be) is reduced by the smallest whole factor that brings it within, each output pixel
 // the mean of the square it stands for; its rows are read one at a time and reduced as they come,
