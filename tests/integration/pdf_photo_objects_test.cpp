@@ -3,6 +3,8 @@
 // the file's own bytes, the colours poppler renders against the preview, and damaged profiles.
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "integration/pdf_test_support.h"
 #include "integration/test_photos.h"
 #include "platform/linux/jpeg_codec.h"
@@ -146,58 +148,45 @@ TEST(PdfPhotoObjects, PhotosReachThePageInTheirOwnDataAndThePreviewInItsColours)
     }
 }
 
-// cairo's output as the writer meets it: a placeholder's image object whose length is the object
-// `length_object` (0: given in the dictionary), and a table of both objects' offsets unless told.
-std::string cairo_like_output(const PdfImage& image, int length_object, bool with_xref) {
-    std::string pdf = "%PDF-1.5\n";
-    std::vector<std::size_t> offsets{pdf.size()};
-    pdf += "1 0 obj\n<< /Length " + (length_object > 0 ? std::to_string(length_object) + " 0 R" : std::to_string(image.placeholder.size())) +
-           "\n   /Subtype /Image\n>>\nstream\n" + image.placeholder + "\nendstream\nendobj\n";
-    offsets.push_back(pdf.size());
-    pdf += "2 0 obj\n   " + std::to_string(image.placeholder.size()) + "\nendobj\n";
-    const std::size_t xref = pdf.size();
-    if (with_xref) {
-        pdf += "xref\n0 3\n0000000000 65535 f \n";
-        for (const std::size_t offset : offsets) pdf += std::string(10 - std::to_string(offset).size(), '0') + std::to_string(offset) + " 00000 n \n";
-    }
-    return pdf + "trailer\n<< /Size 3 >>\nstartxref\n" + std::to_string(xref) + "\n%%EOF\n";
-}
-
-// Whatever cairo's output, the writer gives a PDF whose table points at its objects, or says it
-// could not: a profile goes where the placeholder's length was, and is left out where there was none.
+// The writer's splice on output of cairo's form: a placeholder's image object whose length is
+// object 2, or given, with a table of both objects' offsets, or none. The table must point at every
+// object after the splice; a profile goes only where the length object was; without a table, the
+// writer says it failed.
 TEST(PdfPhotoObjects, SplicedOutputKeepsItsTableTrueOrFails) {
     PdfImage made;
-    made.block = std::make_shared<const ByteBlock>(std::string("AAAA") + "BBBBBB");
+    made.block = std::make_shared<const ByteBlock>(std::string("AAAABBBBBB"));
     made.data = {made.block->view().substr(0, 4), made.block->view().substr(4)};
-    made.width = 2;
-    made.height = 1;
     made.icc = "profilo";
     const auto image = with_placeholder(made);
-    struct Case {
-        const char* name;
-        int length_object;
-        bool with_xref;
-        bool written;
-        bool profile;
-    };
-    for (const Case& c : {Case{"length in an object", 2, true, true, true}, Case{"length given", 0, true, true, false},
-                          Case{"no table", 2, false, false, false}}) {
-        SCOPED_TRACE(c.name);
+    for (const auto& [length, with_table, written] : {std::tuple{"2 0 R", true, true}, std::tuple{"33", true, true},
+                                                      std::tuple{"2 0 R", false, false}}) {
+        SCOPED_TRACE(length);
+        std::string cairo = "%PDF-1.5\n";
+        std::vector<std::size_t> offsets{cairo.size()};
+        cairo += "1 0 obj\n<< /Length " + std::string(length) + "\n   /Subtype /Image\n>>\nstream\n" +
+                 image->placeholder + "\nendstream\nendobj\n";
+        offsets.push_back(cairo.size());
+        cairo += "2 0 obj\n   33\nendobj\n";
+        const std::size_t table = cairo.size();
+        if (with_table) cairo += "xref\n0 3\n0000000000 65535 f \n";
+        for (const std::size_t offset : offsets) {
+            if (with_table) cairo += std::string(10 - std::to_string(offset).size(), '0') + std::to_string(offset) + " 00000 n \n";
+        }
+        cairo += "trailer\n<< /Size 3 >>\nstartxref\n" + std::to_string(table) + "\n%%EOF\n";
         std::string out;
-        PhotoObjectWriter writer([&out](const unsigned char* data, unsigned int length) {
-            out.append(reinterpret_cast<const char*>(data), length);
+        PhotoObjectWriter writer([&out](const unsigned char* data, unsigned int size) {
+            out.append(reinterpret_cast<const char*>(data), size);
         });
         writer.add(image);
-        const std::string cairo = cairo_like_output(*image, c.length_object, c.with_xref);
         writer.write(reinterpret_cast<const unsigned char*>(cairo.data()), static_cast<unsigned int>(cairo.size()));
-        EXPECT_EQ(writer.finish(), c.written);
-        if (!c.written) continue;
+        ASSERT_EQ(writer.finish(), written);
+        if (!written) continue;
         EXPECT_NE(out.find("stream\nAAAABBBBBB\nendstream"), std::string::npos);
-        EXPECT_EQ(out.find("/ICCBased 2 0 R") != std::string::npos, c.profile);
-        const std::size_t table = std::stoul(out.substr(out.rfind("startxref\n") + 10));
-        ASSERT_EQ(out.compare(table, 5, "xref\n"), 0);
-        for (int object = 1; object <= 2; ++object) {
-            const std::size_t at = std::stoul(out.substr(table + 9 + 20 * static_cast<std::size_t>(object), 10));
+        EXPECT_EQ(out.find("/ICCBased 2 0 R") != std::string::npos, std::string(length) == "2 0 R");
+        const std::size_t moved_table = std::stoul(out.substr(out.rfind("startxref\n") + 10));
+        ASSERT_EQ(out.compare(moved_table, 5, "xref\n"), 0);
+        for (const int object : {1, 2}) {
+            const std::size_t at = std::stoul(out.substr(moved_table + 9 + 20 * static_cast<std::size_t>(object), 10));
             EXPECT_EQ(out.compare(at, 8, std::to_string(object) + " 0 obj\n"), 0) << object;
         }
     }

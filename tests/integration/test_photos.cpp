@@ -213,26 +213,31 @@ std::string make_png(const PngSpec& recipe) {
     return bytes;
 }
 
+namespace {
+
 // Member by member: the benchmarks, which share these photos, warn of members left out of a
 // designated initializer.
-std::string make_png(int width, int height, Rgb colour, int alpha, std::optional<unsigned> pixels_per_metre) {
+PngSpec rgba_png(int width, int height, std::function<Rgb(int x, int y)> pixel) {
     PngSpec recipe;
     recipe.width = width;
     recipe.height = height;
     recipe.colour_type = PNG_COLOR_TYPE_RGB_ALPHA;
+    recipe.pixel = std::move(pixel);
+    return recipe;
+}
+
+}  // namespace
+
+std::string make_png(int width, int height, Rgb colour, int alpha, std::optional<unsigned> pixels_per_metre) {
+    PngSpec recipe = rgba_png(width, height, [colour](int, int) { return colour; });
     recipe.alpha = alpha;
     recipe.pixels_per_metre = pixels_per_metre;
-    recipe.pixel = [colour](int, int) { return colour; };
     return make_png(recipe);
 }
 
 std::string make_png(int width, int height, const std::function<Rgb(int x, int y)>& pixel, bool interlaced) {
-    PngSpec recipe;
-    recipe.width = width;
-    recipe.height = height;
-    recipe.colour_type = PNG_COLOR_TYPE_RGB_ALPHA;
+    PngSpec recipe = rgba_png(width, height, pixel);
     recipe.interlaced = interlaced;
-    recipe.pixel = pixel;
     return make_png(recipe);
 }
 
