@@ -128,12 +128,20 @@ class PosterPreviewAgainstPdf : public ::testing::Test {
         };
         test::write_file(photo_path(), test::make_jpeg(recipe));
         fake_.system.files[photo_path()] = "jpeg";
+        // The same picture as an opaque PNG, which the PDF carries in its own data and the preview decodes.
+        test::PngSpec png;
+        png.width = recipe.width;
+        png.height = recipe.height;
+        png.pixel = recipe.pixel;
+        test::write_file(png_path(), test::make_png(png));
+        fake_.system.files[png_path()] = "png";
     }
     void TearDown() override {
         fs::current_path(previous_);
         fs::remove_all(dir_);
     }
     std::string photo_path() const { return (dir_ / "mare.jpg").string(); }
+    std::string png_path() const { return (dir_ / "mare-png.jpg").string(); }
 
     fs::path dir_;
     fs::path previous_;
@@ -145,7 +153,7 @@ class PosterPreviewAgainstPdf : public ::testing::Test {
 };
 
 // For every fit mode, with and without autocentring, and a blank author line: the photo within a
-// preview pixel, each text line's ink within two.
+// preview pixel, each text line's ink within two. Odd fit modes print the photo as a PNG.
 TEST_F(PosterPreviewAgainstPdf, PhotoAndTextLinesStandWhereThePdfPutsThem) {
     for (int fits = 0; fits <= 3; ++fits) {
         for (int autocentra = 0; autocentra <= 1; ++autocentra) {
@@ -155,7 +163,8 @@ TEST_F(PosterPreviewAgainstPdf, PhotoAndTextLinesStandWhereThePdfPutsThem) {
             ASSERT_EQ(printers_.attach("pdfcreator A4", document), 0);
             PosterSettings settings{};
             SCP_DEFA(platform_, settings);
-            settings.nomefile = photo_path();
+            const std::string photo_file = fits % 2 == 0 ? photo_path() : png_path();
+            settings.nomefile = photo_file;
             settings.foto_larghezza_px = 1200;
             settings.foto_altezza_px = 800;
             settings.fits = fits;
@@ -166,7 +175,7 @@ TEST_F(PosterPreviewAgainstPdf, PhotoAndTextLinesStandWhereThePdfPutsThem) {
             DIMENSIO(platform_, settings.foglio_larghezza_cm, settings.foglio_altezza_cm);
 
             const PreviewPage page = preview_page(platform_, settings);
-            const std::unique_ptr<MemoryBitmap> photo = preview_photo(photo_path(), kPreviewHeight);
+            const std::unique_ptr<MemoryBitmap> photo = preview_photo(photo_file, kPreviewHeight);
             const Pixels preview = preview_pixels(page, photo.get());
 
             settings.altezza_testo_cm = std::fabs(settings.altezza_cm);
