@@ -8,6 +8,7 @@
 #include <vector>
 
 #include <jpeglib.h>
+#include <lcms2.h>
 #include <png.h>
 
 namespace posteri::test {
@@ -76,6 +77,10 @@ std::string make_jpeg(const JpegSpec& recipe) {
     info.X_density = static_cast<UINT16>(recipe.x_density);
     info.Y_density = static_cast<UINT16>(recipe.y_density);
     jpeg_start_compress(&info, TRUE);
+    if (!recipe.icc.empty()) {
+        jpeg_write_icc_profile(&info, reinterpret_cast<const JOCTET*>(recipe.icc.data()),
+                               static_cast<unsigned>(recipe.icc.size()));
+    }
     for (const std::string* payload : {&recipe.xmp, &recipe.exif}) {
         if (payload->empty()) continue;
         jpeg_write_marker(&info, JPEG_APP0 + 1, reinterpret_cast<const JOCTET*>(payload->data()),
@@ -91,6 +96,21 @@ std::string make_jpeg(const JpegSpec& recipe) {
     jpeg_destroy_compress(&info);
     std::string bytes(reinterpret_cast<char*>(buffer), size);
     std::free(buffer);
+    return bytes;
+}
+
+std::string adobe_rgb_profile() {
+    const cmsCIExyY white{0.3127, 0.3290, 1.0};  // D65
+    const cmsCIExyYTRIPLE primaries{{0.64, 0.33, 1.0}, {0.21, 0.71, 1.0}, {0.15, 0.06, 1.0}};
+    cmsToneCurve* gamma = cmsBuildGamma(nullptr, 563.0 / 256);
+    cmsToneCurve* curves[3] = {gamma, gamma, gamma};
+    cmsHPROFILE profile = cmsCreateRGBProfile(&white, &primaries, curves);
+    cmsUInt32Number size = 0;
+    cmsSaveProfileToMem(profile, nullptr, &size);
+    std::string bytes(size, '\0');
+    cmsSaveProfileToMem(profile, bytes.data(), &size);
+    cmsCloseProfile(profile);
+    cmsFreeToneCurve(gamma);
     return bytes;
 }
 
@@ -135,7 +155,8 @@ std::string make_xmp() {
 
 namespace {
 
-std::string encode_png(int width, int height, const std::function<Rgb(int x, int y)>& pixel, int alpha,
+// RGBA with `alpha` in every pixel, or RGB without it.
+std::string encode_png(int width, int height, const std::function<Rgb(int x, int y)>& pixel, std::optional<int> alpha,
                        std::optional<unsigned> pixels_per_metre, bool interlaced = false) {
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
     png_infop info = png_create_info_struct(png);
@@ -146,21 +167,23 @@ std::string encode_png(int width, int height, const std::function<Rgb(int x, int
             static_cast<std::string*>(png_get_io_ptr(p))->append(reinterpret_cast<char*>(data), length);
         },
         nullptr);
+    const int channels = alpha ? 4 : 3;
     png_set_IHDR(png, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), 8,
-                 PNG_COLOR_TYPE_RGB_ALPHA, interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE,
+                 alpha ? PNG_COLOR_TYPE_RGB_ALPHA : PNG_COLOR_TYPE_RGB, interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE,
                  PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
     if (pixels_per_metre) png_set_pHYs(png, info, *pixels_per_metre, *pixels_per_metre, PNG_RESOLUTION_METER);
     png_write_info(png, info);
     // An interlaced image is given whole, once for each of its passes.
     const int passes = interlaced ? png_set_interlace_handling(png) : 1;
-    std::vector<unsigned char> row(static_cast<std::size_t>(width) * 4);
+    std::vector<unsigned char> row(static_cast<std::size_t>(width) * channels);
     for (int y = 0; y < height * passes; ++y) {
         for (int x = 0; x < width; ++x) {
             const Rgb colour = pixel(x, y % height);
-            row[x * 4] = static_cast<unsigned char>(colour.r);
-            row[x * 4 + 1] = static_cast<unsigned char>(colour.g);
-            row[x * 4 + 2] = static_cast<unsigned char>(colour.b);
-            row[x * 4 + 3] = static_cast<unsigned char>(alpha);
+            unsigned char* at = &row[static_cast<std::size_t>(x) * channels];
+            at[0] = static_cast<unsigned char>(colour.r);
+            at[1] = static_cast<unsigned char>(colour.g);
+            at[2] = static_cast<unsigned char>(colour.b);
+            if (alpha) at[3] = static_cast<unsigned char>(*alpha);
         }
         png_write_row(png, row.data());
     }
@@ -176,7 +199,7 @@ std::string make_png(int width, int height, Rgb colour, int alpha, std::optional
 }
 
 std::string make_png(int width, int height, const std::function<Rgb(int x, int y)>& pixel, bool interlaced) {
-    return encode_png(width, height, pixel, 255, std::nullopt, interlaced);
+    return encode_png(width, height, pixel, std::nullopt, std::nullopt, interlaced);
 }
 
 void write_file(const std::string& path, const std::string& bytes) {

@@ -28,6 +28,7 @@ struct JpegSpec {
     std::string exif;      // an APP1 payload, "" for none
     std::string xmp;       // an APP1 payload written before the EXIF one, "" for none
     int restart_interval = 0;  // MCUs between restart markers, 0 for none
+    std::string icc;       // an ICC profile written in APP2 chunks, "" for none
     std::function<Rgb(int x, int y)> pixel;  // default: four solid quadrants
 };
 
@@ -46,6 +47,9 @@ struct ExifSpec {
 std::string make_exif(const ExifSpec& recipe);
 // An XMP APP1 payload (its namespace header and a small packet), as photo editors write it.
 std::string make_xmp();
+
+// An Adobe RGB (1998) ICC profile, as cameras embed it.
+std::string adobe_rgb_profile();
 
 // An RGBA PNG of one colour; pixels per metre in a pHYs chunk when given.
 std::string make_png(int width, int height, Rgb colour, int alpha, std::optional<unsigned> pixels_per_metre);
