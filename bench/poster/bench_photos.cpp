@@ -14,6 +14,8 @@ namespace {
 
 using posteri::test::Rgb;
 
+constexpr std::size_t kPngIdatBytes = 1 << 20;
+
 std::uint32_t grain_hash(int x, int y) {
     std::uint32_t h = static_cast<std::uint32_t>(x) * 0x9E3779B1u ^ static_cast<std::uint32_t>(y) * 0x85EBCA77u;
     h ^= h >> 15;
@@ -49,8 +51,8 @@ std::string photo_bytes(const PhotoSpec& photo) {
     switch (photo.kind) {
         case PhotoKind::FlatPng:
             return posteri::test::make_png(photo.width, photo.height, [](int, int) { return Rgb{200, 40, 40}; });
-        case PhotoKind::Png:
-            return posteri::test::make_png(photo.width, photo.height, pixel);
+        case PhotoKind::Png:  // img2pdf joins IDAT chunks one by one: minutes for 8 KB ones at this size
+            return posteri::test::make_png(photo.width, photo.height, pixel, false, kPngIdatBytes);
         default:
             break;
     }

@@ -157,7 +157,7 @@ namespace {
 
 // RGBA with `alpha` in every pixel, or RGB without it.
 std::string encode_png(int width, int height, const std::function<Rgb(int x, int y)>& pixel, std::optional<int> alpha,
-                       std::optional<unsigned> pixels_per_metre, bool interlaced = false) {
+                       std::optional<unsigned> pixels_per_metre, bool interlaced = false, std::size_t idat_bytes = 0) {
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
     png_infop info = png_create_info_struct(png);
     std::string bytes;
@@ -167,6 +167,7 @@ std::string encode_png(int width, int height, const std::function<Rgb(int x, int
             static_cast<std::string*>(png_get_io_ptr(p))->append(reinterpret_cast<char*>(data), length);
         },
         nullptr);
+    if (idat_bytes > 0) png_set_compression_buffer_size(png, idat_bytes);
     const int channels = alpha ? 4 : 3;
     png_set_IHDR(png, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), 8,
                  alpha ? PNG_COLOR_TYPE_RGB_ALPHA : PNG_COLOR_TYPE_RGB, interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE,
@@ -198,8 +199,9 @@ std::string make_png(int width, int height, Rgb colour, int alpha, std::optional
     return encode_png(width, height, [colour](int, int) { return colour; }, alpha, pixels_per_metre);
 }
 
-std::string make_png(int width, int height, const std::function<Rgb(int x, int y)>& pixel, bool interlaced) {
-    return encode_png(width, height, pixel, std::nullopt, std::nullopt, interlaced);
+std::string make_png(int width, int height, const std::function<Rgb(int x, int y)>& pixel, bool interlaced,
+                     std::size_t idat_bytes) {
+    return encode_png(width, height, pixel, std::nullopt, std::nullopt, interlaced, idat_bytes);
 }
 
 void write_file(const std::string& path, const std::string& bytes) {

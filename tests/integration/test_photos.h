@@ -2,6 +2,7 @@
 #pragma once
 // Photo files made on the spot with libjpeg and libpng, for tests and benchmarks.
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -53,8 +54,10 @@ std::string adobe_rgb_profile();
 
 // An RGBA PNG of one colour; pixels per metre in a pHYs chunk when given.
 std::string make_png(int width, int height, Rgb colour, int alpha, std::optional<unsigned> pixels_per_metre);
-// An opaque RGB PNG with the colour of every pixel, Adam7-interlaced when asked.
-std::string make_png(int width, int height, const std::function<Rgb(int x, int y)>& pixel, bool interlaced = false);
+// An opaque RGB PNG with the colour of every pixel, Adam7-interlaced when asked, its compressed data
+// in IDAT chunks of `idat_bytes` (0: libpng's 8 KB).
+std::string make_png(int width, int height, const std::function<Rgb(int x, int y)>& pixel, bool interlaced = false,
+                     std::size_t idat_bytes = 0);
 
 void write_file(const std::string& path, const std::string& bytes);
 std::string read_file(const std::string& path);
