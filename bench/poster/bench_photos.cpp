@@ -72,7 +72,7 @@ std::string photo_bytes(const PhotoSpec& photo) {
 }  // namespace
 
 std::string PhotoSpec::label() const {
-    return name.substr(0, name.rfind('.')) + " " + std::to_string(width) + "x" + std::to_string(height);
+    return name + " " + std::to_string(width) + "x" + std::to_string(height);
 }
 
 bool make_photos(const std::string& folder, const std::vector<PhotoSpec>& photos) {

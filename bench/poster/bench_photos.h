@@ -26,7 +26,7 @@ struct PhotoSpec {
     PhotoKind kind = PhotoKind::Jpeg;
     posteri::test::Coding coding = posteri::test::Coding::Baseline;
 
-    // The name without its extension, followed by the pixel size.
+    // The name followed by the pixel size.
     std::string label() const;
 };
 
