@@ -95,7 +95,8 @@ int run_bench(const std::string& scratch) {
                 kPrinter, box->width, box->height, kRuns);
 
     std::vector<Row> rows;
-    const auto side_by_side = [&](const Case& ours, const Case& baseline, std::uintmax_t photo_bytes, Limits limits) {
+    const auto side_by_side = [&](const Case& ours, const Case& baseline, std::uintmax_t photo_bytes,
+                                  Limits limits) {
         std::vector<Measured> measured = measure_in_turn({ours, baseline}, kRuns);
         rows.push_back(Row{measured[0], measured[1], photo_bytes, limits});
     };
@@ -115,15 +116,18 @@ int run_bench(const std::string& scratch) {
                      {kOtherKindMostShare, false, true});
     }
     for (const PhotoSpec& photo : kOtherPhotos) {
-        side_by_side(poster(photo.label() + fits, photo), img2pdf(kFitsForAll, photo), size_of(photo), {0, true, true});
+        side_by_side(poster(photo.label() + fits, photo), img2pdf(kFitsForAll, photo), size_of(photo),
+                     {0, true, true});
     }
-    side_by_side(poster("PNG 20000x20000" + fits, kHugePng), img2pdf(kFitsForAll, kHugePng), 0, {0, false, false, true});
+    side_by_side(poster("PNG 20000x20000" + fits, kHugePng), img2pdf(kFitsForAll, kHugePng), 0,
+                 {0, false, false, true});
     // The floor: the program loads every library it prints with, then only prints its version.
     const Case floor{"floor: posteri-batch --version", child({POSTERI_BATCH, "--version"}), {}};
     side_by_side(floor, img2pdf(kFitsForAll, kMainPhoto), 0, {});
 
     fs::copy_file(photo_path(kMainPhoto), workdir + "/" + kMainPhoto.name);
-    InteractiveRun interactive(POSTERI_PROGRAM, workdir, kMainPhoto.name.substr(0, kMainPhoto.name.rfind('.')), kPrinter);
+    InteractiveRun interactive(POSTERI_PROGRAM, workdir,
+                               kMainPhoto.name.substr(0, kMainPhoto.name.rfind('.')), kPrinter);
     const Case print_step{"interactive print step, 24 MP" + fits, std::ref(interactive),
                           [&](const ChildRun&) { return std::optional<std::string>(interactive.pdf()); }};
     side_by_side(print_step, img2pdf(kFitsForAll, kMainPhoto), size_of(kMainPhoto), {0, true, true});

@@ -17,7 +17,8 @@ using posteri::test::Rgb;
 constexpr std::size_t kPngIdatBytes = 1 << 20;
 
 std::uint32_t grain_hash(int x, int y) {
-    std::uint32_t h = static_cast<std::uint32_t>(x) * 0x9E3779B1u ^ static_cast<std::uint32_t>(y) * 0x85EBCA77u;
+    std::uint32_t h =
+        static_cast<std::uint32_t>(x) * 0x9E3779B1u ^ static_cast<std::uint32_t>(y) * 0x85EBCA77u;
     h ^= h >> 15;
     h *= 0x2C1B3C6Du;
     return h ^ h >> 12;
@@ -33,7 +34,8 @@ Rgb photo_pixel(int x, int y, int width, int height) {
     const double u = static_cast<double>(x) / width, v = static_cast<double>(y) / height;
     const double horizon = 0.45 + 0.08 * std::sin(7.0 * u) + 0.03 * std::sin(23.0 * u + 1.3);
     const double light = 0.85 + 0.15 * std::sin(5.3 * u + 3.1 * v) * std::cos(4.7 * v - 2.2 * u);
-    const double structure = 14.0 * std::sin(0.11 * x + 2.0 * std::sin(0.013 * y)) * std::sin(0.07 * y + 0.5 * u);
+    const double structure =
+        14.0 * std::sin(0.11 * x + 2.0 * std::sin(0.013 * y)) * std::sin(0.07 * y + 0.5 * u);
     const double grain = static_cast<double>(grain_hash(x, y) % 25) - 12.0;
     const double detail = v < horizon ? 0.25 * structure + 0.5 * grain : structure + grain;
     if (v < horizon) {
@@ -50,7 +52,9 @@ std::string photo_bytes(const PhotoSpec& photo) {
     const auto pixel = [&photo](int x, int y) { return photo_pixel(x, y, photo.width, photo.height); };
     switch (photo.kind) {
         case PhotoKind::FlatPng:
-            return posteri::test::make_png(photo.width, photo.height, [](int, int) { return Rgb{200, 40, 40}; });
+            return posteri::test::make_png(photo.width, photo.height, [](int, int) {
+                return Rgb{200, 40, 40};
+            });
         case PhotoKind::Png:  // img2pdf joins IDAT chunks one by one: minutes for 8 KB ones at this size
             return posteri::test::make_png(photo.width, photo.height, pixel, false, kPngIdatBytes);
         default:
@@ -79,7 +83,8 @@ bool make_photos(const std::string& folder, const std::vector<PhotoSpec>& photos
     const pid_t pid = fork();
     if (pid < 0) return false;
     if (pid == 0) {
-        for (const PhotoSpec& photo : photos) posteri::test::write_file(folder + "/" + photo.name, photo_bytes(photo));
+        for (const PhotoSpec& photo : photos)
+            posteri::test::write_file(folder + "/" + photo.name, photo_bytes(photo));
         _exit(0);
     }
     int status = 0;

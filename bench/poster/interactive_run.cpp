@@ -13,9 +13,13 @@ namespace posteri::bench {
 
 namespace fs = std::filesystem;
 
-InteractiveRun::InteractiveRun(std::string program, std::string workdir, std::string photo_stem, std::string printer)
-    : program_(std::move(program)), workdir_(std::move(workdir)), stem_(std::move(photo_stem)),
-      printer_(std::move(printer)), socket_("posteri-bench-" + std::to_string(getpid())) {}
+InteractiveRun::InteractiveRun(std::string program, std::string workdir, std::string photo_stem,
+                               std::string printer)
+    : program_(std::move(program)),
+      workdir_(std::move(workdir)),
+      stem_(std::move(photo_stem)),
+      printer_(std::move(printer)),
+      socket_("posteri-bench-" + std::to_string(getpid())) {}
 
 InteractiveRun::~InteractiveRun() {
     tmux({"kill-server"});
@@ -24,11 +28,14 @@ InteractiveRun::~InteractiveRun() {
 ChildRun InteractiveRun::operator()() {
     ChildRun run;
     tmux({"kill-server"});
-    const std::string command = "cd '" + workdir_ + "' && exec env -u DISPLAY -u WAYLAND_DISPLAY LANG=C.UTF-8 "
-                                "TERM=tmux-256color '" + program_ + "'";
+    const std::string command = "cd '" + workdir_ +
+                                "' && exec env -u DISPLAY -u WAYLAND_DISPLAY LANG=C.UTF-8 "
+                                "TERM=tmux-256color '" +
+                                program_ + "'";
     if (!tmux({"-f", "/dev/null", "new-session", "-d", "-x", "120", "-y", "40", "-s", "bench", command}) ||
-        !wait_for("Scegli il file") || !type(stem_) || !press("Enter") || !wait_for("Scelta della stampante") ||
-        !type(printer_) || !press("Enter") || !wait_for("ok, vai con questi parametri.") || !press("Up")) {
+        !wait_for("Scegli il file") || !type(stem_) || !press("Enter") ||
+        !wait_for("Scelta della stampante") || !type(printer_) || !press("Enter") ||
+        !wait_for("ok, vai con questi parametri.") || !press("Up")) {
         run.err = "the run did not reach the parameter editor";
         return run;
     }
@@ -67,7 +74,8 @@ bool InteractiveRun::press(const std::string& key) const {
 bool InteractiveRun::wait_for(const std::string& text) const {
     for (int tries = 0; tries < 2000; ++tries) {
         std::string screen;
-        if (tmux({"capture-pane", "-p", "-t", "bench"}, &screen) && screen.find(text) != std::string::npos) return true;
+        if (tmux({"capture-pane", "-p", "-t", "bench"}, &screen) && screen.find(text) != std::string::npos)
+            return true;
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
     return false;

@@ -25,7 +25,8 @@ void print_measured(const Measured& m, const std::optional<Measured>& baseline) 
         return;
     }
     char share[32] = "";
-    if (baseline && baseline->ok()) std::snprintf(share, sizeof share, "%.3f", m.median_seconds() / baseline->median_seconds());
+    if (baseline && baseline->ok())
+        std::snprintf(share, sizeof share, "%.3f", m.median_seconds() / baseline->median_seconds());
     std::printf("  %-40s %9.1f %9s %9.1f %9.2f\n", m.name.c_str(), 1000 * m.median_seconds(), share,
                 m.peak_kb() / 1024.0, megabytes(m.pdf_bytes()));
 }
@@ -58,17 +59,21 @@ void check_row(Tally& tally, const Row& row) {
                     format("%.3f x img2pdf (%.0f ms)", share, 1000 * seconds));
     }
     if (limits.huge) {
-        tally.check(seconds <= kHugeMostSeconds, "time <= 10 s", format("%.2f s of at most %.0f s", seconds, kHugeMostSeconds));
+        tally.check(seconds <= kHugeMostSeconds, "time <= 10 s",
+                    format("%.2f s of at most %.0f s", seconds, kHugeMostSeconds));
         tally.check(peak_mb <= kHugeMostMegabytes, "peak RSS <= 600 MB",
                     format("%.1f MB of at most %.0f MB", peak_mb, kHugeMostMegabytes));
     }
     if (limits.memory) {
         const double most_mb = megabytes(row.photo_bytes + kMemoryAllowance);
-        tally.check(peak_mb <= most_mb, "peak RSS <= photo + 40 MB", format("%.1f MB of at most %.1f MB", peak_mb, most_mb));
+        tally.check(peak_mb <= most_mb, "peak RSS <= photo + 40 MB",
+                    format("%.1f MB of at most %.1f MB", peak_mb, most_mb));
     }
     if (limits.compact_pdf) {
-        const double pdf_mb = megabytes(row.ours.pdf_bytes()), most_mb = megabytes(row.photo_bytes + kPdfAllowance);
-        tally.check(pdf_mb <= most_mb, "PDF <= photo + 200 KB", format("%.3f MB of at most %.3f MB", pdf_mb, most_mb));
+        const double pdf_mb = megabytes(row.ours.pdf_bytes()),
+                     most_mb = megabytes(row.photo_bytes + kPdfAllowance);
+        tally.check(pdf_mb <= most_mb, "PDF <= photo + 200 KB",
+                    format("%.3f MB of at most %.3f MB", pdf_mb, most_mb));
     }
 }
 
@@ -82,7 +87,8 @@ void print_table(const std::vector<Row>& rows) {
     }
     rusage self{};
     getrusage(RUSAGE_SELF, &self);
-    std::printf("  (this driver's own peak RSS, a floor for every child: %.1f MB)\n\n", self.ru_maxrss / 1024.0);
+    std::printf("  (this driver's own peak RSS, a floor for every child: %.1f MB)\n\n",
+                self.ru_maxrss / 1024.0);
 }
 
 int check_targets(const std::vector<Row>& rows) {

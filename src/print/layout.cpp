@@ -205,7 +205,8 @@ int CALCOLAZ(const PosterSettings& settings, const TextMeasurer& measure) {
     int next = fitting + (too_tall - fitting) / 2;
     for (int left = kTitleMeasurements; too_tall - fitting > 1; --left) {
         const int reach = 1 << (left - 1);  // the sizes either outcome may leave
-        next = std::clamp(next, std::max(fitting + 1, too_tall - reach), std::min(too_tall - 1, fitting + reach));
+        next = std::clamp(next, std::max(fitting + 1, too_tall - reach),
+                          std::min(too_tall - 1, fitting + reach));
         const int height = measure(kTitleSampleFace, next, true, kTitleSampleText).height;
         if (3.0 * height < band_px) {
             fitting = next;
@@ -213,8 +214,9 @@ int CALCOLAZ(const PosterSettings& settings, const TextMeasurer& measure) {
             too_tall = next;
         }
         const double limit = band_px * next / (3.0 * height);  // proportionally, the sizes below it fit
-        next = std::isfinite(limit) ? static_cast<int>(std::ceil(std::clamp(limit, fitting + 1.0, too_tall + 0.0))) - 1
-                                    : fitting + 1;
+        next = std::isfinite(limit)
+                   ? static_cast<int>(std::ceil(std::clamp(limit, fitting + 1.0, too_tall + 0.0))) - 1
+                   : fitting + 1;
     }
     return fitting < kSmallestTitle ? 0 : fitting;
 }

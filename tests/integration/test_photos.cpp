@@ -1,15 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "integration/test_photos.h"
 
+#include <jpeglib.h>
+#include <lcms2.h>
+#include <png.h>
+
 #include <cstdio>
 #include <fstream>
 #include <iterator>
 #include <stdexcept>
 #include <vector>
-
-#include <jpeglib.h>
-#include <lcms2.h>
-#include <png.h>
 
 namespace posteri::test {
 
@@ -156,8 +156,9 @@ std::string make_xmp() {
 namespace {
 
 // RGBA with `alpha` in every pixel, or RGB without it.
-std::string encode_png(int width, int height, const std::function<Rgb(int x, int y)>& pixel, std::optional<int> alpha,
-                       std::optional<unsigned> pixels_per_metre, bool interlaced = false, std::size_t idat_bytes = 0) {
+std::string encode_png(int width, int height, const std::function<Rgb(int x, int y)>& pixel,
+                       std::optional<int> alpha, std::optional<unsigned> pixels_per_metre,
+                       bool interlaced = false, std::size_t idat_bytes = 0) {
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
     png_infop info = png_create_info_struct(png);
     std::string bytes;
@@ -170,8 +171,9 @@ std::string encode_png(int width, int height, const std::function<Rgb(int x, int
     if (idat_bytes > 0) png_set_compression_buffer_size(png, idat_bytes);
     const int channels = alpha ? 4 : 3;
     png_set_IHDR(png, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), 8,
-                 alpha ? PNG_COLOR_TYPE_RGB_ALPHA : PNG_COLOR_TYPE_RGB, interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE,
-                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+                 alpha ? PNG_COLOR_TYPE_RGB_ALPHA : PNG_COLOR_TYPE_RGB,
+                 interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
+                 PNG_FILTER_TYPE_DEFAULT);
     if (pixels_per_metre) png_set_pHYs(png, info, *pixels_per_metre, *pixels_per_metre, PNG_RESOLUTION_METER);
     png_write_info(png, info);
     // An interlaced image is given whole, once for each of its passes.

@@ -29,7 +29,7 @@ struct JpegSpec {
     std::string exif;      // an APP1 payload, "" for none
     std::string xmp;       // an APP1 payload written before the EXIF one, "" for none
     int restart_interval = 0;  // MCUs between restart markers, 0 for none
-    std::string icc;       // an ICC profile written in APP2 chunks, "" for none
+    std::string icc;           // an ICC profile written in APP2 chunks, "" for none
     std::function<Rgb(int x, int y)> pixel;  // default: four solid quadrants
 };
 
@@ -56,8 +56,8 @@ std::string adobe_rgb_profile();
 std::string make_png(int width, int height, Rgb colour, int alpha, std::optional<unsigned> pixels_per_metre);
 // An opaque RGB PNG with the colour of every pixel, Adam7-interlaced when asked, its compressed data
 // in IDAT chunks of `idat_bytes` (0: libpng's 8 KB).
-std::string make_png(int width, int height, const std::function<Rgb(int x, int y)>& pixel, bool interlaced = false,
-                     std::size_t idat_bytes = 0);
+std::string make_png(int width, int height, const std::function<Rgb(int x, int y)>& pixel,
+                     bool interlaced = false, std::size_t idat_bytes = 0);
 
 void write_file(const std::string& path, const std::string& bytes);
 std::string read_file(const std::string& path);

@@ -202,7 +202,8 @@ void PdfPage::select_font(std::string_view face, int points, bool bold) {
 // Found when first asked for: a font lookup costs a few milliseconds, and a selected font is often
 // replaced unused (the page's first one, for instance).
 const FontCell& PdfPage::cell() {
-    if (!cell_) cell_ = font_cell(pango_layout_get_context(layout_), pango_layout_get_font_description(layout_), em_);
+    if (!cell_)
+        cell_ = font_cell(pango_layout_get_context(layout_), pango_layout_get_font_description(layout_), em_);
     return *cell_;
 }
 

@@ -66,7 +66,7 @@ class PdfPage {
     cairo_surface_t* surface_ = nullptr;
     cairo_t* cr_ = nullptr;
     PangoLayout* layout_ = nullptr;
-    int em_ = 0;  // of the selected font, in device pixels
+    int em_ = 0;                    // of the selected font, in device pixels
     std::optional<FontCell> cell_;  // of the selected font, once found
     std::uint32_t colour_ = 0;
     DevicePoint position_;
