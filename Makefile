@@ -33,27 +33,31 @@ test: build $(ASAN_BUILD)/CMakeCache.txt
 	cmake --build $(ASAN_BUILD) -j $(JOBS) --target unit_tests
 	cd $(ASAN_BUILD) && ctest --output-on-failure -j $(JOBS) -L unit
 
+# Every benchmark runs; the ones that missed a target are named at the end, and the exit is non-zero.
 bench: build
 	@if ls $(BUILD)/bench/posteri_bench* >/dev/null 2>&1; then \
-	  for b in $(BUILD)/bench/posteri_bench*; do $$b; done; \
+	  failed=""; for b in $(BUILD)/bench/posteri_bench*; do $$b || failed="$$failed $$(basename $$b)"; done; \
+	  if [ -n "$$failed" ]; then echo "benchmarks that missed a target:$$failed" >&2; exit 1; fi; \
 	else echo "no benchmarks built"; fi
 
 $(FUZZ_BUILD)/CMakeCache.txt:
 	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPOSTERI_FUZZ=ON -DBUILD_TESTING=OFF
 
-# Runs every fuzz target for FUZZ_SECONDS, starting from its checked-in seeds. A target that finds a
+# Runs every fuzz target for FUZZ_SECONDS, starting from its checked-in seeds, JOBS targets at a
+# time (a target fuzzes on one core); each one's output follows when it ends. A target that finds a
 # fault does not stop the others: the ones that did are named at the end, and the exit is non-zero.
 # Each fault's input is kept as $(FUZZ_BUILD)/artifacts/<target>-crash-….
 fuzz: deps $(FUZZ_BUILD)/CMakeCache.txt
 	cmake -S . -B $(FUZZ_BUILD) >/dev/null
 	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target fuzzers
-	@failed=""; for t in $(FUZZ_BUILD)/fuzz/fuzz_*; do \
-	  name=$$(basename $$t); corpus=$(FUZZ_BUILD)/corpus/$$name; mkdir -p $$corpus $(FUZZ_BUILD)/artifacts; \
-	  echo "== $$name"; \
-	  $$t -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 -artifact_prefix=$(FUZZ_BUILD)/artifacts/$$name- \
-	    $$corpus fuzz/seeds/$$name || failed="$$failed $$name"; \
-	done; \
-	if [ -n "$$failed" ]; then echo "fuzz targets that found a fault:$$failed" >&2; exit 1; fi
+	@rm -rf $(FUZZ_BUILD)/failed && mkdir -p $(FUZZ_BUILD)/failed $(FUZZ_BUILD)/artifacts $(FUZZ_BUILD)/logs
+	@ls -d $(FUZZ_BUILD)/fuzz/fuzz_* | xargs -P $(JOBS) -I{} sh -c 'name=$$(basename {}); \
+	  log=$(FUZZ_BUILD)/logs/$$name.log; mkdir -p $(FUZZ_BUILD)/corpus/$$name; echo "== $$name" >$$log; \
+	  {} -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 -artifact_prefix=$(FUZZ_BUILD)/artifacts/$$name- \
+	    $(FUZZ_BUILD)/corpus/$$name fuzz/seeds/$$name >>$$log 2>&1 || touch $(FUZZ_BUILD)/failed/$$name; \
+	  cat $$log'
+	@failed=$$(ls $(FUZZ_BUILD)/failed); \
+	if [ -n "$$failed" ]; then echo "fuzz targets that found a fault:" $$failed >&2; exit 1; fi
 
 install: build
 	cmake --install $(BUILD) --prefix $(PREFIX)

@@ -34,8 +34,10 @@ std::vector<std::string> report(const Summary& summary, const JobOutcome& job) {
 }
 
 // The listed printer whose name equals the given one without regard to letter case, as the print
-// server matches its queues; the given name when none does.
+// server matches its queues; the given name when none does. One of the program's own printers is
+// found without listing the print server's queues, which spares starting the server's client.
 std::string listed_printer(Platform& platform, const std::string& given) {
+    if (std::string own = platform.printers.own_printer(given); !own.empty()) return own;
     TextList names;
     std::int32_t count = 0;
     SUB_ENUM(platform, names, count);

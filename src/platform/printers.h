@@ -75,6 +75,10 @@ class Printers {
 public:
     virtual ~Printers() = default;
     virtual std::vector<std::string> list() = 0;
+    // The listed printer of the program's own (not a print server's queue) whose name equals `name`
+    // without regard to letter case; empty when none does. No print server's queue name can equal
+    // one, so it is the listed printer of that name.
+    virtual std::string own_printer(std::string_view name) = 0;
     // The printer the system prints to unless told otherwise; empty when none is set.
     virtual std::string default_printer() = 0;
     // The paper sizes the printer takes, its default first; empty for a printer of one sheet size.

@@ -20,6 +20,8 @@ constexpr float kSubtitleFactor = 0.9f;
 constexpr float kDateFactor = 0.6f;
 constexpr int kLargestTitle = 200;
 constexpr int kSmallestTitle = 10;
+// A bisection of the 192 answers takes 8 measurements; two more let the search follow its guesses.
+constexpr int kTitleMeasurements = 10;
 constexpr int kFontPointsForZero = 8;
 constexpr std::string_view kTitleSampleFace = "pragmatapro";
 constexpr std::string_view kTitleSampleText = "testo";
@@ -191,22 +193,30 @@ std::optional<PhotoPlacement> place_photo(const PhotoBox& box, int fits, PhotoSi
     }
 }
 
-// Heights grow with the size, so the sizes that fit the band are all those up to the largest one:
-// a bisection finds it with at most 8 measurements instead of up to 191.
+// Heights grow with the size, so the sizes that fit the band are all those up to the largest one,
+// found between the largest size known to fit and the smallest known not to. Each measurement costs
+// a font lookup, so the next size asked for is the answer a height proportional to the size would
+// give (text heights nearly are: mostly three measurements), kept where either outcome leaves a
+// bisection enough measurements: at most 10 in all instead of up to 191.
 int CALCOLAZ(const PosterSettings& settings, const TextMeasurer& measure) {
     const double band_px = static_cast<double>(settings.punti_cm) * settings.altezza_testo_cm;
-    const auto fits_band = [&](int points) {
-        return 3.0 * measure(kTitleSampleFace, points, true, kTitleSampleText).height < band_px;
-    };
     int fitting = kSmallestTitle - 1;  // taken to fit
     int too_tall = kLargestTitle + 1;  // taken not to fit
-    while (too_tall - fitting > 1) {
-        const int middle = fitting + (too_tall - fitting) / 2;
-        if (fits_band(middle)) {
-            fitting = middle;
+    int next = fitting + (too_tall - fitting) / 2;
+    for (int left = kTitleMeasurements; too_tall - fitting > 1; --left) {
+        const int reach = 1 << (left - 1);  // the sizes either outcome may leave
+        next = std::clamp(next, std::max(fitting + 1, too_tall - reach),
+                          std::min(too_tall - 1, fitting + reach));
+        const int height = measure(kTitleSampleFace, next, true, kTitleSampleText).height;
+        if (3.0 * height < band_px) {
+            fitting = next;
         } else {
-            too_tall = middle;
+            too_tall = next;
         }
+        const double limit = band_px * next / (3.0 * height);  // proportionally, the sizes below it fit
+        next = std::isfinite(limit)
+                   ? static_cast<int>(std::ceil(std::clamp(limit, fitting + 1.0, too_tall + 0.0))) - 1
+                   : fitting + 1;
     }
     return fitting < kSmallestTitle ? 0 : fitting;
 }

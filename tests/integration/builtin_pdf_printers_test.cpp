@@ -75,6 +75,8 @@ TEST_F(BuiltinPdfPrintersTest, ListsTheIsoSheetsFirstAndRefusesUnknownNames) {
               (std::vector<std::string>{"pdfcreator A4", "pdfcreator A3", "pdfcreator A2", "pdfcreator A1",
                                         "pdfcreator A0", "pdfcreator A0 su A4", "pdfcreator A1 su A4",
                                         "pdfcreator A2 su A4", "pdfcreator A0 su A3", "pdfcreator A1 su A3"}));
+    EXPECT_EQ(printers_.own_printer("PDFCreator a0 SU a4"), "pdfcreator A0 su A4");
+    EXPECT_EQ(printers_.own_printer("pdfcreator A5"), "");
     EXPECT_EQ(printers_.attach("pdfcreator A5", "foto"), 68);
     EXPECT_EQ(printers_.attached_name(), "");
     EXPECT_EQ(printers_.metrics(), SheetMetrics{});

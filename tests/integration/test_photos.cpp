@@ -172,6 +172,7 @@ std::string make_png(const PngSpec& recipe) {
             static_cast<std::string*>(png_get_io_ptr(p))->append(reinterpret_cast<char*>(data), length);
         },
         nullptr);
+    if (recipe.idat_bytes > 0) png_set_compression_buffer_size(png, recipe.idat_bytes);
     png_set_IHDR(png, info, static_cast<png_uint_32>(recipe.width), static_cast<png_uint_32>(recipe.height),
                  recipe.bit_depth, recipe.colour_type, recipe.interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE,
                  PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
@@ -279,6 +280,16 @@ std::string wide_gamut_profile() {
     cmsToneCurve* gamma = cmsBuildGamma(nullptr, 2.2);
     cmsToneCurve* curves[3] = {gamma, gamma, gamma};
     const std::string bytes = saved(cmsCreateRGBProfile(cmsD50_xyY(), &primaries, curves));
+    cmsFreeToneCurve(gamma);
+    return bytes;
+}
+
+std::string adobe_rgb_profile() {
+    const cmsCIExyY white{0.3127, 0.3290, 1.0};  // D65
+    const cmsCIExyYTRIPLE primaries{{0.64, 0.33, 1.0}, {0.21, 0.71, 1.0}, {0.15, 0.06, 1.0}};
+    cmsToneCurve* gamma = cmsBuildGamma(nullptr, 563.0 / 256);
+    cmsToneCurve* curves[3] = {gamma, gamma, gamma};
+    const std::string bytes = saved(cmsCreateRGBProfile(&white, &primaries, curves));
     cmsFreeToneCurve(gamma);
     return bytes;
 }

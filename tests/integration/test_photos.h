@@ -2,6 +2,7 @@
 #pragma once
 // Photo files made on the spot with libjpeg and libpng, for tests and benchmarks.
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -63,6 +64,7 @@ struct PngSpec {
     std::optional<unsigned> pixels_per_metre;  // in a pHYs chunk
     std::string icc;                           // an iCCP profile, "" for none
     std::function<Rgb(int x, int y)> pixel;
+    std::size_t idat_bytes = 0;  // the compressed data's chunk size (0: libpng's 8 KB)
 };
 std::string make_png(const PngSpec& recipe);
 // An RGBA PNG of one colour; pixels per metre in a pHYs chunk when given.
@@ -74,6 +76,7 @@ std::string make_png(int width, int height, const std::function<Rgb(int x, int y
 // CMYK whose inks subtract from white (cyan as sRGB cyan), unlike the inks PDF readers show for
 // device CMYK.
 std::string wide_gamut_profile();
+std::string adobe_rgb_profile();  // as cameras embed it
 std::string linear_grey_profile();
 std::string cmyk_profile();
 

@@ -58,6 +58,7 @@ public:
     }
     // The media of the last attach.
     std::string media;
+    std::string own_printer(std::string_view) override { return {}; }
     int attach(std::string_view name, std::string_view document, std::string_view paper = {}) override {
         calls.push_back("attach " + std::string(name) + " | " + std::string(document) +
                         (paper.empty() ? "" : " | " + std::string(paper)));

@@ -3,6 +3,7 @@
 
 #include <cerrno>
 
+#include "format/text.h"
 #include "platform/linux/builtin_printers.h"
 #include "platform/linux/cups_printers.h"
 #include "platform/linux/pdf_page.h"
@@ -30,6 +31,15 @@ std::vector<std::string> LinuxPrinters::list() {
         for (std::string& name : cups->printer_names()) names.push_back(std::move(name));
     }
     return names;
+}
+
+// The built-in printers' names have spaces, which a print server's queue name never has.
+std::string LinuxPrinters::own_printer(std::string_view name) {
+    const std::string wanted = to_lower(name);
+    for (std::string& builtin : builtin_printer_names()) {
+        if (to_lower(builtin) == wanted) return builtin;
+    }
+    return {};
 }
 
 std::string LinuxPrinters::default_printer() {

@@ -21,6 +21,7 @@ class LinuxPrinters : public Printers {
     ~LinuxPrinters() override;
 
     std::vector<std::string> list() override;
+    std::string own_printer(std::string_view name) override;
     std::string default_printer() override;
     std::vector<PaperSize> paper_sizes(std::string_view name) override;
     int attach(std::string_view name, std::string_view document, std::string_view media = {}) override;

@@ -140,6 +140,9 @@ void PdfPage::start_drawing() {
     cairo_font_options_destroy(unhinted);
     // One line, whatever the text holds: line breaks are drawn, never followed.
     pango_layout_set_single_paragraph_mode(layout_, TRUE);
+    // The language the layout lays text out in anyway, named: a font looked up for its cell then
+    // comes from the same font set as the text's, where an unnamed one costs a second set per size.
+    pango_context_set_language(pango_layout_get_context(layout_), pango_language_get_default());
     place_origin();
     select_font("", kSmallestPoints, false);
 }
@@ -186,22 +189,33 @@ void PdfPage::select_font(std::string_view face, int points, bool bold) {
     pango_font_description_set_weight(font, bold ? PANGO_WEIGHT_BOLD : PANGO_WEIGHT_NORMAL);
     pango_font_description_set_absolute_size(font, em * PANGO_SCALE);
     pango_layout_set_font_description(layout_, font);
-    cell_ = font_cell(pango_layout_get_context(layout_), font, em);
     pango_font_description_free(font);
+    em_ = em;
+    cell_.reset();
+}
+
+// Found when first asked for: a font lookup costs a few milliseconds, and a selected font is often
+// replaced unused (the page's first one, for instance).
+const FontCell& PdfPage::cell() {
+    if (!cell_)
+        cell_ = font_cell(pango_layout_get_context(layout_), pango_layout_get_font_description(layout_), em_);
+    return *cell_;
 }
 
 // Lays the text out in the page's one layout, which draw_text then shows. Its height is the font's
-// cell, whatever the text holds (an empty one too).
+// cell, whatever the text holds; an empty one is not laid out.
 TextExtent PdfPage::text_extent(std::string_view text) {
     const std::string utf8 = cp1252_to_utf8(text);
+    if (utf8.empty()) return {0, cell().height};
     pango_layout_set_text(layout_, utf8.c_str(), -1);
     PangoRectangle logical;
     pango_layout_get_extents(layout_, nullptr, &logical);
-    return {utf8.empty() ? 0 : device_width(logical, text_x_scale()), cell_.height};
+    return {device_width(logical, text_x_scale()), cell().height};
 }
 
 // The baseline lies the cell's ascent below the position, and the text is clipped to the cell.
 void PdfPage::draw_text(std::string_view text) {
+    if (text.empty()) return;  // nothing to show, nothing to move past
     const TextExtent extent = text_extent(text);
     cairo_save(cr_);
     cairo_rectangle(cr_, 0, position_.y, sheet_.printable_width, extent.height);
@@ -211,7 +225,7 @@ void PdfPage::draw_text(std::string_view text) {
     cairo_translate(cr_, position_.x, position_.y);
     to_text_grid();
     const double baseline = static_cast<double>(pango_layout_get_baseline(layout_)) / PANGO_SCALE;
-    cairo_move_to(cr_, 0, cell_.ascent - baseline);
+    cairo_move_to(cr_, 0, cell().ascent - baseline);
     pango_cairo_show_layout(cr_, layout_);
     cairo_restore(cr_);
     position_.x += extent.width;

@@ -11,6 +11,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -59,6 +60,7 @@ class PdfPage {
     void paint_photo(const CairoBitmap& photo, const PixelRect& source);
     void to_text_grid();
     void start_drawing();
+    const FontCell& cell();
     // Horizontal device pixels per vertical one.
     double text_x_scale() const { return static_cast<double>(sheet_.dpi_x) / sheet_.dpi_y; }
 
@@ -68,7 +70,8 @@ class PdfPage {
     cairo_surface_t* surface_ = nullptr;
     cairo_t* cr_ = nullptr;
     PangoLayout* layout_ = nullptr;
-    FontCell cell_;  // of the selected font
+    int em_ = 0;                    // of the selected font, in device pixels
+    std::optional<FontCell> cell_;  // of the selected font, once found
     std::uint32_t colour_ = 0;
     DevicePoint position_;
 };
