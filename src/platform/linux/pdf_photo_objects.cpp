@@ -16,6 +16,7 @@ namespace {
 
 constexpr std::string_view kPlaceholderTag = "posteri photo ";
 constexpr std::size_t kXrefEntryBytes = 20;  // "oooooooooo ggggg n \n"
+constexpr std::size_t kLongestWrite = 1u << 30;
 
 // Each placeholder carries a token of its own in a comment segment, before a frame header for a
 // 1 x 1 RGB picture: all cairo reads of it.
@@ -180,8 +181,12 @@ class Splice {
             pieces.insert(pieces.end(), replacement.with.begin(), replacement.with.end());
             at = replacement.end;
         }
-        for (const std::string_view piece : pieces) {
-            destination(reinterpret_cast<const unsigned char*>(piece.data()), static_cast<unsigned int>(piece.size()));
+        // The writer takes an unsigned int of bytes at a time; a photo's data may be longer.
+        for (std::string_view piece : pieces) {
+            for (; !piece.empty(); piece.remove_prefix(std::min(piece.size(), kLongestWrite))) {
+                destination(reinterpret_cast<const unsigned char*>(piece.data()),
+                            static_cast<unsigned int>(std::min(piece.size(), kLongestWrite)));
+            }
         }
         return true;
     }
