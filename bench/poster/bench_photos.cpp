@@ -75,7 +75,7 @@ std::string photo_bytes(const PhotoSpec& photo) {
     recipe.y_density = 300;
     recipe.pixel = pixel;
     if (photo.kind == PhotoKind::CmykJpeg) recipe.colours = posteri::test::Colours::AdobeCmyk;
-    if (photo.kind == PhotoKind::IccJpeg) recipe.icc = posteri::test::adobe_rgb_profile();
+    if (photo.kind == PhotoKind::IccJpeg) recipe.icc = posteri::test::wide_gamut_profile();
     return posteri::test::make_jpeg(recipe);
 }
 

@@ -13,7 +13,7 @@ namespace posteri::bench {
 
 enum class PhotoKind {
     Jpeg,      // RGB, JFIF at 300 dpi
-    IccJpeg,   // RGB carrying an Adobe RGB profile
+    IccJpeg,   // RGB carrying a wide-gamut profile
     CmykJpeg,  // inverted CMYK with an Adobe marker, as Photoshop writes it
     Png,       // non-interlaced RGB
     FlatPng,   // RGB of one colour, which compresses to almost nothing

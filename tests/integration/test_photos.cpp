@@ -284,16 +284,6 @@ std::string wide_gamut_profile() {
     return bytes;
 }
 
-std::string adobe_rgb_profile() {
-    const cmsCIExyY white{0.3127, 0.3290, 1.0};  // D65
-    const cmsCIExyYTRIPLE primaries{{0.64, 0.33, 1.0}, {0.21, 0.71, 1.0}, {0.15, 0.06, 1.0}};
-    cmsToneCurve* gamma = cmsBuildGamma(nullptr, 563.0 / 256);
-    cmsToneCurve* curves[3] = {gamma, gamma, gamma};
-    const std::string bytes = saved(cmsCreateRGBProfile(&white, &primaries, curves));
-    cmsFreeToneCurve(gamma);
-    return bytes;
-}
-
 std::string linear_grey_profile() {
     cmsToneCurve* linear = cmsBuildGamma(nullptr, 1.0);
     const std::string bytes = saved(cmsCreateGrayProfile(cmsD50_xyY(), linear));

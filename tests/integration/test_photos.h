@@ -76,7 +76,6 @@ std::string make_png(int width, int height, const std::function<Rgb(int x, int y
 // CMYK whose inks subtract from white (cyan as sRGB cyan), unlike the inks PDF readers show for
 // device CMYK.
 std::string wide_gamut_profile();
-std::string adobe_rgb_profile();  // as cameras embed it
 std::string linear_grey_profile();
 std::string cmyk_profile();
 
