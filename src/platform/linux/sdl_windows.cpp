@@ -13,73 +13,20 @@
 #include <cstdlib>
 #include <deque>
 #include <string>
-#include <unordered_map>
 #include <utility>
 
 #include "format/codepage.h"
 #include "platform/linux/cairo_bitmap.h"
 #include "platform/linux/cairo_stretch.h"
 #include "platform/linux/face_extents.h"
-#include "platform/linux/font_cell.h"
 #include "platform/linux/font_set.h"
+#include "platform/linux/screen_text.h"
 
 namespace posteri {
 
 namespace {
 
-// Screens are taken as 96 dots per inch, as the desktop's fonts are.
-constexpr double kScreenDpi = 96.0;
 constexpr std::string_view kFaultCaption = "posteri";
-
-struct LayoutDeleter {
-    void operator()(PangoLayout* layout) const { g_object_unref(layout); }
-};
-using LayoutPtr = std::unique_ptr<PangoLayout, LayoutDeleter>;
-
-struct FontDeleter {
-    void operator()(PangoFontDescription* font) const { pango_font_description_free(font); }
-};
-using FontPtr = std::unique_ptr<PangoFontDescription, FontDeleter>;
-
-int screen_em(int points) {
-    return std::max(static_cast<int>(std::nearbyint(std::abs(points) * kScreenDpi / 72.0)), 1);
-}
-
-FontPtr font_description(const FontSpec& font) {
-    FontPtr description(pango_font_description_new());
-    pango_font_description_set_family(description.get(), cp1252_to_utf8(requested_face(font.face)).c_str());
-    pango_font_description_set_absolute_size(description.get(), screen_em(font.points) * PANGO_SCALE);
-    const int style = std::max(font.style, 0);
-    if (style & font_style::kBold) pango_font_description_set_weight(description.get(), PANGO_WEIGHT_BOLD);
-    if (style & font_style::kItalic) pango_font_description_set_style(description.get(), PANGO_STYLE_ITALIC);
-    return description;
-}
-
-// One line of text in the font, ready to measure or draw on `cr`.
-LayoutPtr text_layout(cairo_t* cr, const FontSpec& font, std::string_view text) {
-    LayoutPtr layout(pango_cairo_create_layout(cr));
-    const FontPtr description = font_description(font);
-    pango_layout_set_font_description(layout.get(), description.get());
-    const int style = std::max(font.style, 0);
-    if (style & (font_style::kUnderline | font_style::kStrikeOut)) {
-        PangoAttrList* attributes = pango_attr_list_new();
-        if (style & font_style::kUnderline)
-            pango_attr_list_insert(attributes, pango_attr_underline_new(PANGO_UNDERLINE_SINGLE));
-        if (style & font_style::kStrikeOut)
-            pango_attr_list_insert(attributes, pango_attr_strikethrough_new(TRUE));
-        pango_layout_set_attributes(layout.get(), attributes);
-        pango_attr_list_unref(attributes);
-    }
-    const std::string utf8 = cp1252_to_utf8(text);
-    pango_layout_set_text(layout.get(), utf8.c_str(), static_cast<int>(utf8.size()));
-    return layout;
-}
-
-TextExtent logical_extent(PangoLayout* layout) {
-    PangoRectangle logical;
-    pango_layout_get_pixel_extents(layout, nullptr, &logical);
-    return {logical.width, logical.height};
-}
 
 void set_colour(cairo_t* cr, std::uint32_t rgb) {
     cairo_set_source_rgb(cr, ((rgb >> 16) & 0xFF) / 255.0, ((rgb >> 8) & 0xFF) / 255.0, (rgb & 0xFF) / 255.0);
@@ -172,72 +119,9 @@ struct SdlWindows::Window {
     }
 };
 
-// A small surface of its own for measuring text without a window, and the texts drawn so far as
-// alpha masks: a window that shows the same rows again (a font window after each key) paints them
-// instead of laying them out anew. When the masks are many, the one used longest ago goes: the rows
-// in view and those readied ahead of the next keys stay.
-struct SdlWindows::Measure {
-    static constexpr std::size_t kMostMasks = 512;
-    struct Mask {
-        cairo_surface_t* ink = nullptr;  // nothing for a text without ink
-        int x = 0;                       // the ink's corner from the text's top-left corner
-        int y = 0;
-        std::uint64_t used = 0;  // when it was last asked for
-    };
-    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 1, 1);
-    cairo_t* cr = cairo_create(surface);
-    std::unordered_map<std::string, Mask> masks;
-    std::uint64_t uses = 0;
-    std::string fonts;  // the key of the font set the masks were drawn with
-
-    ~Measure() {
-        forget_masks();
-        cairo_destroy(cr);
-        cairo_surface_destroy(surface);
-    }
-    static void destroy(Mask& mask) {
-        if (mask.ink != nullptr) cairo_surface_destroy(mask.ink);
-    }
-    void forget_masks() {
-        for (auto& [key, mask] : masks) destroy(mask);
-        masks.clear();
-    }
-    void forget_oldest_mask() {
-        const auto oldest = std::min_element(masks.begin(), masks.end(), [](const auto& a, const auto& b) {
-            return a.second.used < b.second.used;
-        });
-        destroy(oldest->second);
-        masks.erase(oldest);
-    }
-    bool has_mask(const FontSpec& font, std::string_view text) const {
-        return masks.contains(font_text_key(font, text));
-    }
-    const Mask& mask(const FontSpec& font, std::string_view text) {
-        const std::string key = font_text_key(font, text);
-        if (const auto found = masks.find(key); found != masks.end()) {
-            found->second.used = ++uses;
-            return found->second;
-        }
-        if (masks.size() >= kMostMasks) forget_oldest_mask();
-        const LayoutPtr layout = text_layout(cr, font, text);
-        PangoRectangle ink;
-        pango_layout_get_pixel_extents(layout.get(), &ink, nullptr);
-        Mask made{nullptr, ink.x, ink.y, ++uses};
-        if (ink.width > 0 && ink.height > 0) {
-            made.ink = cairo_image_surface_create(CAIRO_FORMAT_A8, ink.width, ink.height);
-            cairo_t* drawing = cairo_create(made.ink);
-            pango_cairo_update_layout(drawing, layout.get());
-            cairo_move_to(drawing, -ink.x, -ink.y);
-            pango_cairo_show_layout(drawing, layout.get());
-            cairo_destroy(drawing);
-        }
-        return masks.emplace(key, made).first->second;
-    }
-};
-
 SdlWindows::SdlWindows(Console& console)
     : boxes_(console),
-      measure_(std::make_unique<Measure>()),
+      measure_(std::make_unique<TextMasks>()),
       extents_(
           [](const std::vector<const FontText*>& texts, const MeasureProgress& progress) {
               return measure_faces(texts, screen_em, progress);
@@ -387,7 +271,7 @@ void SdlWindows::draw_text(WindowHandle window, DevicePoint at, const FontSpec& 
         cairo_rectangle(found->cr, at.x, at.y, extent.width, extent.height);
         cairo_fill(found->cr);
     }
-    const Measure::Mask& mask = measure_->mask(font, text);
+    const TextMasks::Mask& mask = measure_->mask(font, text);
     if (mask.ink == nullptr) return;
     set_colour(found->cr, rgb);
     cairo_mask_surface(found->cr, mask.ink, at.x + mask.x, at.y + mask.y);

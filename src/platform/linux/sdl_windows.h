@@ -23,6 +23,8 @@
 
 namespace posteri {
 
+class TextMasks;
+
 class SdlWindows : public GraphicWindows {
   public:
     explicit SdlWindows(Console& console);
@@ -77,7 +79,6 @@ class SdlWindows : public GraphicWindows {
 
   private:
     struct Window;
-    struct Measure;
     enum class Focus { Take, Leave };
 
     WindowHandle open_window(const WindowSpec& request, Focus focus);
@@ -90,7 +91,7 @@ class SdlWindows : public GraphicWindows {
     ConsoleBoxWindows boxes_;
     enum class Video { Unknown, Started, Absent } video_ = Video::Unknown;
     std::map<WindowHandle, std::unique_ptr<Window>> windows_;
-    std::unique_ptr<Measure> measure_;
+    std::unique_ptr<TextMasks> measure_;
     FontExtents extents_;
     WindowHandle next_handle_ = 1;
 };
