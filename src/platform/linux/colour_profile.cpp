@@ -7,17 +7,13 @@
 #include <cstdint>
 #include <vector>
 
+#include "platform/linux/big_endian.h"
+
 namespace posteri {
 
 namespace {
 
 constexpr std::size_t kIccHeaderBytes = 128;
-
-std::uint32_t big_endian32(std::string_view bytes, std::size_t at) {
-    std::uint32_t value = 0;
-    for (std::size_t i = 0; i < 4; ++i) value = value << 8 | static_cast<unsigned char>(bytes[at + i]);
-    return value;
-}
 
 cmsColorSpaceSignature colour_space_of(cmsUInt32Number format) {
     switch (T_CHANNELS(format)) {

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/linux/jpeg_errors.h"
 
+#include <cstdlib>
+
 #include <jerror.h>
 
 namespace posteri {
@@ -45,6 +47,19 @@ JpegDecompressor::JpegDecompressor() {
 
 JpegDecompressor::~JpegDecompressor() {
     jpeg_destroy_decompress(&info);
+}
+
+void keep_icc_segments(jpeg_decompress_struct& info) {
+    jpeg_save_markers(&info, JPEG_APP0 + 2, 0xFFFF);
+}
+
+std::string saved_icc_profile(jpeg_decompress_struct& info) {
+    JOCTET* data = nullptr;
+    unsigned int length = 0;
+    if (!jpeg_read_icc_profile(&info, &data, &length) || data == nullptr) return {};
+    std::string profile(reinterpret_cast<const char*>(data), length);
+    std::free(data);
+    return profile;
 }
 
 }  // namespace posteri

@@ -2,10 +2,12 @@
 #pragma once
 // libjpeg reports errors by calling exit() and warnings by printing on stderr. These handlers
 // jump back to the caller instead and stay silent, noting the warnings that mean the
-// compressed data is damaged or cut short.
+// compressed data is damaged or cut short. Also the ICC profile every reader of a photo's
+// header may keep.
 
 #include <csetjmp>
 #include <cstdio>
+#include <string>
 
 #include <jpeglib.h>
 
@@ -33,5 +35,13 @@ struct JpegDecompressor {
     JpegDecompressor(const JpegDecompressor&) = delete;
     JpegDecompressor& operator=(const JpegDecompressor&) = delete;
 };
+
+// Keeps the APP2 segments, where ICC profiles travel; called before the header is read.
+void keep_icc_segments(jpeg_decompress_struct& info);
+
+// The ICC profile in the kept APP2 segments, put together by libjpeg, which checks their count and
+// sequence numbers; empty when there is none or they do not add up. An error jumps to the reader's
+// jump point.
+std::string saved_icc_profile(jpeg_decompress_struct& info);
 
 }  // namespace posteri

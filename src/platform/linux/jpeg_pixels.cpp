@@ -4,7 +4,6 @@
 #include <turbojpeg.h>
 
 #include <cstdint>
-#include <cstdlib>
 #include <memory>
 #include <vector>
 
@@ -28,21 +27,10 @@ void read_from(jpeg_decompress_struct& info, std::string_view bytes) {
     jpeg_mem_src(&info, reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size());
 }
 
-// Keeps the APP2 segments the header holds, where ICC profiles travel.
-void keep_icc_segments(jpeg_decompress_struct& info) {
-    jpeg_save_markers(&info, JPEG_APP0 + 2, 0xFFFF);
-}
-
-// The photo's ICC profile, when its APP2 segments hold a whole one (libjpeg checks their count and
-// sequence numbers); empty otherwise.
+// The photo's ICC profile, empty when it has none; false when reading it failed.
 bool read_icc_profile(JpegDecompressor& decoder, std::string& icc) {
     if (setjmp(decoder.errors.jump)) return false;
-    JOCTET* profile = nullptr;
-    unsigned int size = 0;
-    if (jpeg_read_icc_profile(&decoder.info, &profile, &size)) {
-        icc.assign(reinterpret_cast<const char*>(profile), size);
-        std::free(profile);
-    }
+    icc = saved_icc_profile(decoder.info);
     return true;
 }
 
@@ -56,13 +44,6 @@ bool prepare(JpegDecompressor& decoder, std::string_view bytes, int eighths) {
     decoder.info.scale_denom = 8;
     jpeg_calc_output_dimensions(&decoder.info);
     return true;
-}
-
-std::string icc_profile_of(std::string_view bytes) {
-    JpegDecompressor decoder;
-    std::string icc;
-    if (prepare(decoder, bytes, 8)) read_icc_profile(decoder, icc);
-    return icc;
 }
 
 // Adobe's applications write CMYK inverted (255 = no ink), and mark such files with their APP14
@@ -124,7 +105,7 @@ struct Transcoder {
     jpeg_decompress_struct source{};
     jpeg_compress_struct target{};
     StringDestination destination;
-    std::string icc;  // the photo's ICC profile, written again
+    std::string icc;  // the photo's ICC profile, written again; kept here, where no jump skips its end
     Transcoder() {
         install_jpeg_errors(*reinterpret_cast<jpeg_common_struct*>(&source), errors);
         install_jpeg_errors(*reinterpret_cast<jpeg_common_struct*>(&target), errors);
@@ -144,7 +125,9 @@ struct Transcoder {
 bool transcode(Transcoder& transcoder, std::string_view bytes) {
     if (setjmp(transcoder.errors.jump)) return false;
     read_from(transcoder.source, bytes);
+    keep_icc_segments(transcoder.source);
     jpeg_read_header(&transcoder.source, TRUE);
+    transcoder.icc = saved_icc_profile(transcoder.source);
     jvirt_barray_ptr* coefficients = jpeg_read_coefficients(&transcoder.source);
     jpeg_copy_critical_parameters(&transcoder.source, &transcoder.target);
     transcoder.target.arith_code = FALSE;
@@ -204,7 +187,6 @@ cairo_surface_t* decode_jpeg(std::string_view bytes, int eighths) {
 
 std::string huffman_coded(std::string_view bytes) {
     Transcoder transcoder;
-    transcoder.icc = icc_profile_of(bytes);
     if (!transcode(transcoder, bytes)) return {};
     return std::move(transcoder.destination.bytes);
 }

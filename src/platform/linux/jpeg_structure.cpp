@@ -7,6 +7,8 @@
 #include <optional>
 #include <vector>
 
+#include "platform/linux/big_endian.h"
+
 namespace posteri {
 
 namespace {
@@ -54,10 +56,6 @@ struct Frame {
 
 unsigned byte_at(std::string_view bytes, std::size_t at) {
     return static_cast<unsigned char>(bytes[at]);
-}
-
-unsigned big_endian16(std::string_view bytes, std::size_t at) {
-    return byte_at(bytes, at) << 8 | byte_at(bytes, at + 1);
 }
 
 std::int64_t divided_up(std::int64_t value, std::int64_t by) {

@@ -250,9 +250,10 @@ void PdfPage::paint_photo(const CairoBitmap& photo, const PixelRect& source) {
     const EmbeddedPhoto* embedded = photo.embedded();
     const cairo_surface_type_t target = cairo_surface_get_type(surface_);
     const bool with_proxy = embedded != nullptr && embedded->proxy != nullptr;
-    const bool carried = with_proxy && embedded->image != nullptr &&
+    const bool stand_in = with_proxy && embedded->image == nullptr;
+    const bool carried = with_proxy && !stand_in &&
                          (target == CAIRO_SURFACE_TYPE_PDF || target == CAIRO_SURFACE_TYPE_RECORDING);
-    if (!carried && !(with_proxy && embedded->image == nullptr)) {
+    if (!carried && !stand_in) {
         paint_pixels(cr_, photo, source);
         return;
     }

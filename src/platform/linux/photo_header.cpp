@@ -5,8 +5,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cstdlib>
-
 #include "format/codepage.h"
 #include "platform/linux/exif_reader.h"
 #include "platform/linux/jpeg_errors.h"
@@ -49,24 +47,13 @@ bool has_pdf_colours(J_COLOR_SPACE colours) {
     return colours == JCS_GRAYSCALE || colours == JCS_YCbCr || colours == JCS_CMYK || colours == JCS_YCCK;
 }
 
-// The profile in the APP2 chunks, which libjpeg puts together in sequence order after checking
-// their numbering; empty when there is none or the chunks do not add up.
-std::string icc_profile_of(jpeg_decompress_struct& info) {
-    JOCTET* data = nullptr;
-    unsigned int length = 0;
-    if (!jpeg_read_icc_profile(&info, &data, &length) || data == nullptr) return {};
-    std::string profile(reinterpret_cast<const char*>(data), length);
-    std::free(data);
-    return profile;
-}
-
 // Fills `header` from the JPEG headers up to the first scan; false when they cannot be read.
 bool read_jpeg_header(std::FILE* file, PhotoHeader& header) {
     JpegDecompressor reader;
     if (setjmp(reader.errors.jump)) return false;
     jpeg_stdio_src(&reader.info, file);
     jpeg_save_markers(&reader.info, JPEG_APP0 + 1, 0xFFFF);
-    jpeg_save_markers(&reader.info, JPEG_APP0 + 2, 0xFFFF);
+    keep_icc_segments(reader.info);
     if (jpeg_read_header(&reader.info, TRUE) != JPEG_HEADER_OK) return false;
     header.kind = PhotoKind::Jpeg;
     header.stored_width = static_cast<int>(reader.info.image_width);
@@ -75,7 +62,7 @@ bool read_jpeg_header(std::FILE* file, PhotoHeader& header) {
     header.arithmetic = reader.info.arith_code;
     header.components = reader.info.num_components;
     header.inverted = header.components == 4 && reader.info.saw_Adobe_marker;
-    header.icc_profile = icc_profile_of(reader.info);
+    header.icc_profile = saved_icc_profile(reader.info);
     apply_jfif_density(reader.info, header);
     apply_exif(reader.info, header);
     return true;

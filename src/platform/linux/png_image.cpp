@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/linux/big_endian.h"
 #include "platform/linux/colour_profile.h"
 
 namespace posteri {
@@ -16,12 +17,6 @@ namespace {
 constexpr std::string_view kSignature = "\x89PNG\r\n\x1A\n";
 constexpr std::size_t kIhdrBytes = 13;
 constexpr std::size_t kLargestProfile = 16u << 20;  // far above any real profile; bounds the inflate
-
-std::uint32_t big_endian32(std::string_view bytes, std::size_t at) {
-    std::uint32_t value = 0;
-    for (std::size_t i = 0; i < 4; ++i) value = value << 8 | static_cast<unsigned char>(bytes[at + i]);
-    return value;
-}
 
 struct Chunk {
     std::string_view type;
