@@ -230,9 +230,7 @@ void remove_stale_temporaries(const std::string& folder, std::string_view name) 
 // A temporary file with no name (O_TMPFILE), so that a run killed while writing it leaves nothing;
 // a named one (`named` set) where the file system cannot make unnamed files.
 int open_temporary(const std::string& folder, const std::string& name, int& fd, std::string& named) {
-    do {
-        fd = ::open(folder.empty() ? "." : folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
-    } while (fd < 0 && errno == EINTR);
+    fd = open_retrying(folder.empty() ? "." : folder.c_str(), O_TMPFILE | O_WRONLY, 0600);
     if (fd >= 0) return 0;
     named = folder + "." + name + "." + std::string(kTemporarySuffix, 'X');
     fd = ::mkostemp(named.data(), O_CLOEXEC);
