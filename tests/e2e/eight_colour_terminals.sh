@@ -4,7 +4,6 @@
 source "$(dirname "$0")/lib.sh"
 
 for POSTERI_TERM in linux xterm screen; do
-    rm -f "$WORK/.exit" "$WORK/.stty"
     start_posteri
     wait_for "Scegli il file"
     wait_for "└───"
@@ -14,6 +13,5 @@ for POSTERI_TERM in linux xterm screen; do
     status=$(exit_status)
     [ "$status" -eq 0 ] || fail "$POSTERI_TERM: exit status $status"
     expect_terminal_restored
-    tmux -L "$SOCKET" kill-server
 done
 echo "eight_colour_terminals: ok"

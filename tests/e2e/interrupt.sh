@@ -23,7 +23,6 @@ interrupt_waiting_on() {
     [ "$status" -eq 130 ] || fail "exit status $status after Ctrl-C on $1"
     [ "$took" -lt 1000 ] || fail "Ctrl-C on $1 took $took ms"
 }
-restart() { tmux -L "$SOCKET" kill-server; rm -f "$WORK/.exit" "$WORK/.stty"; }
 
 display_number=$(( 40 + $$ % 50 ))
 python3 -c "
@@ -33,20 +32,17 @@ open('$WORK/.listening', 'w').close(); time.sleep(60)" &
 listener=$!
 trap 'kill $listener 2>/dev/null; cleanup' EXIT
 for _ in $(seq 1 50); do [ -e "$WORK/.listening" ] && break; sleep 0.1; done
-restart
 start_posteri "127.0.0.1:$display_number"
 sleep 0.5
 screen_text | grep -qF "Scegli il file" && fail "the run did not wait on the display"
 interrupt_waiting_on "a silent display"
 # Left alone, the run goes on after 2 seconds with its windows on the terminal, and says why after.
-restart
 start_posteri "127.0.0.1:$display_number"
 wait_for "Scegli il file"
 keys Escape
 [ "$(exit_status)" -eq 0 ] || fail "the run on a silent display did not end well"
 wait_for "il display grafico non ha risposto"
 
-restart
 "${CONVERT:-convert-im6.q16}" -size 3000x2000 plasma:fractal -interlace PNG "PNG24:$WORK/lenta.jpg"
 start_posteri
 wait_for "Scegli il file"

@@ -24,10 +24,21 @@ fail() {
     exit 1
 }
 
+# Ends the tmux server of the last run and names a new one, so that no run's session is opened on
+# the socket of a server still shutting down ("server exited unexpectedly"); forgets the last run's
+# exit status and terminal state.
+fresh_server() {
+    tmux -L "$SOCKET" kill-server 2>/dev/null || true
+    RUNS=$((${RUNS:-0} + 1))
+    SOCKET="posteri-e2e-$$-$RUNS"
+    rm -f "$WORK/.exit" "$WORK/.stty" "$WORK/result"
+}
+
 # Starts posteri in a fresh tmux server, in $WORK, with a 256-colour terminal (or $POSTERI_TERM) and a
 # UTF-8 locale, and no display, so that every window shows as a box on the terminal; or on the X
 # display $1 when given. The pane stays after the program ends, so its exit status can be read.
 start_posteri() {
+    fresh_server
     tmux -L "$SOCKET" -f /dev/null new-session -d -x "$COLS" -y "$ROWS" -s e2e \
         "cd '$WORK' && env -u DISPLAY -u WAYLAND_DISPLAY ${1:+DISPLAY=$1} LANG=C.UTF-8 LC_ALL=C.UTF-8 TERM=${POSTERI_TERM:-tmux-256color} '$POSTERI_BIN'; echo \"EXIT=\$?\" > '$WORK/.exit'; stty -a > '$WORK/.stty'; sleep 60"
     tmux -L "$SOCKET" set-option -g default-terminal tmux-256color >/dev/null
@@ -105,11 +116,7 @@ run_program() {
     shift 2
     local leaks
     leaks="$(readlink -f "$(dirname "${BASH_SOURCE[0]}")")/library_leaks.supp"
-    tmux -L "$SOCKET" kill-server 2>/dev/null || true
-    # A server of its own each time: a new session on the socket of a server still shutting down fails.
-    RUNS=$((${RUNS:-0} + 1))
-    SOCKET="posteri-e2e-$$-$RUNS"
-    rm -f "$WORK/.exit" "$WORK/result"
+    fresh_server
     tmux -L "$SOCKET" -f /dev/null new-session -d -x "$COLS" -y "$ROWS" -s e2e \
         "cd '$WORK' && DISPLAY='$display' LSAN_OPTIONS=suppressions='$leaks' LANG=C.UTF-8 LC_ALL=C.UTF-8 TERM=tmux-256color '$program' $*; echo \"EXIT=\$?\" > '$WORK/.exit'; sleep 60"
 }

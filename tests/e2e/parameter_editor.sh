@@ -50,8 +50,6 @@ grep -q $'^a.fits               = 2 \r$' "$WORK/impostazioni.log" || fail "fits 
     fail "testo.log does not hold the title in Windows-1252 with CR LF"
 
 # The next run offers the typed title among the texts.
-tmux -L "$SOCKET" kill-server
-rm -f "$WORK/.exit"
 reach_editor
 choose_row 8
 wait_for "QZ9QZQ"

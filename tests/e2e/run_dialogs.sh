@@ -41,8 +41,6 @@ pdfinfo "$WORK/quadrata$$pdfcreator A3.pdf" | grep -qE "Page size: +841.9[0-9]* 
     fail "the PDF is not portrait A3"
 
 # Second run: "Scelta della stampante", the queue, then A3 instead of its default paper.
-tmux -L "$SOCKET" kill-server
-rm -f "$WORK/.exit"
 start_posteri
 wait_for "Scegli il file"
 type_text "quadrata"; keys Enter

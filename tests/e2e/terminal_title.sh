@@ -34,6 +34,5 @@ for ending in summary Escape C-c; do
     if [ "$ending" = summary ]; then
         screen_text | grep -qxF "PDF: $WORK/esempiopdfcreator A4.pdf" || fail "no PDF line after the run"
     fi
-    tmux -L "$SOCKET" kill-server
 done
 echo "terminal_title: ok"
