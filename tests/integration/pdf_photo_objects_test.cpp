@@ -2,6 +2,7 @@
 // Photos printed on a PDF page in their own data: the image object poppler finds, its stream against
 // the file's own bytes, and the colours poppler renders against the preview.
 #include <gtest/gtest.h>
+#include <zlib.h>
 
 #include <tuple>
 
@@ -9,6 +10,7 @@
 #include "integration/test_photos.h"
 #include "platform/linux/jpeg_codec.h"
 #include "platform/linux/pdf_page.h"
+#include "platform/linux/png_image.h"
 #include "platform/linux/preview_photo.h"
 #include "support/temp_folder.h"
 
@@ -145,6 +147,55 @@ TEST(PdfPhotoObjects, PhotosReachThePageInTheirOwnDataAndThePreviewInItsColours)
                 EXPECT_PRED3(near, shown_at(*preview, x, y), rendered.at(x, y), 3) << "patch at " << x << "," << y;
             }
         }
+    }
+}
+
+std::string big_endian(std::uint32_t value) {
+    return {static_cast<char>(value >> 24), static_cast<char>(value >> 16), static_cast<char>(value >> 8),
+            static_cast<char>(value)};
+}
+
+std::string png_chunk(const std::string& type, const std::string& data) {
+    const std::string typed = type + data;
+    return big_endian(static_cast<std::uint32_t>(data.size())) + typed +
+           big_endian(static_cast<std::uint32_t>(crc32(0, reinterpret_cast<const Bytef*>(typed.data()), typed.size())));
+}
+
+// An 8-bit RGB PNG of kSide x kSide with every checksum right, whose IDAT chunks of `chunk` bytes
+// hold `data`, as a writer may have stored it.
+std::string rgb_png_holding(const std::string& data, std::size_t chunk) {
+    const std::string header = big_endian(kSide) + big_endian(kSide) + "\x08\x02" + std::string(3, '\0');
+    std::string png = "\x89PNG\r\n\x1A\n" + png_chunk("IHDR", header);
+    for (std::size_t at = 0; at < data.size(); at += chunk) png += png_chunk("IDAT", data.substr(at, chunk));
+    return png + png_chunk("IEND", "");
+}
+
+std::string deflated(const std::string& rows) {
+    uLongf size = compressBound(rows.size());
+    std::string packed(size, '\0');
+    compress(reinterpret_cast<Bytef*>(packed.data()), &size, reinterpret_cast<const Bytef*>(rows.data()), rows.size());
+    return packed.substr(0, size);
+}
+
+// Checksums say nothing of what a writer stored: a small PNG is carried in its own data only when
+// that data inflates to exactly its rows, each with a filter type PNG knows, across chunks of any
+// size. Any other is decoded instead, so that no reader meets a Flate stream it cannot read.
+TEST(PdfPhotoObjects, PngDataIsCarriedOnlyWhenItInflatesToItsRows) {
+    const std::size_t stride = 1 + 3 * kSide;
+    std::string rows(kSide * stride, '\x40');
+    for (std::size_t at = 0; at < rows.size(); at += stride) rows[at] = 0;  // filter type None
+    std::string unknown_filter = rows;
+    unknown_filter[5 * stride] = 5;
+    for (const auto& [name, data, chunk, carried] :
+         {std::tuple{"whole rows", deflated(rows), std::size_t{1} << 20, true},
+          std::tuple{"whole rows in chunks of 7 bytes", deflated(rows), std::size_t{7}, true},
+          std::tuple{"half the rows", deflated(rows.substr(0, rows.size() / 2)), std::size_t{1} << 20, false},
+          std::tuple{"a row too many", deflated(rows + rows.substr(0, stride)), std::size_t{1} << 20, false},
+          std::tuple{"a row of filter type 5", deflated(unknown_filter), std::size_t{1} << 20, false},
+          std::tuple{"no deflate stream", rows, std::size_t{1} << 20, false}}) {
+        SCOPED_TRACE(name);
+        const auto png = std::make_shared<const ByteBlock>(rgb_png_holding(data, chunk));
+        EXPECT_EQ(png_image(png).has_value(), carried);
     }
 }
 

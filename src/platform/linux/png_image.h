@@ -12,8 +12,10 @@
 namespace posteri {
 
 // The image object of a whole PNG file (every chunk's checksum right, up to IEND) whose rows are
-// stored in order, of grey, RGB or palette colours without transparency; nothing for any other,
-// which is decoded instead. A profile (iCCP) that is damaged or does not fit the colours is left out.
+// stored in order, of grey, RGB or palette colours without transparency, and whose data begins as a
+// deflate stream of those rows (holds exactly those rows, when it ends within its first megabyte);
+// nothing for any other, which is decoded instead. A profile (iCCP) that is damaged or does not fit
+// the colours is left out.
 std::optional<PdfImage> png_image(std::shared_ptr<const ByteBlock> file);
 
 }  // namespace posteri
