@@ -201,7 +201,6 @@ void BM_FontWindow(benchmark::State& state) {
     const fs::path folder = synthetic_fonts(families);
     ::setenv("FONTCONFIG_FILE", (folder / "fonts.conf").c_str(), 1);
     ::setenv("XDG_CACHE_HOME", (folder / "xdg").c_str(), 1);
-    PreviewTimes later_run;
     for (auto _ : state) {
         fs::remove_all(folder / "xdg");
         const std::optional<PreviewTimes> times = time_preview_in_child();
