@@ -134,11 +134,11 @@ pixels_of() {
         awk -v colour="$2" 'index($0, colour) { sum += $1 } END { print sum + 0 }'
 }
 
-# The id of the first window of the X class, once it shows (up to 10 seconds).
+# The id of the first window of the X class, once it is mapped and so takes keys (up to 10 seconds).
 wait_for_window() {
     local window=""
     for _ in $(seq 1 100); do
-        window=$(xdotool search --class "$1" 2>/dev/null | head -1) && [ -n "$window" ] && break
+        window=$(xdotool search --onlyvisible --class "$1" 2>/dev/null | head -1) && [ -n "$window" ] && break
         sleep 0.1
     done
     [ -n "$window" ] || fail "no window of class $1 showed"
