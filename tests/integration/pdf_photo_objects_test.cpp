@@ -157,8 +157,8 @@ std::string big_endian(std::uint32_t value) {
 
 std::string png_chunk(const std::string& type, const std::string& data) {
     const std::string typed = type + data;
-    return big_endian(static_cast<std::uint32_t>(data.size())) + typed +
-           big_endian(static_cast<std::uint32_t>(crc32(0, reinterpret_cast<const Bytef*>(typed.data()), typed.size())));
+    const auto crc = crc32(0, reinterpret_cast<const Bytef*>(typed.data()), static_cast<uInt>(typed.size()));
+    return big_endian(static_cast<std::uint32_t>(data.size())) + typed + big_endian(static_cast<std::uint32_t>(crc));
 }
 
 // An 8-bit RGB PNG of kSide x kSide with every checksum right, whose IDAT chunks of `chunk` bytes
@@ -173,7 +173,8 @@ std::string rgb_png_holding(const std::string& data, std::size_t chunk) {
 std::string deflated(const std::string& rows) {
     uLongf size = compressBound(rows.size());
     std::string packed(size, '\0');
-    compress(reinterpret_cast<Bytef*>(packed.data()), &size, reinterpret_cast<const Bytef*>(rows.data()), rows.size());
+    compress(reinterpret_cast<Bytef*>(packed.data()), &size, reinterpret_cast<const Bytef*>(rows.data()),
+             rows.size());
     return packed.substr(0, size);
 }
 

@@ -69,7 +69,8 @@ std::string inflated_profile(std::string_view chunk) {
 // or too few rows: a reader's Flate filter fails on those and shows an error, or nothing, where the
 // photo should be. Only the first megabyte is inflated (a few milliseconds; the whole of a 24 MP
 // photo takes 160 to 280 ms, several times the rest of the print), and it is dropped as it comes.
-bool rows_begin_whole(const std::vector<std::string_view>& pieces, std::uint64_t row_bytes, std::uint64_t rows) {
+bool rows_begin_whole(const std::vector<std::string_view>& pieces, std::uint64_t row_bytes,
+                      std::uint64_t rows) {
     z_stream stream{};
     if (inflateInit(&stream) != Z_OK) return false;
     const std::uint64_t stride = row_bytes + 1, expected = stride * rows;
