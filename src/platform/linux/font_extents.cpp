@@ -10,6 +10,7 @@
 #include <cstdlib>
 
 #include "platform/linux/font_set.h"
+#include "platform/linux/write_all.h"
 
 namespace posteri {
 
@@ -65,12 +66,7 @@ void write_whole_file(const std::string& path, const std::string& bytes) {
     std::string temporary = path + ".XXXXXX";
     const int fd = ::mkstemp(temporary.data());
     if (fd < 0) return;
-    bool written = true;
-    for (std::size_t at = 0; written && at < bytes.size();) {
-        const ssize_t put = ::write(fd, bytes.data() + at, bytes.size() - at);
-        written = put > 0;
-        if (written) at += static_cast<std::size_t>(put);
-    }
+    bool written = write_all(fd, bytes) == 0;
     written = ::fsync(fd) == 0 && written;
     written = ::close(fd) == 0 && written;
     struct stat facts {};

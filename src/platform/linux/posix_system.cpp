@@ -19,6 +19,7 @@
 
 #include "format/codepage.h"
 #include "format/text.h"
+#include "platform/linux/write_all.h"
 
 namespace posteri {
 
@@ -39,19 +40,6 @@ int open_retrying(const char* path, int flags, mode_t mode = 0) {
 // 0 or the error; on Linux the descriptor is gone even when close reports EINTR.
 int close_checked(int fd) {
     return ::close(fd) != 0 && errno != EINTR ? errno : 0;
-}
-
-// Loops only over partial writes and interruptions: one record normally goes out in one write().
-int write_all(int fd, std::string_view bytes) {
-    while (!bytes.empty()) {
-        const ssize_t written = ::write(fd, bytes.data(), bytes.size());
-        if (written < 0) {
-            if (errno == EINTR) continue;
-            return errno;
-        }
-        bytes.remove_prefix(static_cast<std::size_t>(written));
-    }
-    return 0;
 }
 
 int sync_retrying(int fd) {

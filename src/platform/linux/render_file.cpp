@@ -13,6 +13,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/linux/write_all.h"
+
 namespace posteri {
 
 namespace {
@@ -97,16 +99,7 @@ RenderFile::~RenderFile() {
 }
 
 void RenderFile::write(const unsigned char* data, unsigned int length) {
-    while (error_ == 0 && length > 0) {
-        const ssize_t written = ::write(fd_, data, length);
-        if (written < 0 && errno == EINTR) continue;
-        if (written < 0) {
-            error_ = errno;
-            return;
-        }
-        data += written;
-        length -= static_cast<unsigned int>(written);
-    }
+    if (error_ == 0) error_ = write_all(fd_, std::string_view(reinterpret_cast<const char*>(data), length));
 }
 
 int RenderFile::link_as(const std::string& target) {

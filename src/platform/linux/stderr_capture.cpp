@@ -10,6 +10,8 @@
 #include <cerrno>
 #include <csignal>
 
+#include "platform/linux/write_all.h"
+
 namespace posteri {
 
 namespace {
@@ -19,16 +21,6 @@ std::array<char, 64 * 1024> g_captured{};
 std::atomic<std::size_t> g_captured_length{0};
 volatile std::sig_atomic_t g_real_stderr = -1;
 volatile std::sig_atomic_t g_pipe_read = -1;
-
-void write_all_to(int fd, const char* bytes, std::size_t length) {
-    while (length > 0) {
-        const ssize_t written = ::write(fd, bytes, length);
-        if (written < 0 && errno == EINTR) continue;
-        if (written <= 0) return;
-        bytes += written;
-        length -= std::size_t(written);
-    }
-}
 
 }  // namespace
 
@@ -75,7 +67,8 @@ void release_stderr() {
     drain_stderr();
     ::close(g_pipe_read);
     g_pipe_read = -1;
-    write_all_to(STDERR_FILENO, g_captured.data(), g_captured_length);
+    const std::string_view captured(g_captured.data(), g_captured_length);
+    [[maybe_unused]] const int lost = write_all(STDERR_FILENO, captured);
     g_captured_length = 0;
 }
 

@@ -11,6 +11,7 @@
 #include "format/codepage.h"
 #include "platform/linux/terminal_console.h"
 #include "platform/linux/terminal_sequences.h"
+#include "platform/linux/write_all.h"
 #include "platform/terminal_colours.h"
 
 namespace posteri {
@@ -43,12 +44,7 @@ void draw_cell(int row, int col, const Cell& cell, ColourDepth depth) {
 }  // namespace
 
 void write_to_terminal(std::string_view bytes) {
-    while (!bytes.empty()) {
-        const ssize_t written = ::write(STDOUT_FILENO, bytes.data(), bytes.size());
-        if (written < 0 && errno == EINTR) continue;
-        if (written <= 0) return;
-        bytes.remove_prefix(std::size_t(written));
-    }
+    [[maybe_unused]] const int lost = write_all(STDOUT_FILENO, bytes);
 }
 
 std::string terminal_capability(const char* name) {
