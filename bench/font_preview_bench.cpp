@@ -23,9 +23,9 @@
 
 #include "fonts/font_list.h"
 #include "fonts/font_preview.h"
-#include "platform/linux/fontconfig_catalog.h"
-#include "platform/linux/posix_system.h"
-#include "platform/linux/sdl_windows.h"
+#include "platform/type/fontconfig_catalog.h"
+#include "platform/system/posix_system.h"
+#include "platform/windows/sdl_windows.h"
 #include "support/fake_platform.h"
 
 namespace {

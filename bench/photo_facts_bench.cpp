@@ -7,8 +7,8 @@
 #include <cstdio>
 #include <string>
 
-#include "integration/test_photos.h"
-#include "platform/linux/jpeg_codec.h"
+#include "support/test_photos.h"
+#include "platform/photos/jpeg_codec.h"
 
 namespace {
 

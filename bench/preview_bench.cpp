@@ -10,12 +10,12 @@
 
 #include <filesystem>
 
-#include "integration/test_photos.h"
+#include "support/test_photos.h"
 #include "main/run_operations.h"
-#include "platform/linux/jpeg_codec.h"
-#include "platform/linux/linux_printers.h"
-#include "platform/linux/preview_drawing.h"
-#include "platform/linux/preview_photo.h"
+#include "platform/photos/jpeg_codec.h"
+#include "platform/pdf/linux_printers.h"
+#include "platform/windows/preview_drawing.h"
+#include "platform/windows/preview_photo.h"
 #include "print/layout.h"
 #include "print/preview_page.h"
 #include "settings/settings_files.h"

@@ -6,8 +6,8 @@
 #include <memory>
 #include <string>
 
-#include "integration/test_print_server.h"
-#include "platform/linux/linux_printers.h"
+#include "support/test_print_server.h"
+#include "platform/pdf/linux_printers.h"
 
 namespace {
 

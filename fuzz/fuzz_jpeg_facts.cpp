@@ -13,11 +13,11 @@
 #include <memory>
 #include <string>
 
-#include "platform/linux/exif_reader.h"
-#include "platform/linux/jpeg_pixels.h"
-#include "platform/linux/jpeg_structure.h"
-#include "platform/linux/photo_header.h"
-#include "platform/linux/png_image.h"
+#include "platform/photos/exif_reader.h"
+#include "platform/photos/jpeg_pixels.h"
+#include "platform/photos/jpeg_structure.h"
+#include "platform/photos/photo_header.h"
+#include "platform/photos/png_image.h"
 
 namespace {
 

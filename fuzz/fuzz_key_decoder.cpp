@@ -13,7 +13,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/key_decoder.h"
+#include "platform/terminal/key_decoder.h"
 
 namespace posteri {
 namespace {

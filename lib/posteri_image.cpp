@@ -10,7 +10,7 @@
 #include <string>
 
 #include "image/photo_bits.h"
-#include "platform/linux/jpeg_codec.h"
+#include "platform/photos/jpeg_codec.h"
 
 namespace posteri {
 namespace {

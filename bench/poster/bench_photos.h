@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "integration/test_photos.h"
+#include "support/test_photos.h"
 
 namespace posteri::bench {
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/console_buffer.h"
+#include "platform/terminal/console_buffer.h"
 #include "platform/platform.h"
 
 namespace posteri {

@@ -2,15 +2,15 @@
 #pragma once
 // Everything the program touches outside itself, built once by main() and handed down.
 
-#include "platform/console.h"
+#include "platform/terminal/console.h"
 #include "platform/fault.h"
-#include "platform/fonts.h"
-#include "platform/graphic_windows.h"
-#include "platform/images.h"
-#include "platform/poster_preview.h"
-#include "platform/printers.h"
-#include "platform/speech.h"
-#include "platform/system.h"
+#include "platform/type/fonts.h"
+#include "platform/windows/graphic_windows.h"
+#include "platform/photos/images.h"
+#include "platform/windows/poster_preview.h"
+#include "platform/pdf/printers.h"
+#include "platform/system/speech.h"
+#include "platform/system/system.h"
 
 namespace posteri {
 

@@ -14,7 +14,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/printers.h"
+#include "platform/pdf/printers.h"
 #include "settings/poster_settings.h"
 
 namespace posteri {

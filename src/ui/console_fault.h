@@ -2,7 +2,7 @@
 #pragma once
 // The failure notice as a framed box on the console, with the buttons OK and Cancel.
 
-#include "platform/console.h"
+#include "platform/terminal/console.h"
 #include "platform/fault.h"
 
 namespace posteri {

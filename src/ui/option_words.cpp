@@ -4,7 +4,7 @@
 #include <algorithm>
 
 #include "format/text.h"
-#include "platform/console.h"
+#include "platform/terminal/console.h"
 
 namespace posteri {
 

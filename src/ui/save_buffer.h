@@ -3,7 +3,7 @@
 // The one process-wide copy of the console screen (characters and colours). Saving replaces what it
 // held before: there is no stack of saved screens.
 
-#include "platform/console.h"
+#include "platform/terminal/console.h"
 
 namespace posteri {
 

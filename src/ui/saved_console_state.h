@@ -3,7 +3,7 @@
 
 #include <vector>
 
-#include "platform/console.h"
+#include "platform/terminal/console.h"
 
 namespace posteri {
 

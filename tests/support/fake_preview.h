@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/poster_preview.h"
+#include "platform/windows/poster_preview.h"
 
 namespace posteri {
 

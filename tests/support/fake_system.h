@@ -11,7 +11,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/system.h"
+#include "platform/system/system.h"
 
 namespace posteri {
 

@@ -15,8 +15,8 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/console.h"
-#include "platform/graphic_windows.h"
+#include "platform/terminal/console.h"
+#include "platform/windows/graphic_windows.h"
 
 namespace posteri {
 

@@ -12,7 +12,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/console_buffer.h"
+#include "platform/terminal/console_buffer.h"
 
 namespace posteri {
 

@@ -19,7 +19,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/linux/cairo_bitmap.h"
+#include "platform/photos/cairo_bitmap.h"
 
 namespace posteri::testing {
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "integration/test_photos.h"
+#include "support/test_photos.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "platform/linux/builtin_printers.h"
+#include "platform/pdf/builtin_printers.h"
 
 #include <fcntl.h>
 #include <spawn.h>
@@ -12,8 +12,8 @@
 #include <utility>
 
 #include "format/codepage.h"
-#include "platform/linux/pdf_page.h"
-#include "platform/linux/poster_tiles.h"
+#include "platform/pdf/pdf_page.h"
+#include "platform/pdf/poster_tiles.h"
 
 extern char** environ;
 

@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/linux/pdf_destination.h"
+#include "platform/pdf/pdf_destination.h"
 
 namespace posteri {
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/linux/cups_printers.h"
+#include "platform/pdf/cups_printers.h"
 
 namespace posteri {
 

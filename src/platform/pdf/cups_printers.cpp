@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "platform/linux/cups_printers.h"
+#include "platform/pdf/cups_printers.h"
 
 #include <cups/cups.h>
 
@@ -11,7 +11,7 @@
 #include <optional>
 
 #include "format/codepage.h"
-#include "platform/linux/pdf_page_group.h"
+#include "platform/pdf/pdf_page_group.h"
 
 namespace posteri {
 

@@ -1,13 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "platform/linux/linux_printers.h"
+#include "platform/pdf/linux_printers.h"
 
 #include <cerrno>
 
 #include "format/text.h"
-#include "platform/linux/builtin_printers.h"
-#include "platform/linux/cups_printers.h"
-#include "platform/linux/pdf_page.h"
-#include "platform/linux/render_file.h"
+#include "platform/pdf/builtin_printers.h"
+#include "platform/pdf/cups_printers.h"
+#include "platform/pdf/pdf_page.h"
+#include "platform/system/render_file.h"
 
 namespace posteri {
 

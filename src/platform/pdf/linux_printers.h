@@ -6,8 +6,8 @@
 #include <memory>
 #include <string>
 
-#include "platform/linux/pdf_destination.h"
-#include "platform/printers.h"
+#include "platform/pdf/pdf_destination.h"
+#include "platform/pdf/printers.h"
 
 namespace posteri {
 

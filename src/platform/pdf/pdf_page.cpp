@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "platform/linux/pdf_page.h"
+#include "platform/pdf/pdf_page.h"
 
 #include <cairo-pdf.h>
 #include <pango/pangocairo.h>
@@ -10,9 +10,9 @@
 #include <memory>
 
 #include "format/codepage.h"
-#include "platform/linux/cairo_bitmap.h"
-#include "platform/linux/font_cell.h"
-#include "platform/linux/cairo_stretch.h"
+#include "platform/photos/cairo_bitmap.h"
+#include "platform/type/font_cell.h"
+#include "platform/photos/cairo_stretch.h"
 
 namespace posteri {
 

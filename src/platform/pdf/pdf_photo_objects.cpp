@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "platform/linux/pdf_photo_objects.h"
+#include "platform/pdf/pdf_photo_objects.h"
 
 #include <zlib.h>
 
@@ -8,34 +8,13 @@
 #include <cstdio>
 #include <deque>
 #include <optional>
-#include <random>
 
 namespace posteri {
 
 namespace {
 
-constexpr std::string_view kPlaceholderTag = "posteri photo ";
 constexpr std::size_t kXrefEntryBytes = 20;  // "oooooooooo ggggg n \n"
 constexpr std::size_t kLongestWrite = 1u << 30;
-
-// Each placeholder carries a token of its own in a comment segment, before a frame header for a
-// 1 x 1 RGB picture: all cairo reads of it.
-std::string placeholder_jpeg(std::uint64_t token) {
-    char hex[17];
-    std::snprintf(hex, sizeof hex, "%016llx", static_cast<unsigned long long>(token));
-    const std::string comment = std::string(kPlaceholderTag) + hex;
-    std::string jpeg = "\xFF\xD8\xFF\xFE";
-    jpeg += static_cast<char>((comment.size() + 2) >> 8);
-    jpeg += static_cast<char>((comment.size() + 2) & 0xFF);
-    jpeg += comment;
-    jpeg += std::string("\xFF\xC0\x00\x11\x08\x00\x01\x00\x01\x03\x01\x11\x00\x02\x11\x00\x03\x11\x00\xFF\xD9", 21);
-    return jpeg;
-}
-
-std::uint64_t fresh_token() {
-    static std::mt19937_64 tokens{std::random_device{}()};
-    return tokens();
-}
 
 std::string device_space(int components) {
     switch (components) {
@@ -295,11 +274,6 @@ class Splice {
 };
 
 }  // namespace
-
-std::shared_ptr<const PdfImage> with_placeholder(PdfImage image) {
-    image.placeholder = placeholder_jpeg(fresh_token());
-    return std::make_shared<const PdfImage>(std::move(image));
-}
 
 void PhotoObjectWriter::add(std::shared_ptr<const PdfImage> image) {
     if (std::find(images_.begin(), images_.end(), image) == images_.end()) images_.push_back(std::move(image));

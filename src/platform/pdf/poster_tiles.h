@@ -9,8 +9,8 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/linux/pdf_photo_objects.h"
-#include "platform/linux/render_file.h"
+#include "platform/pdf/pdf_photo_objects.h"
+#include "platform/system/render_file.h"
 
 namespace posteri {
 

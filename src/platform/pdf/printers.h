@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/geometry.h"
+
 namespace posteri {
 
 enum class PageOrientation { Portrait, Landscape };
@@ -24,31 +26,6 @@ struct SheetMetrics {
     int dpi_x = 0;
     int dpi_y = 0;
     bool operator==(const SheetMetrics&) const = default;
-};
-
-struct TextExtent {
-    int width = 0;
-    int height = 0;
-    bool operator==(const TextExtent&) const = default;
-};
-
-struct DevicePoint {
-    int x = 0;
-    int y = 0;
-    bool operator==(const DevicePoint&) const = default;
-};
-
-// A rectangle of whole pixels, corners inclusive (x1..x2 covers x2 - x1 + 1 pixels).
-struct PixelRect {
-    int x1 = 0, y1 = 0, x2 = 0, y2 = 0;
-    bool operator==(const PixelRect&) const = default;
-};
-
-// A rectangle in device coordinates with real corners, inclusive; the printer rounds each corner to
-// the nearest pixel, ties to even.
-struct DeviceRect {
-    double x1 = 0, y1 = 0, x2 = 0, y2 = 0;
-    bool operator==(const DeviceRect&) const = default;
 };
 
 class MemoryBitmap;

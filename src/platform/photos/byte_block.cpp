@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "platform/linux/byte_block.h"
+#include "platform/photos/byte_block.h"
 
 #include <fcntl.h>
 #include <sys/mman.h>

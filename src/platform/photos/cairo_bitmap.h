@@ -9,8 +9,8 @@
 #include <memory>
 #include <string>
 
-#include "platform/images.h"
-#include "platform/linux/pdf_photo_objects.h"
+#include "platform/photos/images.h"
+#include "platform/photos/pdf_image.h"
 
 namespace posteri {
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "platform/linux/cairo_stretch.h"
+#include "platform/photos/cairo_stretch.h"
 
 #include <cmath>
 

@@ -4,7 +4,7 @@
 
 #include <cairo.h>
 
-#include "platform/printers.h"
+#include "platform/geometry.h"
 
 namespace posteri {
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "platform/linux/colour_profile.h"
+#include "platform/photos/colour_profile.h"
 
 #include <lcms2.h>
 
@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "platform/linux/big_endian.h"
+#include "platform/photos/big_endian.h"
 
 namespace posteri {
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "platform/linux/exif_reader.h"
+#include "platform/photos/exif_reader.h"
 
 #include <cstdint>
 #include <cstring>

@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/printers.h"
+#include "platform/geometry.h"
 
 namespace posteri {
 

@@ -1,20 +1,20 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "platform/linux/jpeg_codec.h"
+#include "platform/photos/jpeg_codec.h"
 
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <utility>
 
-#include "platform/linux/cairo_bitmap.h"
-#include "platform/linux/cairo_stretch.h"
-#include "platform/linux/colour_profile.h"
-#include "platform/linux/jpeg_pixels.h"
-#include "platform/linux/jpeg_structure.h"
-#include "platform/linux/photo_header.h"
-#include "platform/linux/png_image.h"
-#include "platform/linux/png_pixels.h"
-#include "platform/linux/x11_clipboard.h"
+#include "platform/photos/cairo_bitmap.h"
+#include "platform/photos/cairo_stretch.h"
+#include "platform/photos/colour_profile.h"
+#include "platform/photos/jpeg_pixels.h"
+#include "platform/photos/jpeg_structure.h"
+#include "platform/photos/photo_header.h"
+#include "platform/photos/png_image.h"
+#include "platform/photos/png_pixels.h"
+#include "platform/photos/x11_clipboard.h"
 
 namespace posteri {
 

@@ -3,7 +3,7 @@
 // The Linux image codec: photo facts from JPEG (or PNG) headers, photos as cairo bitmaps that keep
 // an embeddable JPEG where they can, and memory bitmaps as cairo RGB24 surfaces.
 
-#include "platform/images.h"
+#include "platform/photos/images.h"
 
 namespace posteri {
 

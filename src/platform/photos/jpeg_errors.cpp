@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "platform/linux/jpeg_errors.h"
+#include "platform/photos/jpeg_errors.h"
 
 #include <cstdlib>
 

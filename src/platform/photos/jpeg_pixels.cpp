@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "platform/linux/jpeg_pixels.h"
+#include "platform/photos/jpeg_pixels.h"
 
 #include <turbojpeg.h>
 
@@ -7,10 +7,10 @@
 #include <memory>
 #include <vector>
 
-#include "platform/linux/colour_profile.h"
-#include "platform/linux/jpeg_errors.h"
-#include "platform/linux/jpeg_structure.h"
-#include "platform/linux/photo_header.h"
+#include "platform/photos/colour_profile.h"
+#include "platform/photos/jpeg_errors.h"
+#include "platform/photos/jpeg_structure.h"
+#include "platform/photos/photo_header.h"
 
 namespace posteri {
 

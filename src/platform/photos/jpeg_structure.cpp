@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "platform/linux/jpeg_structure.h"
+#include "platform/photos/jpeg_structure.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -7,7 +7,7 @@
 #include <optional>
 #include <vector>
 
-#include "platform/linux/big_endian.h"
+#include "platform/photos/big_endian.h"
 
 namespace posteri {
 

@@ -1,14 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "platform/linux/photo_header.h"
+#include "platform/photos/photo_header.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include "format/codepage.h"
-#include "platform/linux/exif_reader.h"
-#include "platform/linux/jpeg_errors.h"
-#include "platform/linux/png_pixels.h"
+#include "platform/photos/exif_reader.h"
+#include "platform/photos/jpeg_errors.h"
+#include "platform/photos/png_pixels.h"
 
 namespace posteri {
 

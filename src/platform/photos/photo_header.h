@@ -8,7 +8,7 @@
 #include <optional>
 #include <string>
 
-#include "platform/images.h"
+#include "platform/photos/images.h"
 
 namespace posteri {
 

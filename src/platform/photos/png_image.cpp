@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "platform/linux/png_image.h"
+#include "platform/photos/png_image.h"
 
 #include <zlib.h>
 
@@ -8,8 +8,8 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/linux/big_endian.h"
-#include "platform/linux/colour_profile.h"
+#include "platform/photos/big_endian.h"
+#include "platform/photos/colour_profile.h"
 
 namespace posteri {
 

@@ -6,8 +6,8 @@
 #include <memory>
 #include <optional>
 
-#include "platform/linux/byte_block.h"
-#include "platform/linux/pdf_photo_objects.h"
+#include "platform/photos/byte_block.h"
+#include "platform/photos/pdf_image.h"
 
 namespace posteri {
 

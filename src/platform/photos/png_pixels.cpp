@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "platform/linux/png_pixels.h"
+#include "platform/photos/png_pixels.h"
 
 #include <png.h>
 
@@ -7,8 +7,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "platform/linux/colour_profile.h"
-#include "platform/linux/photo_header.h"
+#include "platform/photos/colour_profile.h"
+#include "platform/photos/photo_header.h"
 
 namespace posteri {
 

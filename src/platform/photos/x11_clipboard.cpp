@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "platform/linux/x11_clipboard.h"
+#include "platform/photos/x11_clipboard.h"
 
 #include <X11/Xlib.h>
 #include <poll.h>

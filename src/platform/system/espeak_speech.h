@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/speech.h"
+#include "platform/system/speech.h"
 
 namespace posteri {
 

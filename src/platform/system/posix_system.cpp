@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "platform/linux/posix_system.h"
+#include "platform/system/posix_system.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -19,7 +19,7 @@
 
 #include "format/codepage.h"
 #include "format/text.h"
-#include "platform/linux/write_all.h"
+#include "platform/system/write_all.h"
 
 namespace posteri {
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "platform/console_buffer.h"
+#include "platform/terminal/console_buffer.h"
 
 #include <algorithm>
 #include <stdexcept>

@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/console.h"
+#include "platform/terminal/console.h"
 
 namespace posteri {
 

@@ -11,7 +11,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/console.h"
+#include "platform/terminal/console.h"
 
 namespace posteri {
 

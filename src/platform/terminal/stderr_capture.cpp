@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "platform/linux/stderr_capture.h"
+#include "platform/terminal/stderr_capture.h"
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -10,7 +10,7 @@
 #include <cerrno>
 #include <csignal>
 
-#include "platform/linux/write_all.h"
+#include "platform/system/write_all.h"
 
 namespace posteri {
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "platform/terminal_colours.h"
+#include "platform/terminal/terminal_colours.h"
 
 namespace posteri {
 

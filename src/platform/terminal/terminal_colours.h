@@ -5,7 +5,7 @@
 // show bright), and as background by their base colour, made to blink where blinking shows a bright
 // background (the Linux console). Pure, so that every attribute can be checked without a terminal.
 
-#include "platform/console.h"
+#include "platform/terminal/console.h"
 
 namespace posteri {
 

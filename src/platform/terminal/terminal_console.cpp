@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "platform/linux/terminal_console.h"
+#include "platform/terminal/terminal_console.h"
 
 #include <curses.h>
 #include <langinfo.h>
@@ -21,9 +21,9 @@
 #include <utility>
 
 #include "format/text.h"
-#include "platform/linux/render_file.h"
-#include "platform/linux/stderr_capture.h"
-#include "platform/linux/terminal_sequences.h"
+#include "platform/system/render_file.h"
+#include "platform/terminal/stderr_capture.h"
+#include "platform/terminal/terminal_sequences.h"
 
 namespace posteri {
 

@@ -14,9 +14,9 @@
 #include <stdexcept>
 #include <string>
 
-#include "platform/console_buffer.h"
-#include "platform/key_decoder.h"
-#include "platform/terminal_colours.h"
+#include "platform/terminal/console_buffer.h"
+#include "platform/terminal/key_decoder.h"
+#include "platform/terminal/terminal_colours.h"
 
 struct screen;
 

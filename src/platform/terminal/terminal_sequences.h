@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/terminal_colours.h"
+#include "platform/terminal/terminal_colours.h"
 
 namespace posteri {
 

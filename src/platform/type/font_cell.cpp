@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "platform/linux/font_cell.h"
+#include "platform/type/font_cell.h"
 
 #include <hb-ot.h>
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "platform/linux/font_extents.h"
+#include "platform/type/font_extents.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -9,8 +9,8 @@
 #include <charconv>
 #include <cstdlib>
 
-#include "platform/linux/font_set.h"
-#include "platform/linux/write_all.h"
+#include "platform/type/font_set.h"
+#include "platform/system/write_all.h"
 
 namespace posteri {
 

@@ -9,7 +9,8 @@
 #include <unordered_map>
 #include <vector>
 
-#include "platform/graphic_windows.h"
+#include "platform/geometry.h"
+#include "platform/type/fonts.h"
 
 namespace posteri {
 

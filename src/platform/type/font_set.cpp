@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "platform/linux/font_set.h"
+#include "platform/type/font_set.h"
 
 #include <fontconfig/fontconfig.h>
 #include <pango/pangocairo.h>

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "platform/linux/fontconfig_catalog.h"
+#include "platform/type/fontconfig_catalog.h"
 
 #include <fontconfig/fontconfig.h>
 
@@ -9,7 +9,7 @@
 #include <string_view>
 
 #include "format/codepage.h"
-#include "platform/linux/font_set.h"
+#include "platform/type/font_set.h"
 
 namespace posteri {
 

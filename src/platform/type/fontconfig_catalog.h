@@ -2,7 +2,7 @@
 #pragma once
 // The installed fonts as fontconfig knows them.
 
-#include "platform/fonts.h"
+#include "platform/type/fonts.h"
 
 namespace posteri {
 

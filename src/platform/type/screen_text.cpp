@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "platform/linux/screen_text.h"
+#include "platform/type/screen_text.h"
 
 #include <algorithm>
 #include <cmath>
@@ -7,8 +7,8 @@
 #include <string>
 
 #include "format/codepage.h"
-#include "platform/linux/font_cell.h"
-#include "platform/linux/font_extents.h"
+#include "platform/type/font_cell.h"
+#include "platform/type/font_extents.h"
 
 namespace posteri {
 

@@ -12,7 +12,8 @@
 #include <string_view>
 #include <unordered_map>
 
-#include "platform/graphic_windows.h"
+#include "platform/geometry.h"
+#include "platform/type/fonts.h"
 
 namespace posteri {
 

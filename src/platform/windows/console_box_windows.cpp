@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "platform/console_box_windows.h"
+#include "platform/windows/console_box_windows.h"
 
 #include <algorithm>
 #include <array>

@@ -9,8 +9,8 @@
 #include <map>
 #include <vector>
 
-#include "platform/console.h"
-#include "platform/graphic_windows.h"
+#include "platform/terminal/console.h"
+#include "platform/windows/graphic_windows.h"
 
 namespace posteri {
 

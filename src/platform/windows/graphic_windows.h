@@ -9,14 +9,14 @@
 // 0xRRGGBB. Texts are Windows-1252. Windows are known by handles; 0 is no window.
 
 #include <cstdint>
-#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "platform/images.h"
-#include "platform/printers.h"
+#include "platform/geometry.h"
+#include "platform/photos/images.h"
+#include "platform/type/fonts.h"
 
 namespace posteri {
 
@@ -25,21 +25,6 @@ using WindowHandle = std::int32_t;
 // The size of one console cell in pixels when windows are console boxes.
 inline constexpr int kCellWidth = 8;
 inline constexpr int kCellHeight = 16;
-
-// Font style bits; values of 0 or less are plain.
-namespace font_style {
-inline constexpr int kBold = 1;
-inline constexpr int kItalic = 2;
-inline constexpr int kUnderline = 4;
-inline constexpr int kStrikeOut = 8;
-}  // namespace font_style
-
-struct FontSpec {
-    std::string face;  // a face that is not installed is replaced by the platform's substitute
-    int points = 10;   // on a 96 dpi screen: points * 96 / 72 pixels of em height
-    int style = 0;
-    bool operator==(const FontSpec&) const = default;
-};
 
 // A rectangle on the desktop or in a window, in pixels.
 struct PixelArea {
@@ -57,15 +42,6 @@ struct WindowSpec {
     // at the right edge of the screen, beside the widget that opened it.
     bool lingering = false;
 };
-
-// A text to measure in a font of its own.
-struct FontText {
-    FontSpec font;
-    std::string text;
-};
-
-// How far a long measuring has come: `done` of `total` texts.
-using MeasureProgress = std::function<void(int done, int total)>;
 
 struct MouseClick {
     int count = 1;  // 1 single, 2 double

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/printers.h"
+#include "platform/pdf/printers.h"
 
 namespace posteri {
 

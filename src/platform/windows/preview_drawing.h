@@ -5,8 +5,8 @@
 
 #include <cairo.h>
 
-#include "platform/images.h"
-#include "platform/poster_preview.h"
+#include "platform/photos/images.h"
+#include "platform/windows/poster_preview.h"
 
 namespace posteri {
 

@@ -1,14 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "platform/linux/preview_photo.h"
+#include "platform/windows/preview_photo.h"
 
 #include <algorithm>
 #include <string_view>
 #include <utility>
 
-#include "platform/linux/byte_block.h"
-#include "platform/linux/cairo_bitmap.h"
-#include "platform/linux/jpeg_codec.h"
-#include "platform/linux/jpeg_pixels.h"
+#include "platform/photos/byte_block.h"
+#include "platform/photos/cairo_bitmap.h"
+#include "platform/photos/jpeg_codec.h"
+#include "platform/photos/jpeg_pixels.h"
 
 namespace posteri {
 

@@ -5,7 +5,7 @@
 #include <memory>
 #include <string>
 
-#include "platform/images.h"
+#include "platform/photos/images.h"
 
 namespace posteri {
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "platform/linux/sdl_poster_preview.h"
+#include "platform/windows/sdl_poster_preview.h"
 
 #include <X11/Xlib.h>
 
@@ -7,8 +7,8 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "platform/linux/preview_drawing.h"
-#include "platform/linux/preview_photo.h"
+#include "platform/windows/preview_drawing.h"
+#include "platform/windows/preview_photo.h"
 
 namespace posteri {
 

@@ -10,9 +10,9 @@
 #include <optional>
 #include <string>
 
-#include "platform/console.h"
-#include "platform/linux/sdl_windows.h"
-#include "platform/poster_preview.h"
+#include "platform/terminal/console.h"
+#include "platform/windows/sdl_windows.h"
+#include "platform/windows/poster_preview.h"
 
 namespace posteri {
 

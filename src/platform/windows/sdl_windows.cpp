@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "platform/linux/sdl_windows.h"
+#include "platform/windows/sdl_windows.h"
 
 #include <SDL.h>
 #include <SDL_syswm.h>
@@ -16,11 +16,11 @@
 #include <utility>
 
 #include "format/codepage.h"
-#include "platform/linux/cairo_bitmap.h"
-#include "platform/linux/cairo_stretch.h"
-#include "platform/linux/face_extents.h"
-#include "platform/linux/font_set.h"
-#include "platform/linux/screen_text.h"
+#include "platform/photos/cairo_bitmap.h"
+#include "platform/photos/cairo_stretch.h"
+#include "platform/type/face_extents.h"
+#include "platform/type/font_set.h"
+#include "platform/type/screen_text.h"
 
 namespace posteri {
 

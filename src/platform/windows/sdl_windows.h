@@ -15,11 +15,11 @@
 
 #include <cairo.h>
 
-#include "platform/console.h"
-#include "platform/console_box_windows.h"
+#include "platform/terminal/console.h"
+#include "platform/windows/console_box_windows.h"
 #include "platform/fault.h"
-#include "platform/graphic_windows.h"
-#include "platform/linux/font_extents.h"
+#include "platform/windows/graphic_windows.h"
+#include "platform/type/font_extents.h"
 
 namespace posteri {
 

@@ -9,15 +9,15 @@
 #include <cstdlib>
 #include <sstream>
 
-#include "integration/pdf_test_support.h"
-#include "integration/test_photos.h"
+#include "support/pdf_test_support.h"
+#include "support/test_photos.h"
 #include "main/batch_run.h"
 #include "main/run_operations.h"
-#include "platform/console_box_windows.h"
-#include "platform/linux/fontconfig_catalog.h"
-#include "platform/linux/jpeg_codec.h"
-#include "platform/linux/linux_printers.h"
-#include "platform/linux/posix_system.h"
+#include "platform/windows/console_box_windows.h"
+#include "platform/type/fontconfig_catalog.h"
+#include "platform/photos/jpeg_codec.h"
+#include "platform/pdf/linux_printers.h"
+#include "platform/system/posix_system.h"
 #include "print/layout.h"
 #include "print/print_job.h"
 #include "support/fake_platform.h"

@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // A PDF page on sheets of any resolution, checked on the file it writes with poppler.
-#include "platform/linux/pdf_page.h"
+#include "platform/pdf/pdf_page.h"
 
 #include <gtest/gtest.h>
 
-#include "integration/pdf_test_support.h"
+#include "support/pdf_test_support.h"
 
 namespace posteri {
 namespace {

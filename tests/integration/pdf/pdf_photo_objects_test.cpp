@@ -6,12 +6,12 @@
 
 #include <tuple>
 
-#include "integration/pdf_test_support.h"
-#include "integration/test_photos.h"
-#include "platform/linux/jpeg_codec.h"
-#include "platform/linux/pdf_page.h"
-#include "platform/linux/png_image.h"
-#include "platform/linux/preview_photo.h"
+#include "support/pdf_test_support.h"
+#include "support/test_photos.h"
+#include "platform/photos/jpeg_codec.h"
+#include "platform/pdf/pdf_page.h"
+#include "platform/photos/png_image.h"
+#include "platform/windows/preview_photo.h"
 #include "support/temp_folder.h"
 
 namespace posteri {

@@ -3,7 +3,7 @@
 // finds what trying every size from 200 down would find.
 #include <gtest/gtest.h>
 
-#include "platform/linux/linux_printers.h"
+#include "platform/pdf/linux_printers.h"
 #include "print/layout.h"
 
 namespace posteri {

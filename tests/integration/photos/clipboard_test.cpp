@@ -24,7 +24,7 @@
 #include <utility>
 #include <vector>
 
-#include "integration/test_photos.h"
+#include "support/test_photos.h"
 #include "posteri_image.h"
 
 // Last: Xlib's macros (None, Bool, Status) would break the headers above.

@@ -7,7 +7,7 @@
 #include <cstring>
 #include <filesystem>
 
-#include "integration/test_photos.h"
+#include "support/test_photos.h"
 #include "posteri_image.h"
 
 namespace posteri {

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "platform/linux/jpeg_codec.h"
+#include "platform/photos/jpeg_codec.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -17,10 +17,10 @@
 #include <thread>
 
 #include "image/photo_bits.h"
-#include "integration/test_photos.h"
+#include "support/test_photos.h"
 #include "main/run_operations.h"
-#include "platform/linux/cairo_bitmap.h"
-#include "platform/linux/jpeg_structure.h"
+#include "platform/photos/cairo_bitmap.h"
+#include "platform/photos/jpeg_structure.h"
 #include "support/fake_platform.h"
 
 extern char** environ;

@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "platform/linux/jpeg_structure.h"
+#include "platform/photos/jpeg_structure.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <string>
 
-#include "integration/test_photos.h"
+#include "support/test_photos.h"
 
 namespace posteri {
 namespace {

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "platform/linux/espeak_speech.h"
+#include "platform/system/espeak_speech.h"
 
 #include <gtest/gtest.h>
 

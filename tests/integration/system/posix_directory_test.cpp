@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "platform/linux/posix_system.h"
+#include "platform/system/posix_system.h"
 
 namespace posteri {
 namespace {

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "platform/linux/posix_system.h"
+#include "platform/system/posix_system.h"
 
 #include <gtest/gtest.h>
 #include <sys/resource.h>

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "platform/linux/render_file.h"
+#include "platform/system/render_file.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The installed fonts as the font configuration of this machine reports them.
-#include "platform/linux/fontconfig_catalog.h"
+#include "platform/type/fontconfig_catalog.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

@@ -7,14 +7,14 @@
 #include <algorithm>
 #include <cmath>
 
-#include "integration/pdf_test_support.h"
-#include "integration/test_photos.h"
+#include "support/pdf_test_support.h"
+#include "support/test_photos.h"
 #include "main/run_operations.h"
-#include "platform/linux/jpeg_codec.h"
-#include "platform/linux/linux_printers.h"
-#include "platform/linux/preview_drawing.h"
-#include "platform/linux/preview_photo.h"
-#include "platform/linux/sdl_poster_preview.h"
+#include "platform/photos/jpeg_codec.h"
+#include "platform/pdf/linux_printers.h"
+#include "platform/windows/preview_drawing.h"
+#include "platform/windows/preview_photo.h"
+#include "platform/windows/sdl_poster_preview.h"
 #include "print/layout.h"
 #include "print/preview_page.h"
 #include "print/print_job.h"

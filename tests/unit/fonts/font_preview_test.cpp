@@ -10,7 +10,7 @@
 #include <set>
 
 #include "format/text.h"
-#include "platform/console_box_windows.h"
+#include "platform/windows/console_box_windows.h"
 #include "support/fake_platform.h"
 
 namespace posteri {

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "platform/key_decoder.h"
+#include "platform/terminal/key_decoder.h"
 
 #include <gtest/gtest.h>
 

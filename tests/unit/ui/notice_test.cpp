@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "main/run_operations.h"
-#include "platform/console_box_windows.h"
+#include "platform/windows/console_box_windows.h"
 #include "support/fake_platform.h"
 
 namespace posteri {
