@@ -23,8 +23,8 @@
 
 #include "fonts/font_list.h"
 #include "fonts/font_preview.h"
-#include "platform/type/fontconfig_catalog.h"
 #include "platform/system/posix_system.h"
+#include "platform/type/fontconfig_catalog.h"
 #include "platform/windows/sdl_windows.h"
 #include "support/fake_platform.h"
 

@@ -7,8 +7,8 @@
 #include <cstdio>
 #include <string>
 
-#include "support/test_photos.h"
 #include "platform/photos/jpeg_codec.h"
+#include "support/test_photos.h"
 
 namespace {
 

@@ -9,9 +9,9 @@
 #include <cstdio>
 #include <string>
 
-#include "support/test_photos.h"
 #include "platform/photos/cairo_bitmap.h"
 #include "platform/photos/jpeg_codec.h"
+#include "support/test_photos.h"
 
 namespace {
 

@@ -10,16 +10,16 @@
 
 #include <filesystem>
 
-#include "support/test_photos.h"
 #include "main/run_operations.h"
-#include "platform/photos/jpeg_codec.h"
 #include "platform/pdf/linux_printers.h"
+#include "platform/photos/jpeg_codec.h"
 #include "platform/windows/preview_drawing.h"
 #include "platform/windows/preview_photo.h"
 #include "print/layout.h"
 #include "print/preview_page.h"
 #include "settings/settings_files.h"
 #include "support/fake_platform.h"
+#include "support/test_photos.h"
 
 namespace {
 

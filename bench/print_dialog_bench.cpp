@@ -6,8 +6,8 @@
 #include <memory>
 #include <string>
 
-#include "support/test_print_server.h"
 #include "platform/pdf/linux_printers.h"
+#include "support/test_print_server.h"
 
 namespace {
 

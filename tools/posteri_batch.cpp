@@ -12,12 +12,12 @@
 #include "format/text.h"
 #include "main/batch_run.h"
 #include "main/command_line.h"
-#include "platform/windows/console_box_windows.h"
-#include "platform/type/fontconfig_catalog.h"
-#include "platform/photos/jpeg_codec.h"
 #include "platform/pdf/linux_printers.h"
+#include "platform/photos/jpeg_codec.h"
 #include "platform/system/posix_system.h"
 #include "platform/system/render_file.h"
+#include "platform/type/fontconfig_catalog.h"
+#include "platform/windows/console_box_windows.h"
 #include "ui/failure.h"
 
 namespace {

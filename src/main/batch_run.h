@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/terminal/console_buffer.h"
 #include "platform/platform.h"
+#include "platform/terminal/console_buffer.h"
 
 namespace posteri {
 

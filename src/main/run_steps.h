@@ -4,9 +4,9 @@
 
 #include <string>
 
-#include "settings/summary.h"
 #include "platform/platform.h"
 #include "settings/poster_settings.h"
+#include "settings/summary.h"
 
 namespace posteri {
 

@@ -2,15 +2,15 @@
 #pragma once
 // Everything the program touches outside itself, built once by main() and handed down.
 
-#include "platform/terminal/console.h"
 #include "platform/fault.h"
-#include "platform/type/fonts.h"
-#include "platform/windows/graphic_windows.h"
-#include "platform/photos/images.h"
-#include "platform/windows/poster_preview.h"
 #include "platform/pdf/printers.h"
+#include "platform/photos/images.h"
 #include "platform/system/speech.h"
 #include "platform/system/system.h"
+#include "platform/terminal/console.h"
+#include "platform/type/fonts.h"
+#include "platform/windows/graphic_windows.h"
+#include "platform/windows/poster_preview.h"
 
 namespace posteri {
 

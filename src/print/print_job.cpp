@@ -9,8 +9,8 @@
 #include "format/mask_format.h"
 #include "format/number_text.h"
 #include "format/text.h"
-#include "print/print_job.h"
 #include "print/layout.h"
+#include "print/print_job.h"
 #include "ui/console_text.h"
 #include "ui/failure.h"
 

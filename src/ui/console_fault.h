@@ -2,8 +2,8 @@
 #pragma once
 // The failure notice as a framed box on the console, with the buttons OK and Cancel.
 
-#include "platform/terminal/console.h"
 #include "platform/fault.h"
+#include "platform/terminal/console.h"
 
 namespace posteri {
 

@@ -7,9 +7,9 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/terminal/console.h"
 #include "platform/fault.h"
 #include "platform/platform.h"
+#include "platform/terminal/console.h"
 
 namespace posteri {
 

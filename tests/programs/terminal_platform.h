@@ -5,10 +5,10 @@
 
 #include <memory>
 
-#include "platform/type/fontconfig_catalog.h"
 #include "platform/system/posix_system.h"
-#include "platform/windows/sdl_windows.h"
 #include "platform/terminal/terminal_console.h"
+#include "platform/type/fontconfig_catalog.h"
+#include "platform/windows/sdl_windows.h"
 #include "support/fake_platform.h"
 #include "ui/console_fault.h"
 

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
-// A fresh folder under the system's temporary folder for one test, removed with all it holds.
+// A fresh folder under the system's temporary folder for one test, removed with all it holds; a
+// WorkingFolder is also the working directory while it lives (the built-in printers write there).
 
 #include <stdlib.h>
 
@@ -29,6 +30,18 @@ class TempFolder {
 
   private:
     std::filesystem::path path_;
+};
+
+class WorkingFolder : public TempFolder {
+  public:
+    explicit WorkingFolder(const std::string& prefix)
+        : TempFolder(prefix), previous_(std::filesystem::current_path()) {
+        std::filesystem::current_path(path());
+    }
+    ~WorkingFolder() { std::filesystem::current_path(previous_); }
+
+  private:
+    std::filesystem::path previous_;
 };
 
 }  // namespace posteri

@@ -8,8 +8,8 @@
 #include <string>
 #include <string_view>
 
-#include "platform/system/render_file.h"
 #include "platform/pdf/printers.h"
+#include "platform/system/render_file.h"
 
 namespace posteri {
 

@@ -11,8 +11,8 @@
 
 #include "format/codepage.h"
 #include "platform/photos/cairo_bitmap.h"
-#include "platform/type/font_cell.h"
 #include "platform/photos/cairo_stretch.h"
+#include "platform/type/font_cell.h"
 
 namespace posteri {
 

@@ -16,9 +16,9 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/type/font_cell.h"
 #include "platform/pdf/pdf_photo_objects.h"
 #include "platform/pdf/printers.h"
+#include "platform/type/font_cell.h"
 
 namespace posteri {
 

@@ -21,7 +21,8 @@ std::string placeholder_jpeg(std::uint64_t token) {
     jpeg += static_cast<char>((comment.size() + 2) >> 8);
     jpeg += static_cast<char>((comment.size() + 2) & 0xFF);
     jpeg += comment;
-    jpeg += std::string("\xFF\xC0\x00\x11\x08\x00\x01\x00\x01\x03\x01\x11\x00\x02\x11\x00\x03\x11\x00\xFF\xD9", 21);
+    jpeg += std::string(
+        "\xFF\xC0\x00\x11\x08\x00\x01\x00\x01\x03\x01\x11\x00\x02\x11\x00\x03\x11\x00\xFF\xD9", 21);
     return jpeg;
 }
 

@@ -9,10 +9,10 @@
 #include <cwchar>
 
 #include "format/codepage.h"
-#include "platform/terminal/terminal_console.h"
-#include "platform/terminal/terminal_sequences.h"
 #include "platform/system/write_all.h"
 #include "platform/terminal/terminal_colours.h"
+#include "platform/terminal/terminal_console.h"
+#include "platform/terminal/terminal_sequences.h"
 
 namespace posteri {
 

@@ -9,8 +9,8 @@
 #include <charconv>
 #include <cstdlib>
 
-#include "platform/type/font_set.h"
 #include "platform/system/write_all.h"
+#include "platform/type/font_set.h"
 
 namespace posteri {
 

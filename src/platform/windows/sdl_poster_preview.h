@@ -11,8 +11,8 @@
 #include <string>
 
 #include "platform/terminal/console.h"
-#include "platform/windows/sdl_windows.h"
 #include "platform/windows/poster_preview.h"
+#include "platform/windows/sdl_windows.h"
 
 namespace posteri {
 

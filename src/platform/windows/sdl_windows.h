@@ -15,11 +15,11 @@
 
 #include <cairo.h>
 
-#include "platform/terminal/console.h"
-#include "platform/windows/console_box_windows.h"
 #include "platform/fault.h"
-#include "platform/windows/graphic_windows.h"
+#include "platform/terminal/console.h"
 #include "platform/type/font_extents.h"
+#include "platform/windows/console_box_windows.h"
+#include "platform/windows/graphic_windows.h"
 
 namespace posteri {
 

@@ -12,9 +12,9 @@
 #include <set>
 #include <thread>
 
+#include "platform/pdf/linux_printers.h"
 #include "support/pdf_test_support.h"
 #include "support/test_print_server.h"
-#include "platform/pdf/linux_printers.h"
 
 namespace posteri {
 namespace {

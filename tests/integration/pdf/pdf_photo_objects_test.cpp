@@ -6,13 +6,13 @@
 
 #include <tuple>
 
-#include "support/pdf_test_support.h"
-#include "support/test_photos.h"
-#include "platform/photos/jpeg_codec.h"
 #include "platform/pdf/pdf_page.h"
+#include "platform/photos/jpeg_codec.h"
 #include "platform/photos/png_image.h"
 #include "platform/windows/preview_photo.h"
+#include "support/pdf_test_support.h"
 #include "support/temp_folder.h"
+#include "support/test_photos.h"
 
 namespace posteri {
 namespace {

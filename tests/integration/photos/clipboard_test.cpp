@@ -24,8 +24,8 @@
 #include <utility>
 #include <vector>
 
-#include "support/test_photos.h"
 #include "posteri_image.h"
+#include "support/test_photos.h"
 
 // Last: Xlib's macros (None, Bool, Status) would break the headers above.
 #include <X11/Xatom.h>

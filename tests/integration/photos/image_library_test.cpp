@@ -7,8 +7,9 @@
 #include <cstring>
 #include <filesystem>
 
-#include "support/test_photos.h"
 #include "posteri_image.h"
+#include "support/temp_folder.h"
+#include "support/test_photos.h"
 
 namespace posteri {
 namespace {
@@ -41,12 +42,8 @@ protected:
         height_ = symbol<decltype(&::posteri_bitmap_height)>("posteri_bitmap_height");
         bits_ = symbol<decltype(&::posteri_bitmap_bits)>("posteri_bitmap_bits");
         free_ = symbol<decltype(&::posteri_free_bitmap)>("posteri_free_bitmap");
-        std::string pattern = (fs::temp_directory_path() / "posteri-library-XXXXXX").string();
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        dir_ = pattern;
     }
     void TearDown() override {
-        fs::remove_all(dir_);
         if (library_ != nullptr) ::dlclose(library_);
     }
     template <typename Function>
@@ -61,7 +58,8 @@ protected:
     }
 
     void* library_ = nullptr;
-    fs::path dir_;
+    TempFolder folder_{"posteri-library"};
+    const fs::path& dir_ = folder_.path();
     decltype(&::fGDIp_2hBMP) load_ = nullptr;
     decltype(&::posteri_create_bitmap) create_ = nullptr;
     decltype(&::posteri_bitmap_width) width_ = nullptr;

@@ -17,11 +17,12 @@
 #include <thread>
 
 #include "image/photo_bits.h"
-#include "support/test_photos.h"
 #include "main/run_operations.h"
 #include "platform/photos/cairo_bitmap.h"
 #include "platform/photos/jpeg_structure.h"
 #include "support/fake_platform.h"
+#include "support/test_photos.h"
+#include "support/temp_folder.h"
 
 extern char** environ;
 
@@ -37,13 +38,6 @@ using test::Rgb;
 
 class JpegCodecTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "posteri-jpeg-XXXXXX").string();
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        dir_ = pattern;
-    }
-    void TearDown() override { fs::remove_all(dir_); }
-
     std::string photo(const std::string& name, const std::string& bytes) {
         const std::string path = (dir_ / name).string();
         test::write_file(path, bytes);
@@ -61,7 +55,8 @@ protected:
         return {byte(at + 2), byte(at + 1), byte(at)};
     }
 
-    fs::path dir_;
+    TempFolder folder_{"posteri-jpeg"};
+    const fs::path& dir_ = folder_.path();
     JpegCodec codec_;
 };
 

@@ -7,6 +7,7 @@
 #include <fstream>
 
 #include "platform/system/posix_system.h"
+#include "support/temp_folder.h"
 
 namespace posteri {
 namespace {
@@ -15,13 +16,6 @@ namespace fs = std::filesystem;
 
 class PosixDirectoryTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "posteri-folder-XXXXXX").string();
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        dir_ = fs::canonical(pattern);
-    }
-    void TearDown() override { fs::remove_all(dir_); }
-
     std::vector<DirectoryEntry> listing(const std::string& folder) {
         std::vector<DirectoryEntry> entries;
         EXPECT_EQ(system_.list_directory(folder, entries), 0);
@@ -29,7 +23,8 @@ class PosixDirectoryTest : public ::testing::Test {
         return entries;
     }
 
-    fs::path dir_;
+    TempFolder folder_{"posteri-folder"};
+    const fs::path& dir_ = folder_.path();
     PosixSystem system_;
 };
 

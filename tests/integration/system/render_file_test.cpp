@@ -12,6 +12,8 @@
 #include <fstream>
 #include <set>
 
+#include "support/temp_folder.h"
+
 namespace posteri {
 namespace {
 
@@ -19,13 +21,6 @@ namespace fs = std::filesystem;
 
 class RenderFileTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "posteri-render-XXXXXX").string();
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        dir_ = fs::canonical(pattern).string();
-    }
-    void TearDown() override { fs::remove_all(dir_); }
-
     std::set<std::string> names() const {
         std::set<std::string> found;
         for (const auto& entry : fs::directory_iterator(dir_)) found.insert(entry.path().filename().string());
@@ -39,7 +34,8 @@ class RenderFileTest : public ::testing::Test {
         file.write(reinterpret_cast<const unsigned char*>(bytes.data()), static_cast<unsigned>(bytes.size()));
     }
 
-    std::string dir_;
+    TempFolder folder_{"posteri-render"};
+    const std::string dir_ = folder_.path().string();
 };
 
 // Unnamed while written, readable through its path, then linked under a name that is never taken

@@ -7,11 +7,9 @@
 #include <algorithm>
 #include <cmath>
 
-#include "support/pdf_test_support.h"
-#include "support/test_photos.h"
 #include "main/run_operations.h"
-#include "platform/photos/jpeg_codec.h"
 #include "platform/pdf/linux_printers.h"
+#include "platform/photos/jpeg_codec.h"
 #include "platform/windows/preview_drawing.h"
 #include "platform/windows/preview_photo.h"
 #include "platform/windows/sdl_poster_preview.h"
@@ -19,6 +17,9 @@
 #include "print/preview_page.h"
 #include "print/print_job.h"
 #include "support/fake_platform.h"
+#include "support/pdf_test_support.h"
+#include "support/temp_folder.h"
+#include "support/test_photos.h"
 
 namespace posteri {
 namespace {
@@ -113,11 +114,6 @@ Pixels paper_pixels(const fs::path& pdf) {
 class PosterPreviewAgainstPdf : public ::testing::Test {
   protected:
     void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "posteri-preview-XXXXXX").string();
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        dir_ = fs::canonical(pattern);
-        previous_ = fs::current_path();
-        fs::current_path(dir_);
         test::JpegSpec recipe;
         recipe.width = 1200;
         recipe.height = 800;
@@ -136,15 +132,11 @@ class PosterPreviewAgainstPdf : public ::testing::Test {
         test::write_file(png_path(), test::make_png(png));
         fake_.system.files[png_path()] = "png";
     }
-    void TearDown() override {
-        fs::current_path(previous_);
-        fs::remove_all(dir_);
-    }
     std::string photo_path() const { return (dir_ / "mare.jpg").string(); }
     std::string png_path() const { return (dir_ / "mare-png.jpg").string(); }
 
-    fs::path dir_;
-    fs::path previous_;
+    WorkingFolder folder_{"posteri-preview"};
+    const fs::path& dir_ = folder_.path();
     FakePlatform fake_;
     LinuxPrinters printers_{false};
     JpegCodec images_;
