@@ -13,7 +13,7 @@
 #include "main/run_operations.h"
 #include "platform/pdf/linux_printers.h"
 #include "platform/photos/jpeg_codec.h"
-#include "platform/windows/preview_drawing.h"
+#include "platform/windows/cairo_preview_drawing.h"
 #include "platform/windows/preview_photo.h"
 #include "print/layout.h"
 #include "print/preview_page.h"

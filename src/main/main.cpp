@@ -16,11 +16,11 @@
 #include "platform/photos/jpeg_codec.h"
 #include "platform/system/espeak_speech.h"
 #include "platform/system/posix_system.h"
-#include "platform/terminal/terminal_console.h"
+#include "platform/terminal/ncurses_console.h"
 #include "platform/type/fontconfig_catalog.h"
-#include "platform/windows/display_probe.h"
 #include "platform/windows/sdl_poster_preview.h"
 #include "platform/windows/sdl_windows.h"
+#include "platform/windows/x11_display_probe.h"
 #include "ui/console_fault.h"
 #include "ui/failure.h"
 

@@ -20,11 +20,11 @@ plant() {  # FILE LINE EXPECTED: the copy with LINE added to FILE must fail, nam
 }
 plant platform/system/write_all.h '#include "platform/photos/byte_block.h"' "system stands no higher than photos"
 plant platform/photos/png_image.h '#include "platform/pdf/printers.h"' "photos stands no higher than pdf"
-plant platform/photos/png_image.h '#include "platform/type/font_set.h"' "photos stands no higher than type"
+plant platform/photos/png_image.h '#include "platform/type/fontconfig_font_set.h"' "photos stands no higher than type"
 plant platform/windows/sdl_windows.cpp '#include "main/reading.h"' "windows stands no higher than main"
 plant ui/frame.h '#include "settings/summary.h"' "ui stands no higher than settings"
 plant platform/geometry.h '#include "platform/photos/images.h"' "geometry.h stands no higher than photos"
-plant settings/summary.h '#include "platform/type/screen_text.h"' "src/settings/summary.h: logic reaches outside headers: <cairo.h>"
+plant settings/summary.h '#include "platform/type/pango_screen_text.h"' "src/settings/summary.h: logic reaches outside headers: <cairo.h>"
 plant print/layout.cpp '#include <SDL.h>' "src/print/layout.cpp: logic reaches outside headers: <SDL.h>"
 plant extra/helper.cpp 'int helper;' "its folder extra is not on the include map"
 echo "include map: the tree passes and 9 planted faults are refused"

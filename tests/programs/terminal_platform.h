@@ -6,7 +6,7 @@
 #include <memory>
 
 #include "platform/system/posix_system.h"
-#include "platform/terminal/terminal_console.h"
+#include "platform/terminal/ncurses_console.h"
 #include "platform/type/fontconfig_catalog.h"
 #include "platform/windows/sdl_windows.h"
 #include "support/fake_platform.h"

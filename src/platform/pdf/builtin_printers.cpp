@@ -12,8 +12,8 @@
 #include <utility>
 
 #include "format/codepage.h"
-#include "platform/pdf/pdf_page.h"
-#include "platform/pdf/poster_tiles.h"
+#include "platform/pdf/cairo_pdf_page.h"
+#include "platform/pdf/cairo_poster_tiles.h"
 
 extern char** environ;
 

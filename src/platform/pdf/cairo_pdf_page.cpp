@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "platform/pdf/pdf_page.h"
+#include "platform/pdf/cairo_pdf_page.h"
 
 #include <cairo-pdf.h>
 #include <pango/pangocairo.h>
@@ -12,7 +12,7 @@
 #include "format/codepage.h"
 #include "platform/photos/cairo_bitmap.h"
 #include "platform/photos/cairo_stretch.h"
-#include "platform/type/font_cell.h"
+#include "platform/type/harfbuzz_font_cell.h"
 
 namespace posteri {
 

@@ -18,7 +18,7 @@
 
 #include "platform/pdf/pdf_photo_objects.h"
 #include "platform/pdf/printers.h"
-#include "platform/type/font_cell.h"
+#include "platform/type/harfbuzz_font_cell.h"
 
 namespace posteri {
 

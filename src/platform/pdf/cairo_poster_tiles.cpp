@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "platform/pdf/poster_tiles.h"
+#include "platform/pdf/cairo_poster_tiles.h"
 
 #include <cairo-pdf.h>
 

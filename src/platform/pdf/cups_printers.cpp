@@ -11,7 +11,7 @@
 #include <optional>
 
 #include "format/codepage.h"
-#include "platform/pdf/pdf_page_group.h"
+#include "platform/pdf/qpdf_page_group.h"
 
 namespace posteri {
 

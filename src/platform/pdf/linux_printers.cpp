@@ -5,8 +5,8 @@
 
 #include "format/text.h"
 #include "platform/pdf/builtin_printers.h"
+#include "platform/pdf/cairo_pdf_page.h"
 #include "platform/pdf/cups_printers.h"
-#include "platform/pdf/pdf_page.h"
 #include "platform/system/render_file.h"
 
 namespace posteri {

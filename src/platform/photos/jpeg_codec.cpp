@@ -8,9 +8,9 @@
 
 #include "platform/photos/cairo_bitmap.h"
 #include "platform/photos/cairo_stretch.h"
-#include "platform/photos/colour_profile.h"
 #include "platform/photos/jpeg_pixels.h"
 #include "platform/photos/jpeg_structure.h"
+#include "platform/photos/lcms_colour_profile.h"
 #include "platform/photos/photo_header.h"
 #include "platform/photos/png_image.h"
 #include "platform/photos/png_pixels.h"

@@ -7,9 +7,9 @@
 #include <memory>
 #include <vector>
 
-#include "platform/photos/colour_profile.h"
 #include "platform/photos/jpeg_errors.h"
 #include "platform/photos/jpeg_structure.h"
+#include "platform/photos/lcms_colour_profile.h"
 #include "platform/photos/photo_header.h"
 
 namespace posteri {

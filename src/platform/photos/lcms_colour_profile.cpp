@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "platform/photos/colour_profile.h"
+#include "platform/photos/lcms_colour_profile.h"
 
 #include <lcms2.h>
 

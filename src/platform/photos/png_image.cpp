@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "platform/photos/big_endian.h"
-#include "platform/photos/colour_profile.h"
+#include "platform/photos/lcms_colour_profile.h"
 
 namespace posteri {
 

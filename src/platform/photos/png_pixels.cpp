@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "platform/photos/colour_profile.h"
+#include "platform/photos/lcms_colour_profile.h"
 #include "platform/photos/photo_header.h"
 
 namespace posteri {

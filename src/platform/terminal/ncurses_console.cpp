@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "platform/terminal/terminal_console.h"
+#include "platform/terminal/ncurses_console.h"
 
 #include <curses.h>
 #include <langinfo.h>

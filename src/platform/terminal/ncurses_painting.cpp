@@ -10,8 +10,8 @@
 
 #include "format/codepage.h"
 #include "platform/system/write_all.h"
+#include "platform/terminal/ncurses_console.h"
 #include "platform/terminal/terminal_colours.h"
-#include "platform/terminal/terminal_console.h"
 #include "platform/terminal/terminal_sequences.h"
 
 namespace posteri {

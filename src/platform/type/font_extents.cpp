@@ -10,7 +10,7 @@
 #include <cstdlib>
 
 #include "platform/system/write_all.h"
-#include "platform/type/font_set.h"
+#include "platform/type/fontconfig_font_set.h"
 
 namespace posteri {
 

@@ -9,7 +9,7 @@
 #include <string_view>
 
 #include "format/codepage.h"
-#include "platform/type/font_set.h"
+#include "platform/type/fontconfig_font_set.h"
 
 namespace posteri {
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "platform/type/font_set.h"
+#include "platform/type/fontconfig_font_set.h"
 
 #include <fontconfig/fontconfig.h>
 #include <pango/pangocairo.h>

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "platform/type/face_extents.h"
+#include "platform/type/harfbuzz_face_extents.h"
 
 #include <fontconfig/fontconfig.h>
 #include <hb.h>
@@ -13,7 +13,7 @@
 #include <thread>
 
 #include "format/codepage.h"
-#include "platform/type/font_cell.h"
+#include "platform/type/harfbuzz_font_cell.h"
 
 namespace posteri {
 

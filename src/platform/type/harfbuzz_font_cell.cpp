@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "platform/type/font_cell.h"
+#include "platform/type/harfbuzz_font_cell.h"
 
 #include <hb-ot.h>
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "platform/type/screen_text.h"
+#include "platform/type/pango_screen_text.h"
 
 #include <algorithm>
 #include <cmath>
@@ -7,8 +7,8 @@
 #include <string>
 
 #include "format/codepage.h"
-#include "platform/type/font_cell.h"
 #include "platform/type/font_extents.h"
+#include "platform/type/harfbuzz_font_cell.h"
 
 namespace posteri {
 

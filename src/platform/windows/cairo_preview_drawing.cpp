@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "platform/windows/preview_drawing.h"
+#include "platform/windows/cairo_preview_drawing.h"
 
-#include "platform/pdf/pdf_page.h"
+#include "platform/pdf/cairo_pdf_page.h"
 
 namespace posteri {
 

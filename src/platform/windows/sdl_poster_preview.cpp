@@ -7,7 +7,7 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "platform/windows/preview_drawing.h"
+#include "platform/windows/cairo_preview_drawing.h"
 #include "platform/windows/preview_photo.h"
 
 namespace posteri {

@@ -18,9 +18,9 @@
 #include "format/codepage.h"
 #include "platform/photos/cairo_bitmap.h"
 #include "platform/photos/cairo_stretch.h"
-#include "platform/type/face_extents.h"
-#include "platform/type/font_set.h"
-#include "platform/type/screen_text.h"
+#include "platform/type/fontconfig_font_set.h"
+#include "platform/type/harfbuzz_face_extents.h"
+#include "platform/type/pango_screen_text.h"
 
 namespace posteri {
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "platform/windows/display_probe.h"
+#include "platform/windows/x11_display_probe.h"
 
 #include <X11/Xlib.h>
 #include <signal.h>

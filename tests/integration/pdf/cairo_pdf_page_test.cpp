@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // A PDF page on sheets of any resolution, checked on the file it writes with poppler.
-#include "platform/pdf/pdf_page.h"
+#include "platform/pdf/cairo_pdf_page.h"
 
 #include <gtest/gtest.h>
 

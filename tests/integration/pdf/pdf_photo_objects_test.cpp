@@ -6,7 +6,7 @@
 
 #include <tuple>
 
-#include "platform/pdf/pdf_page.h"
+#include "platform/pdf/cairo_pdf_page.h"
 #include "platform/photos/jpeg_codec.h"
 #include "platform/photos/png_image.h"
 #include "platform/windows/preview_photo.h"

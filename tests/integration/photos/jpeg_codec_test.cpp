@@ -21,8 +21,8 @@
 #include "platform/photos/cairo_bitmap.h"
 #include "platform/photos/jpeg_structure.h"
 #include "support/fake_platform.h"
-#include "support/test_photos.h"
 #include "support/temp_folder.h"
+#include "support/test_photos.h"
 
 extern char** environ;
 

@@ -3,7 +3,7 @@
 // whose terminal is the pty, with POSTERI_TERMINAL_SCENARIO naming what the child does. The child
 // reports through a pipe; the test plays the user at the pty's master side.
 
-#include "platform/terminal/terminal_console.h"
+#include "platform/terminal/ncurses_console.h"
 
 #include <fcntl.h>
 #include <gtest/gtest.h>

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Text extents kept for the run and in their file, with the installed fonts of this machine.
-#include "platform/type/face_extents.h"
 #include "platform/type/font_extents.h"
-#include "platform/type/font_set.h"
+#include "platform/type/fontconfig_font_set.h"
+#include "platform/type/harfbuzz_face_extents.h"
 
 #include <fontconfig/fontconfig.h>
 #include <gtest/gtest.h>

@@ -10,7 +10,7 @@
 #include "main/run_operations.h"
 #include "platform/pdf/linux_printers.h"
 #include "platform/photos/jpeg_codec.h"
-#include "platform/windows/preview_drawing.h"
+#include "platform/windows/cairo_preview_drawing.h"
 #include "platform/windows/preview_photo.h"
 #include "platform/windows/sdl_poster_preview.h"
 #include "print/layout.h"
