@@ -7,7 +7,6 @@
 // driven in tmux, from the confirmation in the parameter editor to the PDF on disk. Each case runs
 // in turn with its baseline, so that both meet the same machine: median wall time, peak memory of
 // the child and PDF size, each against its target. The exit status is 1 when a target is missed.
-#include <stdlib.h>
 
 #include <cstdio>
 #include <filesystem>
@@ -18,6 +17,7 @@
 #include "poster/child_runs.h"
 #include "poster/interactive_run.h"
 #include "poster/targets.h"
+#include "support/temp_folder.h"
 
 namespace {
 
@@ -54,12 +54,6 @@ std::vector<PhotoSpec> every_photo() {
     photos.insert(photos.end(), std::begin(kOtherKinds), std::end(kOtherKinds));
     photos.insert(photos.end(), std::begin(kOtherPhotos), std::end(kOtherPhotos));
     return photos;
-}
-
-std::string scratch_folder() {
-    char pattern[] = "/tmp/posteri-poster-bench-XXXXXX";
-    const char* made = mkdtemp(pattern);
-    return made != nullptr ? made : "";
 }
 
 // Everything happens in `scratch`: the photos, the settings folder and the PDFs.
@@ -141,13 +135,6 @@ int run_bench(const std::string& scratch) {
 }  // namespace
 
 int main() {
-    const std::string scratch = scratch_folder();
-    if (scratch.empty()) {
-        std::perror("poster bench: mkdtemp");
-        return 1;
-    }
-    const int result = run_bench(scratch);
-    std::error_code error;
-    fs::remove_all(scratch, error);
-    return result;
+    const posteri::TempFolder scratch("posteri-poster-bench");
+    return run_bench(scratch.path().string());
 }

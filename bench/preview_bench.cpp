@@ -19,6 +19,7 @@
 #include "print/preview_page.h"
 #include "settings/settings_files.h"
 #include "support/fake_platform.h"
+#include "support/temp_folder.h"
 #include "support/test_photos.h"
 
 namespace {
@@ -33,9 +34,7 @@ constexpr int kPreviewWidth = 496;
 class PreviewBench {
   public:
     PreviewBench(int width, int height) {
-        std::string pattern = (fs::temp_directory_path() / "posteri-preview-bench-XXXXXX").string();
-        folder_ = ::mkdtemp(pattern.data());
-        photo_ = (folder_ / "foto.jpg").string();
+        photo_ = (folder_.path() / "foto.jpg").string();
         test::JpegSpec recipe;
         recipe.width = width;
         recipe.height = height;
@@ -56,7 +55,6 @@ class PreviewBench {
     ~PreviewBench() {
         cairo_surface_destroy(picture_);
         printers_.release();
-        fs::remove_all(folder_);
     }
 
     std::unique_ptr<MemoryBitmap> decode() const { return preview_photo(photo_, kPreviewHeight); }
@@ -67,7 +65,7 @@ class PreviewBench {
     }
 
   private:
-    fs::path folder_;
+    posteri::TempFolder folder_{"posteri-preview-bench"};
     std::string photo_;
     FakePlatform fake_;
     LinuxPrinters printers_{false};
