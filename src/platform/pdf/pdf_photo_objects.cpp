@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <charconv>
-#include <cstdio>
 #include <deque>
 #include <optional>
 
