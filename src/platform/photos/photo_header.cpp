@@ -9,6 +9,7 @@
 #include "platform/photos/exif_reader.h"
 #include "platform/photos/jpeg_errors.h"
 #include "platform/photos/png_pixels.h"
+#include "platform/system/trusted_names.h"
 
 namespace posteri {
 
@@ -78,7 +79,7 @@ PhotoFile open_photo(const std::string& path) {
     PhotoFile none(nullptr, std::fclose);
     // Without blocking, and only a regular file: a FIFO given as the photo would wait for a writer
     // for ever, and a device could be read without end.
-    const int fd = ::open(cp1252_to_utf8(path).c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    const int fd = open_trusted(cp1252_to_utf8(path), O_RDONLY | O_NONBLOCK);
     if (fd < 0) return none;
     struct stat status {};
     if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {

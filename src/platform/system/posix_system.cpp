@@ -4,6 +4,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <unistd.h>
@@ -11,6 +12,7 @@
 #include <algorithm>
 #include <bit>
 #include <cerrno>
+#include <csignal>
 #include <cstdint>
 #include <ctime>
 #include <filesystem>
@@ -19,6 +21,7 @@
 
 #include "format/codepage.h"
 #include "format/text.h"
+#include "platform/system/trusted_names.h"
 #include "platform/system/write_all.h"
 
 namespace posteri {
@@ -52,12 +55,17 @@ int sync_retrying(int fd) {
 // A line longer than this is cut there while it is read: far beyond anything the program writes,
 // and a file of one endless line cannot fill memory.
 constexpr std::size_t kLongestLine = 64 * 1024;
+// Only a file's first bytes up to this are read: hundreds of times what the program writes in years
+// of use, and a file as large as the disk is not read for minutes.
+constexpr std::size_t kMostReadBytes = 16 * 1024 * 1024;
 // A temporary file of another run lives for an instant between being named and renamed; one older
 // than this was left by a run that was killed there.
 constexpr int kStaleTemporarySeconds = 60;
 constexpr std::string_view kTemporaryLetters =
     "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
 constexpr std::size_t kTemporarySuffix = 6;
+// The temporary of "NAME" is ".NAME.posteri-" and six letters: a name no user gives a file of theirs.
+constexpr std::string_view kTemporaryMark = ".posteri-";
 
 // What a file name finally stands for, its links followed.
 enum class NameKind { Missing, Regular, NullDevice, Unusable };
@@ -121,23 +129,8 @@ DirectoryEntry entry_for(std::string_view native_name, bool is_folder) {
     return entry;
 }
 
-// A symbolic link is followed hop by hop (a relative one from the link's own folder) to the name it
-// finally points to, so that replacing the file replaces the link's target and the links stay; a
-// loop gives ELOOP.
-int followed_links(std::string& path) {
-    constexpr int kMostLinkHops = 40;  // the kernel's own limit
-    for (int hop = 0; hop < kMostLinkHops; ++hop) {
-        std::error_code error;
-        if (!std::filesystem::is_symlink(std::filesystem::symlink_status(path, error))) return 0;
-        const std::filesystem::path target = std::filesystem::read_symlink(path, error);
-        if (error) return error.value();
-        path = (target.is_absolute() ? target : std::filesystem::path(path).parent_path() / target).string();
-    }
-    return ELOOP;
-}
-
 // What `name` stands for. A link that leads nowhere is unusable: the file it names may be someone
-// else's to make.
+// else's to make. So is a link that another user planted in a shared folder.
 int resolve(const std::string& name, FileTarget& target) {
     target.path = name;
     if (::lstat(name.c_str(), &target.status) != 0) {
@@ -145,7 +138,7 @@ int resolve(const std::string& name, FileTarget& target) {
         return errno == ENOENT ? 0 : errno;
     }
     if (S_ISLNK(target.status.st_mode)) {
-        if (const int error = followed_links(target.path)) return error;
+        if (const int error = follow_trusted_links(target.path)) return error;
         if (::lstat(target.path.c_str(), &target.status) != 0) {
             target.kind = NameKind::Unusable;
             return errno == ENOENT ? 0 : errno;
@@ -155,6 +148,13 @@ int resolve(const std::string& name, FileTarget& target) {
     return 0;
 }
 
+// Whether the existing regular file may be written: not someone else's file in a shared folder,
+// and not one without any write permission bit, which says "keep" even to root, who may write anyway.
+bool may_write(const FileTarget& target) {
+    return may_write_over(target.path, target.status) && (target.status.st_mode & 0222) != 0 &&
+           ::faccessat(AT_FDCWD, target.path.c_str(), W_OK, AT_EACCESS) == 0;
+}
+
 // 0 when the file may be written: ENXIO for a name that is no regular file, EROFS for one the user
 // may not write (a read-only file counts as one on a read-only file system); -1 for the null
 // device, whose writes are dropped.
@@ -162,23 +162,53 @@ int writable(const FileTarget& target) {
     switch (target.kind) {
         case NameKind::NullDevice: return -1;
         case NameKind::Unusable: return ENXIO;
-        case NameKind::Regular:
-            return ::faccessat(AT_FDCWD, target.path.c_str(), W_OK, AT_EACCESS) == 0 ? 0 : EROFS;
+        case NameKind::Regular: return may_write(target) ? 0 : EROFS;
         case NameKind::Missing: return 0;
     }
     return ENXIO;
 }
 
-// A file with other hard links is rewritten where it is, so that its names stay one file.
+// Makes sure that `length` bytes can replace the old `old_length` before anything changes: the
+// file-size limit must allow them (a write reaching past it fails even where the file already was
+// that long), and the disk must hold them where they are longer.
+int reserve(int fd, std::size_t old_length, std::size_t length) {
+    rlimit limit{};
+    if (::getrlimit(RLIMIT_FSIZE, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY && length > limit.rlim_cur) {
+        return EFBIG;
+    }
+    if (length <= old_length) return 0;
+    while (::fallocate(fd, 0, 0, static_cast<off_t>(length)) != 0) {
+        if (errno == EINTR) continue;
+        if (errno != EOPNOTSUPP) return errno;
+        // A file system that cannot reserve blocks still holds the file to the size limit as it grows.
+        return ::ftruncate(fd, static_cast<off_t>(length)) == 0 ? 0 : errno;
+    }
+    return 0;
+}
+
+int write_from_start(int fd, std::string_view bytes) {
+    if (::lseek(fd, 0, SEEK_SET) != 0) return errno;
+    if (const int error = write_all(fd, bytes)) return error;
+    if (::ftruncate(fd, static_cast<off_t>(bytes.size())) != 0) return errno;
+    return sync_retrying(fd);
+}
+
+// A file with other hard links is rewritten where it is, so that its names stay one file. It ends
+// as the old file or the new one: the new length is reserved first, and a write that fails after all
+// puts back the old bytes, which were read before.
 int rewrite_in_place(const FileTarget& target, std::string_view bytes) {
-    const int fd = open_retrying(target.path.c_str(), O_WRONLY | O_NONBLOCK | O_NOFOLLOW);
+    const int fd = open_retrying(target.path.c_str(), O_RDWR | O_NONBLOCK | O_NOFOLLOW);
     if (fd < 0) return errno;
     struct stat status {};
     int error = ::fstat(fd, &status) != 0 ? errno : 0;
     if (error == 0 && (status.st_ino != target.status.st_ino || !S_ISREG(status.st_mode))) error = ENXIO;
-    if (error == 0 && ::ftruncate(fd, 0) != 0) error = errno;
-    if (error == 0) error = write_all(fd, bytes);
-    if (error == 0) error = sync_retrying(fd);
+    std::string old;
+    if (error == 0) error = read_at_most(fd, kMostReadBytes, old);
+    if (error == 0) error = reserve(fd, old.size(), bytes.size());
+    if (error == 0) {
+        error = write_from_start(fd, bytes);
+        if (error != 0) write_from_start(fd, old);
+    }
     const int close_error = close_checked(fd);
     return error != 0 ? error : close_error;
 }
@@ -190,15 +220,17 @@ std::string random_suffix() {
     return suffix;
 }
 
-bool is_temporary_of(std::string_view entry, std::string_view name) {
-    if (entry.size() != name.size() + 2 + kTemporarySuffix || entry[0] != '.' ||
-        entry.substr(1, name.size()) != name || entry[name.size() + 1] != '.') {
-        return false;
-    }
-    return entry.substr(name.size() + 2).find_first_not_of(kTemporaryLetters) == std::string_view::npos;
+std::string temporary_prefix(std::string_view name) {
+    return "." + std::string(name) + std::string(kTemporaryMark);
 }
 
-// Removes the temporaries ".NAME.XXXXXX" that killed runs left beside the file.
+bool is_temporary_of(std::string_view entry, std::string_view name) {
+    const std::string prefix = temporary_prefix(name);
+    return entry.size() == prefix.size() + kTemporarySuffix && entry.starts_with(prefix) &&
+           entry.substr(prefix.size()).find_first_not_of(kTemporaryLetters) == std::string_view::npos;
+}
+
+// Removes the running user's temporaries of `name` that killed runs left beside the file.
 void remove_stale_temporaries(const std::string& folder, std::string_view name) {
     const std::unique_ptr<DIR, int (*)(DIR*)> listing(::opendir(folder.empty() ? "." : folder.c_str()), ::closedir);
     if (!listing) return;
@@ -209,7 +241,7 @@ void remove_stale_temporaries(const std::string& folder, std::string_view name) 
             ::fstatat(::dirfd(listing.get()), item->d_name, &status, AT_SYMLINK_NOFOLLOW) != 0) {
             continue;
         }
-        if (S_ISREG(status.st_mode) && now - status.st_mtime > kStaleTemporarySeconds) {
+        if (S_ISREG(status.st_mode) && status.st_uid == ::geteuid() && now - status.st_mtime > kStaleTemporarySeconds) {
             ::unlinkat(::dirfd(listing.get()), item->d_name, 0);
         }
     }
@@ -220,7 +252,7 @@ void remove_stale_temporaries(const std::string& folder, std::string_view name) 
 int open_temporary(const std::string& folder, const std::string& name, int& fd, std::string& named) {
     fd = open_retrying(folder.empty() ? "." : folder.c_str(), O_TMPFILE | O_WRONLY, 0600);
     if (fd >= 0) return 0;
-    named = folder + "." + name + "." + std::string(kTemporarySuffix, 'X');
+    named = folder + temporary_prefix(name) + std::string(kTemporarySuffix, 'X');
     fd = ::mkostemp(named.data(), O_CLOEXEC);
     if (fd < 0) named.clear();
     return fd < 0 ? errno : 0;
@@ -231,7 +263,7 @@ int open_temporary(const std::string& folder, const std::string& name, int& fd, 
 int name_temporary(int fd, const std::string& folder, const std::string& name, std::string& named) {
     const std::string self = "/proc/self/fd/" + std::to_string(fd);
     for (int attempt = 0; attempt < 100; ++attempt) {
-        const std::string candidate = folder + "." + name + "." + random_suffix();
+        const std::string candidate = folder + temporary_prefix(name) + random_suffix();
         if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, candidate.c_str(), AT_SYMLINK_FOLLOW) == 0) {
             named = candidate;
             return 0;
@@ -239,6 +271,18 @@ int name_temporary(int fd, const std::string& folder, const std::string& name, s
         if (errno != EEXIST) return errno;
     }
     return EEXIST;
+}
+
+// A name that was free when it was looked at is taken only if it still is: in a shared folder another
+// user may have made a file of theirs under it meanwhile.
+int move_into_place(const std::string& temporary, const FileTarget& target) {
+    if (target.kind == NameKind::Missing &&
+        ::renameat2(AT_FDCWD, temporary.c_str(), AT_FDCWD, target.path.c_str(), RENAME_NOREPLACE) == 0) {
+        return 0;
+    }
+    // A file system that cannot rename that way (EINVAL) renames as it can.
+    if (target.kind == NameKind::Missing && errno != EINVAL) return errno;
+    return ::rename(temporary.c_str(), target.path.c_str()) == 0 ? 0 : errno;
 }
 
 // Writes a temporary file beside the target, flushed to disk, and renames it over the target.
@@ -256,7 +300,7 @@ int replace_through_temporary(const FileTarget& target, std::string_view bytes) 
     if (error == 0 && temporary.empty()) error = name_temporary(fd, folder, name, temporary);
     const int close_error = close_checked(fd);
     if (error == 0) error = close_error;
-    if (error == 0 && ::rename(temporary.c_str(), target.path.c_str()) != 0) error = errno;
+    if (error == 0) error = move_into_place(temporary, target);
     if (error != 0) {
         if (!temporary.empty()) ::unlink(temporary.c_str());
         return error;
@@ -286,6 +330,12 @@ bool names_folder(int folder_fd, const char* name) {
 }
 
 }  // namespace
+
+PosixSystem::PosixSystem() {
+    // A write beyond the file-size limit then fails with EFBIG, which every write here answers (the
+    // file cut back or left as it was, a failure notice), instead of ending the process half-way.
+    ::signal(SIGXFSZ, SIG_IGN);
+}
 
 std::string PosixSystem::working_directory() {
     std::error_code error;
@@ -325,7 +375,7 @@ int PosixSystem::list_directory(const std::string& path, std::vector<DirectoryEn
 int PosixSystem::read_file(const std::string& path, std::string& bytes) {
     bytes.clear();
     // Without blocking: a FIFO would otherwise wait for a writer for ever.
-    const int fd = open_retrying(native(path).c_str(), O_RDONLY | O_NONBLOCK);
+    const int fd = open_trusted(native(path), O_RDONLY | O_NONBLOCK);
     if (fd < 0) return errno;
     struct stat status {};
     int error = ::fstat(fd, &status) != 0 ? errno : 0;
@@ -333,17 +383,12 @@ int PosixSystem::read_file(const std::string& path, std::string& bytes) {
     // is no file to read (a device such as /dev/zero would never end).
     const bool regular = error == 0 && kind_of(status) == NameKind::Regular;
     if (error == 0 && !regular && !is_null_device(status)) error = ENXIO;
-    char buffer[65536];
-    std::size_t line_length = 0;
-    while (regular && error == 0) {
-        const ssize_t got = ::read(fd, buffer, sizeof buffer);
-        if (got < 0 && errno == EINTR) continue;
-        if (got < 0) error = errno;
-        if (got <= 0) break;
-        append_cutting_long_lines(bytes, std::string_view(buffer, static_cast<std::size_t>(got)), line_length);
-    }
+    std::string first_bytes;
+    if (regular && error == 0) error = read_at_most(fd, kMostReadBytes, first_bytes);
     ::close(fd);
-    if (error != 0) bytes.clear();
+    if (error == EFBIG) error = 0;
+    std::size_t line_length = 0;
+    if (error == 0) append_cutting_long_lines(bytes, first_bytes, line_length);
     return error;
 }
 
@@ -356,7 +401,11 @@ int PosixSystem::replace_file(const std::string& path, std::string_view bytes) {
     if (const int error = resolve(native(path), target)) return error;
     const int refusal = writable(target);
     if (refusal != 0) return refusal < 0 ? 0 : refusal;
-    if (target.kind == NameKind::Regular && target.status.st_nlink > 1) return rewrite_in_place(target, bytes);
+    if (target.kind == NameKind::Regular && target.status.st_nlink > 1) {
+        // Another user's file with several names may be one planted to reach a file elsewhere.
+        if (target.status.st_uid != ::geteuid()) return EROFS;
+        return rewrite_in_place(target, bytes);
+    }
     return replace_through_temporary(target, bytes);
 }
 
@@ -372,6 +421,8 @@ int PosixSystem::append_file(const std::string& path, std::string_view bytes) {
     struct stat status {};
     int error = ::fstat(fd, &status) != 0 ? errno : 0;
     if (error == 0 && !S_ISREG(status.st_mode)) error = ENXIO;
+    // Made by another user in a shared folder since it was looked at: not ours to write.
+    if (error == 0 && !may_write_over(target.path, status)) error = EROFS;
     while (error == 0 && ::flock(fd, LOCK_EX) != 0) {
         if (errno != EINTR) error = errno;
     }

@@ -13,6 +13,7 @@ namespace posteri {
 
 class PosixSystem : public System {
 public:
+    PosixSystem();
     std::string working_directory() override;
     int set_working_directory(const std::string& path) override;
     bool is_file(const std::string& path) override;

@@ -38,17 +38,21 @@ public:
     // touches it. The null device (/dev/null, directly or through links) is a file switched off:
     // it reads as empty and takes writes without keeping them. A name that stands for anything else
     // that is no regular file (another device, a FIFO, a socket, a folder, a link that leads
-    // nowhere) is never read, written or replaced: ENXIO. Nothing waits on a FIFO.
+    // nowhere) is never read, written or replaced: ENXIO. Nothing waits on a FIFO. In a sticky
+    // folder that other users may write, names they planted are not used (trusted_names.h): their
+    // link gives ENXIO, their file is not written (EROFS).
 
-    // The whole file, each line (ended by CR, LF or both) cut to its first 64 KiB; ENOENT when it
-    // does not exist.
+    // The file's first 16 MiB, each line (ended by CR, LF or both) cut to its first 64 KiB; ENOENT
+    // when it does not exist.
     virtual int read_file(const std::string& path, std::string& bytes) = 0;
     // Replaces the file's content as one step: a temporary file in the same folder, flushed to disk,
     // renamed over the old one, with the old one's permission bits (and owner and group, where the
     // process may give them). A failure leaves the old file as it was, and so does a file that
     // already holds these bytes. A symbolic link stays a link: the file it points to is replaced. A
-    // file with more than one hard link is rewritten in place, so that its names stay one file. A
-    // file the user may not write gives EROFS, as a read-only file system does, and is left alone.
+    // file with more than one hard link is rewritten in place, so that its names stay one file, and
+    // only when the user owns it; it too ends as the old file or the new one. A file the user may
+    // not write, or one without any write permission bit, gives EROFS, as a read-only file system
+    // does, and is left alone.
     virtual int replace_file(const std::string& path, std::string_view bytes) = 0;
     // Appends with one write on a file opened for appending (created when missing) and locked, so
     // that two processes appending at once never interleave their records; a write that fails

@@ -9,6 +9,7 @@
 #include <charconv>
 #include <cstdlib>
 
+#include "platform/system/trusted_names.h"
 #include "platform/system/write_all.h"
 #include "platform/type/fontconfig_font_set.h"
 
@@ -18,15 +19,18 @@ namespace {
 
 constexpr std::string_view kFileHeader = "posteri font extents 1\n";
 
-// A regular file's bytes; nothing from anything else (a fifo would never end).
+// Far more than the extents of every font on a well-stocked machine take (a few hundred KB); a larger
+// file is no cache of ours, and it is measured afresh rather than read.
+constexpr std::size_t kMostCacheBytes = 8 * 1024 * 1024;
+
+// A regular file's bytes up to the bound; nothing from anything else (a fifo would never end).
 std::string read_regular_file(const std::string& path) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    const int fd = open_trusted(path, O_RDONLY | O_NONBLOCK);
     if (fd < 0) return {};
     std::string bytes;
     struct stat facts {};
-    if (::fstat(fd, &facts) == 0 && S_ISREG(facts.st_mode)) {
-        char buffer[65536];
-        for (ssize_t got; (got = ::read(fd, buffer, sizeof buffer)) > 0;) bytes.append(buffer, got);
+    if (::fstat(fd, &facts) != 0 || !S_ISREG(facts.st_mode) || read_at_most(fd, kMostCacheBytes, bytes) != 0) {
+        bytes.clear();
     }
     ::close(fd);
     return bytes;
@@ -70,7 +74,8 @@ void write_whole_file(const std::string& path, const std::string& bytes) {
     written = ::fsync(fd) == 0 && written;
     written = ::close(fd) == 0 && written;
     struct stat facts {};
-    const bool replaceable = ::lstat(path.c_str(), &facts) != 0 ? errno == ENOENT : S_ISREG(facts.st_mode);
+    const bool replaceable =
+        ::lstat(path.c_str(), &facts) != 0 ? errno == ENOENT : S_ISREG(facts.st_mode) && may_write_over(path, facts);
     if (!written || !replaceable || ::rename(temporary.c_str(), path.c_str()) != 0) ::unlink(temporary.c_str());
 }
 

@@ -76,18 +76,32 @@ int with_size_limit(rlim_t bytes, const std::function<int()>& operation) {
     return result;
 }
 
-TEST_F(PosixSystemTest, ReplaceSwapsTheContentKeepsPermissionsAndLeavesNoTemporary) {
+// Of the hidden files beside it, a save removes only its own temporaries that a killed run left: the
+// running user's, named as it names them, older than a minute. The user's own backups stay.
+TEST_F(PosixSystemTest, ReplaceSwapsTheContentKeepsPermissionsAndRemovesOnlyItsOwnStaleTemporaries) {
     const std::string file = path("impostazioni.log");
     std::ofstream(file) << "vecchio";
     ::chmod(file.c_str(), 0640);
-    // One temporary a killed run left long ago, one another run is about to rename.
-    std::ofstream(path(".impostazioni.log.Ab3xYz")) << "vecchio";
-    fs::last_write_time(path(".impostazioni.log.Ab3xYz"), fs::file_time_type::clock::now() - std::chrono::hours(1));
-    std::ofstream(path(".impostazioni.log.Q7rTu2")) << "altro";
+    const auto plant = [&](const std::string& name, std::chrono::minutes age) {
+        std::ofstream(path(name)) << "vecchio";
+        fs::last_write_time(path(name), fs::file_time_type::clock::now() - age);
+    };
+    plant(".impostazioni.log.posteri-Ab3xYz", std::chrono::minutes(61));
+    plant(".impostazioni.log.posteri-Q7rTu2", std::chrono::minutes(0));
+    plant(".impostazioni.log.backup", std::chrono::minutes(61));
+    plant(".impostazioni.log.Ab3xYz", std::chrono::minutes(61));
+    plant(".impostazioni.log.posteri-Ab3xYzw", std::chrono::minutes(61));
+    std::set<std::string> kept = names_in_folder();
+    kept.erase(".impostazioni.log.posteri-Ab3xYz");
+    if (::geteuid() == 0) {
+        plant(".impostazioni.log.posteri-altrui", std::chrono::minutes(61));
+        ASSERT_EQ(::chown(path(".impostazioni.log.posteri-altrui").c_str(), 65534, 65534), 0);
+        kept.insert(".impostazioni.log.posteri-altrui");
+    }
     EXPECT_EQ(system_.replace_file(file, "nuovo\r\n"), 0);
     EXPECT_EQ(content(file), "nuovo\r\n");
     EXPECT_EQ(permissions(file), 0640u);
-    EXPECT_EQ(names_in_folder(), (std::set<std::string>{".impostazioni.log.Q7rTu2", "impostazioni.log"}));
+    EXPECT_EQ(names_in_folder(), kept);
 }
 
 TEST_F(PosixSystemTest, ReplaceWithTheBytesAlreadyThereLeavesTheFileAsItIs) {
@@ -114,14 +128,31 @@ TEST_F(PosixSystemTest, ReplaceMakesANewFileWithTheUmaskPermissions) {
     EXPECT_EQ(permissions(path("nuovo.log")), 0640u);
 }
 
-TEST_F(PosixSystemTest, FailedReplaceKeepsTheOldFileAndRemovesTheTemporary) {
-    const std::string file = path("impostazioni.log");
-    std::ofstream(file) << "vecchio contenuto";
-    const int error = with_size_limit(16, [&] { return system_.replace_file(file, std::string(100, 'n')); });
-
-    EXPECT_EQ(error, EFBIG);
-    EXPECT_EQ(content(file), "vecchio contenuto");
-    EXPECT_EQ(names_in_folder(), std::set<std::string>{"impostazioni.log"});
+// Under a size limit a replaced file ends as the old one or the new one, never a mix: through a
+// temporary, or rewritten in place when it has a second name, whether the new bytes or the old ones
+// reach past the limit. Nothing is left beside it.
+TEST_F(PosixSystemTest, ReplaceUnderASizeLimitEndsAsTheOldFileOrTheNew) {
+    constexpr rlim_t kLimit = 64;
+    struct Row {
+        bool second_name;
+        std::size_t old_size, new_size;
+        int error;
+    };
+    for (const Row& row : {Row{false, 16, 100, EFBIG}, Row{false, 100, 16, 0}, Row{true, 16, 100, EFBIG},
+                           Row{true, 100, 16, 0}, Row{true, 100, 100, EFBIG}, Row{true, 16, kLimit, 0}}) {
+        const std::string file = path("impostazioni.log");
+        const std::string old(row.old_size, 'v'), fresh(row.new_size, 'n');
+        std::ofstream(file, std::ios::trunc) << old;
+        if (row.second_name) fs::create_hard_link(file, dir_ / "gemello.log");
+        EXPECT_EQ(with_size_limit(kLimit, [&] { return system_.replace_file(file, fresh); }), row.error)
+            << row.second_name << " " << row.old_size << " " << row.new_size;
+        EXPECT_EQ(content(file), row.error == 0 ? fresh : old) << row.second_name << " " << row.old_size;
+        if (row.second_name) {
+            EXPECT_TRUE(fs::equivalent(file, dir_ / "gemello.log"));
+            fs::remove(dir_ / "gemello.log");
+        }
+        EXPECT_EQ(names_in_folder(), std::set<std::string>{"impostazioni.log"});
+    }
     EXPECT_EQ(system_.replace_file(path("manca/impostazioni.log"), "x"), ENOENT);
 }
 
@@ -146,13 +177,15 @@ TEST_F(PosixSystemTest, ReplaceThroughALinkReplacesItsTargetAndKeepsTheLink) {
 
 // What the name stands for decides: a regular file is rewritten (in place when it has other hard
 // links), the null device takes the bytes and stays, anything else is refused with ENXIO and a file
-// the user may not write with EROFS, both left as they were.
+// the user may not write with EROFS, both left as they were. A file without write permission bits
+// is kept even by root, who could write it.
 TEST_F(PosixSystemTest, ReplaceWritesOnlyRegularFilesTheUserMayWrite) {
     ::chmod(dir_.c_str(), 0755);
     ASSERT_EQ(std::system(("cd " + dir_.string() +
                            " && printf vecchio > regolare.log && printf vecchio > vero.log && ln -s vero.log collegato.log"
                            " && ln -s /dev/null spento.log && mkfifo fifo.log && mkdir cartella.log"
                            " && ln -s manca.log sospeso.log && printf vecchio > sola.log && chmod 444 sola.log"
+                           " && printf vecchio > altrui.log && chmod 644 altrui.log"
                            " && printf vecchio > doppio.log && ln doppio.log gemello.log")
                               .c_str()),
               0);
@@ -168,7 +201,9 @@ TEST_F(PosixSystemTest, ReplaceWritesOnlyRegularFilesTheUserMayWrite) {
                                  Target{"spento.log", 0, symlink, ""}, Target{"fifo.log", ENXIO, fifo, nullptr},
                                  Target{"cartella.log", ENXIO, directory, nullptr},
                                  Target{"sospeso.log", ENXIO, symlink, nullptr},
-                                 Target{"sola.log", EROFS, regular, "vecchio", true}, Target{"doppio.log", 0, regular, "nuovo"}}) {
+                                 Target{"sola.log", EROFS, regular, "vecchio"},
+                                 Target{"altrui.log", EROFS, regular, "vecchio", true},
+                                 Target{"doppio.log", 0, regular, "nuovo"}}) {
         const auto replace = [&] { return system_.replace_file(path(target.name), "nuovo"); };
         EXPECT_EQ(target.by_ordinary_user ? as_ordinary_user(replace) : replace(), target.error) << target.name;
         EXPECT_EQ(fs::symlink_status(path(target.name)).type(), target.left) << target.name;
@@ -181,9 +216,73 @@ TEST_F(PosixSystemTest, ReplaceWritesOnlyRegularFilesTheUserMayWrite) {
     EXPECT_FALSE(fs::exists(path("manca.log")));
     EXPECT_EQ(system_.append_file(path("fifo.log"), "x"), ENXIO);
     EXPECT_EQ(system_.append_file(path("spento.log"), "x"), 0);
-    EXPECT_EQ(as_ordinary_user([&] { return system_.append_file(path("sola.log"), "x"); }), EROFS);
+    EXPECT_EQ(system_.append_file(path("sola.log"), "x"), EROFS);
     for (const auto& entry : fs::directory_iterator(dir_)) {
         EXPECT_NE(entry.path().filename().string()[0], '.') << "a temporary is left: " << entry.path();
+    }
+}
+
+// In a sticky folder that others may write, a name another user planted is not used: their link is
+// not followed, their file not written, their FIFO not opened; the folder owner's and our own names
+// are, and so are names in a folder without the sticky bit. Another user's file with a second name is
+// never rewritten in place. Giving names to other users needs root.
+TEST_F(PosixSystemTest, SharedFoldersUseOnlyTheNamesOfTrustedUsers) {
+    if (::geteuid() != 0) GTEST_SKIP() << "giving files to other users needs root";
+    constexpr uid_t kFolderOwner = 1;
+    constexpr uid_t kOther = 65534;
+    enum class Planted { Link, File, SecondName, Fifo };
+    struct Row {
+        const char* what;
+        mode_t folder_mode;
+        Planted planted;
+        uid_t owner;
+        int replace_error, append_error, read_error;
+    };
+    const Row rows[] = {
+        {"another user's link, sticky world-writable", 01777, Planted::Link, kOther, ENXIO, ENXIO, ENXIO},
+        {"another user's link, sticky group-writable", 01770, Planted::Link, kOther, ENXIO, ENXIO, ENXIO},
+        {"the folder owner's link", 01777, Planted::Link, kFolderOwner, 0, 0, 0},
+        {"our own link", 01777, Planted::Link, 0, 0, 0, 0},
+        {"another user's link, no sticky bit", 0777, Planted::Link, kOther, 0, 0, 0},
+        {"another user's file, sticky world-writable", 01777, Planted::File, kOther, EROFS, EROFS, 0},
+        {"the folder owner's file", 01777, Planted::File, kFolderOwner, 0, 0, 0},
+        {"another user's file with a second name", 0755, Planted::SecondName, kOther, EROFS, 0, 0},
+        {"another user's FIFO", 01777, Planted::Fifo, kOther, ENXIO, ENXIO, ENXIO},
+    };
+    int case_number = 0;
+    for (const Row& row : rows) {
+        const fs::path folder = dir_ / ("caso" + std::to_string(++case_number));
+        fs::create_directory(folder);
+        const std::string name = (folder / "impostazioni.log").string();
+        const std::string target = path("privato" + std::to_string(case_number));
+        const std::string written = row.planted == Planted::Link ? target : name;
+        const std::string planted = row.planted == Planted::Link ? "segreto" : "piantato";
+        std::ofstream(target) << "segreto";
+        ::chmod(target.c_str(), 0600);
+        switch (row.planted) {
+            case Planted::Link: fs::create_symlink(target, name); break;
+            case Planted::File: std::ofstream(name) << planted; break;
+            case Planted::SecondName:
+                std::ofstream(folder / "originale") << planted;
+                fs::create_hard_link(folder / "originale", name);
+                break;
+            case Planted::Fifo: ::mkfifo(name.c_str(), 0666); break;
+        }
+        if (row.planted != Planted::Link) ::chmod(name.c_str(), 0666);
+        ASSERT_EQ(::lchown(name.c_str(), row.owner, row.owner), 0);
+        ASSERT_EQ(::chown(folder.c_str(), kFolderOwner, kFolderOwner), 0);
+        ::chmod(folder.c_str(), row.folder_mode);
+
+        EXPECT_EQ(system_.replace_file(name, "nuovo"), row.replace_error) << row.what;
+        EXPECT_EQ(system_.append_file(name, "+"), row.append_error) << row.what;
+        std::string bytes;
+        EXPECT_EQ(system_.read_file(name, bytes), row.read_error) << row.what;
+        if (row.planted == Planted::Fifo) continue;
+        const std::string expected = (row.replace_error == 0 ? "nuovo" : planted) + (row.append_error == 0 ? "+" : "");
+        EXPECT_EQ(content(written), expected) << row.what;
+        if (row.read_error == 0) {
+            EXPECT_EQ(bytes, expected) << row.what;
+        }
     }
 }
 
