@@ -2,8 +2,7 @@
 // posteri-batch [--set NAME=VALUE]... PHOTO PRINTER [WORKDIR]: prints one poster without a terminal,
 // as a person would who chooses that photo and printer and confirms the settings, changed as the
 // --set options say. Standard output carries the summary lines and where the job went; a failure
-// notice goes to standard error and ends the run.
-#include <filesystem>
+// notice goes to standard error and ends the run. Output that cannot be written fails the run.
 #include <iostream>
 #include <string>
 #include <vector>
@@ -16,6 +15,7 @@
 #include "platform/photos/jpeg_codec.h"
 #include "platform/system/posix_system.h"
 #include "platform/system/render_file.h"
+#include "platform/system/standard_streams.h"
 #include "platform/type/fontconfig_catalog.h"
 #include "platform/windows/console_box_windows.h"
 #include "ui/failure.h"
@@ -23,14 +23,6 @@
 namespace {
 
 using namespace posteri;
-
-// The photo as the file chooser gives it: a whole path, so that its document name and the PDF's
-// name come from the photo's own name whatever the working folder.
-std::string whole_path(const char* argument) {
-    std::error_code error;
-    const std::filesystem::path path = std::filesystem::absolute(argument, error);
-    return error ? std::string(argument) : path.lexically_normal().string();
-}
 
 // A line of the run's Windows-1252 text as it goes out, in UTF-8 with every control character shown
 // as '?': a name or a text cannot move the cursor, retitle the terminal or split the line.
@@ -46,9 +38,8 @@ std::string shown_fields(std::string_view line) {
     return out;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
+// The run's exit status; what it reports is written to the standard streams.
+int run(int argc, char** argv) {
     const BatchCommand command = parse_batch_arguments(std::vector<std::string>(argv + 1, argv + argc));
     switch (command.action) {
         case BatchAction::Wrong:
@@ -65,10 +56,9 @@ int main(int argc, char** argv) {
             break;
     }
     // Arguments arrive as UTF-8 (one that is not is kept as its bytes); the program's text is
-    // Windows-1252.
-    const BatchRequest request{native_to_cp1252(whole_path(command.photo.c_str())),
-                               native_to_cp1252(command.printer), native_to_cp1252(command.workdir),
-                               command.assignments};
+    // Windows-1252. The photo is taken as posteri takes one given to it.
+    const BatchRequest request{command.photo, native_to_cp1252(command.printer),
+                               native_to_cp1252(command.workdir), command.assignments};
     // No console here takes the ending signals; a page rendered into a named file goes with them.
     remove_render_litter_on_ending_signals();
     UnseenConsole console({120, 40});
@@ -93,4 +83,11 @@ int main(int argc, char** argv) {
     for (const std::string& line : outcome.lines) std::cout << shown(line) << '\n';
     if (!outcome.error.empty()) std::cerr << "posteri-batch: " << shown(outcome.error) << '\n';
     return outcome.exit_code;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    hold_closed_standard_streams();
+    return checked_exit_code("posteri-batch", run(argc, argv));
 }

@@ -72,6 +72,12 @@ std::vector<std::string> split_at(std::string_view text, char separator) {
     }
 }
 
+std::string echoed(std::string_view text) {
+    constexpr std::size_t kLongestEcho = 60;
+    if (text.size() <= kLongestEcho) return std::string(text);
+    return std::string(text.substr(0, kLongestEcho)) + '\x85';
+}
+
 namespace {
 bool is_control(unsigned char c) { return c < 32 || c == 127; }
 }  // namespace

@@ -20,6 +20,9 @@ bool sorts_before(std::string_view a, std::string_view b);
 std::string fit_width(std::string_view text, std::size_t width);
 // The pieces between separators: n separators give n + 1 pieces, empty ones included.
 std::vector<std::string> split_at(std::string_view text, char separator);
+// A value from outside repeated in a message: its first 60 characters, then "\x85" ("…") when it had
+// more, so that a huge value cannot bury what the message says.
+std::string echoed(std::string_view text);
 // Text from outside (names, remembered texts) made safe to show: every control byte (below 32, and
 // 127) becomes '?', so it is shown and never obeyed by a terminal.
 std::string controls_shown(std::string_view text);

@@ -6,6 +6,7 @@
 #include "format/codepage.h"
 #include "format/mask_format.h"
 #include "format/text.h"
+#include "main/photo_choice.h"
 #include "main/printer_entries.h"
 #include "main/run_operations.h"
 #include "main/run_steps.h"
@@ -60,12 +61,16 @@ FaultAnswer StreamFault::show_notice(std::string_view text) {
 
 BatchOutcome run_batch(Platform& platform, const BatchRequest& request) {
     RoutineName routine("BATCH");
+    // Checked before anything is written, from the folder the command was given in, with posteri's
+    // words for a photo given to it.
+    const PhotoArgument photo = photo_argument(platform.system, platform.images, request.photo);
+    if (!photo.refusal.empty()) return {1, {}, photo_refusal_line(request.photo, photo.refusal)};
     if (!request.workdir.empty() && platform.system.set_working_directory(request.workdir) != 0) {
-        return {2, {}, "Cartella di lavoro non utilizzabile: " + request.workdir};
+        return {2, {}, "Cartella di lavoro non utilizzabile: " + echoed(request.workdir)};
     }
     PosterSettings settings{};
     Summary summary;
-    settings.nomefile = request.photo;
+    settings.nomefile = photo.path;
     gather_photo_facts(platform, settings, summary);
     // A square photo is printed upright, as if the person had answered "1 Verticale".
     if (settings.orientamento == 3) settings.orientamento = 1;
@@ -76,8 +81,8 @@ BatchOutcome run_batch(Platform& platform, const BatchRequest& request) {
     if (failure != 0) {
         return {1,
                 {},
-                "Stampante non utilizzabile: " + printer + " (" + std::string(failure_description(failure)) +
-                    ")"};
+                "Stampante non utilizzabile: " + echoed(printer) + " (" +
+                    std::string(failure_description(failure)) + ")"};
     }
     prepare_attached_printer(platform, settings, summary);
     SCP_DEFA(platform, settings);
@@ -85,11 +90,10 @@ BatchOutcome run_batch(Platform& platform, const BatchRequest& request) {
         set_parameter(settings, assignment.name, assignment.value);
     }
     save_parameters(platform, settings);
-
-    const std::string photo(trim_spaces(settings.nomefile.view()));
-    if (!platform.system.is_file(photo)) {
+    // The photo may have gone since it was checked.
+    if (!platform.system.is_file(photo.path)) {
         platform.printers.release();
-        return {1, {}, "Non trovo il file " + photo};
+        return {1, {}, "Non trovo il file " + echoed(photo.path)};
     }
     print_poster(platform, settings, summary);
     return {0, report(summary, platform.printers.last_job()), {}};

@@ -21,7 +21,9 @@ struct ParameterAssignment {
 };
 
 struct BatchRequest {
-    std::string photo;    // the photo's path (Windows-1252), as the file chooser would give it
+    // The photo as given on the command line (the file system's bytes), a relative path from the
+    // working directory the run starts in.
+    std::string photo;
     std::string printer;  // the printer's name
     std::string workdir;  // where the settings files and the PDF go; empty: the working directory
     // Applied in order over the loaded settings, as if the person had changed them in the editor.
@@ -29,7 +31,8 @@ struct BatchRequest {
 };
 
 struct BatchOutcome {
-    // 0 printed, 1 photo missing or printer unusable, 2 working folder unusable.
+    // 0 printed; 1 no photo to print (missing, no JPEG or PNG photo, refused as posteri refuses it) or
+    // printer unusable, with nothing written; 2 working folder unusable.
     int exit_code = 0;
     // For standard output: the summary lines (without trailing spaces), then "PDF: <path>" or
     // "Job: <id>". Windows-1252.

@@ -41,8 +41,9 @@ const char* const kBatchHelpEnd =
     "  --list-printers    elenca le stampanti: nome, tabulazione, formato del foglio in cm\n"
     "  -h, --help         mostra questo aiuto ed esce\n"
     "  -V, --version      mostra la versione ed esce\n"
-    "Stato di uscita: 0 stampato; 1 foto mancante o stampante non utilizzabile;\n"
-    "2 argomenti errati o CARTELLA non utilizzabile; 255 avviso di errore (su standard error).\n"
+    "Stato di uscita: 0 stampato; 1 foto mancante o non JPEG/PNG, stampante non utilizzabile\n"
+    "o output non scritto; 2 argomenti errati o CARTELLA non utilizzabile; 255 avviso di errore\n"
+    "(su standard error).\n"
     "Vedi posteri-batch(1).\n";
 
 // "-" alone names standard input, as a file would.
@@ -50,9 +51,15 @@ bool is_option(std::string_view argument) { return argument.size() > 1 && argume
 bool is_help(std::string_view argument) { return argument == "-h" || argument == "--help"; }
 bool is_version(std::string_view argument) { return argument == "-V" || argument == "--version"; }
 
-// The line GNU tools give for an option they do not know (the option's control characters as "?").
+// An argument repeated in a line for standard error (UTF-8): cut as the program cuts every value it
+// repeats, its control characters shown as "?".
+std::string echoed_argument(std::string_view argument) {
+    return utf8_controls_shown(cp1252_to_utf8(echoed(native_to_cp1252(argument))));
+}
+
+// The line GNU tools give for an option they do not know.
 std::string unknown_option(std::string_view program, std::string_view option) {
-    return std::string(program) + ": opzione sconosciuta \xC2\xAB" + utf8_controls_shown(option) +
+    return std::string(program) + ": opzione sconosciuta \xC2\xAB" + echoed_argument(option) +
            "\xC2\xBB. Prova \xC2\xAB" + std::string(program) + " --help\xC2\xBB.";
 }
 
@@ -75,12 +82,12 @@ std::string offered_value_error(const PosterSettings& scratch, const std::string
     for (const auto& choice : choices) {
         if (name == choice.name && (choice.value < 0 || choice.value > choice.last)) {
             return name + " vuole un numero da 0 a " + std::to_string(choice.last) + ", non \"" +
-                   std::string(value) + "\"";
+                   echoed_argument(value) + "\"";
         }
     }
     const std::string_view talkative = scratch.logorroico.view();
     if (name == "logorroico" && talkative != "si" && talkative != "no") {
-        return "logorroico vuole si o no, non \"" + std::string(value) + "\"";
+        return "logorroico vuole si o no, non \"" + echoed_argument(value) + "\"";
     }
     return {};
 }
@@ -102,24 +109,24 @@ std::optional<std::string> text_value(std::string_view value) {
 // The error for one --set argument, empty when it can be applied; the assignment is filled.
 std::string check_assignment(std::string_view argument, ParameterAssignment& assignment) {
     const std::size_t equals = argument.find('=');
-    if (equals == std::string_view::npos) return "--set vuole NOME=VALORE, non " + std::string(argument);
+    if (equals == std::string_view::npos) return "--set vuole NOME=VALORE, non " + echoed_argument(argument);
     const std::string name(argument.substr(0, equals));
     const std::string_view value = argument.substr(equals + 1);
     // An unknown name is no text parameter: its value converts, and set_parameter refuses the name.
     std::optional<std::string> converted = is_text_parameter(name) ? text_value(value) : native_to_cp1252(value);
     if (!converted) {
-        return "il testo di " + name +
+        return "il testo di " + echoed_argument(name) +
                " ha un carattere che Windows-1252 non pu\xC3\xB2 scrivere o un carattere di controllo";
     }
     // Tried on a record of its own, so that a refused value leaves nothing behind.
     PosterSettings scratch{};
     switch (set_parameter(scratch, name, *converted)) {
         case ParameterOutcome::UnknownName:
-            return "parametro sconosciuto: " + name;
+            return "parametro sconosciuto: " + echoed_argument(name);
         case ParameterOutcome::NoNumber:
-            return name + " vuole un numero, non \"" + std::string(value) + "\"";
+            return name + " vuole un numero, non \"" + echoed_argument(value) + "\"";
         case ParameterOutcome::TooLarge:
-            return "il numero di " + name + " \xC3\xA8 troppo grande: " + std::string(value);
+            return "il numero di " + name + " \xC3\xA8 troppo grande: " + echoed_argument(value);
         case ParameterOutcome::Set:
             break;
     }
@@ -160,8 +167,9 @@ RunCommand parse_run_arguments(const std::vector<std::string>& arguments) {
         }
     }
     if (photos.size() > 1) {
-        return {RunAction::Wrong, {},
-                "posteri: una foto sola, non anche \xC2\xAB" + utf8_controls_shown(photos[1]) +
+        return {RunAction::Wrong,
+                {},
+                "posteri: una foto sola, non anche \xC2\xAB" + echoed_argument(photos[1]) +
                     "\xC2\xBB. Prova \xC2\xABposteri --help\xC2\xBB."};
     }
     return {RunAction::Run, photos.empty() ? std::optional<std::string>() : photos[0], {}};
@@ -195,7 +203,8 @@ BatchCommand parse_batch_arguments(const std::vector<std::string>& arguments) {
             return command;
         }
     }
-    if (positional.size() < 2 || positional.size() > 3 || positional[0].empty() || positional[1].empty()) {
+    // An empty photo is refused as posteri refuses it; an empty printer names none.
+    if (positional.size() < 2 || positional.size() > 3 || positional[1].empty()) {
         return wrong("uso: posteri-batch [--set NOME=VALORE]... FOTO STAMPANTE [CARTELLA]");
     }
     command.photo = positional[0];

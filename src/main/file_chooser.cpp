@@ -358,7 +358,21 @@ class Chooser {
 
 std::string_view file_refusal(System& system, const std::string& path, std::size_t longest_path) {
     if (path.size() > longest_path) return kLongPath;
-    return system.is_file(path) ? std::string_view() : kMissingFile;
+    switch (system.file_kind(path)) {
+        case FileKind::Regular:
+            return {};
+        case FileKind::Missing:
+            return kMissingFile;
+        case FileKind::Folder:
+            return "Questa \xE8 una cartella, non una foto.";
+        case FileKind::Fifo:
+            return "Questo \xE8 un canale (FIFO), non una foto.";
+        case FileKind::Device:
+            return "Questo \xE8 un dispositivo, non una foto.";
+        case FileKind::Socket:
+            return "Questo \xE8 un socket, non una foto.";
+    }
+    return kMissingFile;
 }
 
 bool matches_patterns(std::string_view name, std::string_view patterns) {

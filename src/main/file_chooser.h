@@ -32,7 +32,8 @@ inline constexpr std::string_view kUnusableName =
     "Questo nome ha caratteri non utilizzabili: rinominalo per sceglierlo.";
 
 // Why the chooser does not give the file at this full path (its own words, Windows-1252): a path
-// longer than `longest_path`, or no file there; empty when it gives it.
+// longer than `longest_path`, nothing there, or something that is no file (a folder, a FIFO, a
+// device, a socket), named as what it is; empty when it gives it.
 std::string_view file_refusal(System& system, const std::string& path, std::size_t longest_path);
 
 // Whether the name matches one of the ";"-separated patterns, where "*" stands for any run of

@@ -62,8 +62,8 @@ int main(int argc, char** argv) {
     if (command.photo) {
         const PhotoArgument argument = photo_argument(system, images, *command.photo);
         if (!argument.refusal.empty()) {
-            std::fprintf(stderr, "posteri: %s: %s\n", utf8_controls_shown(*command.photo).c_str(),
-                         cp1252_to_utf8(argument.refusal).c_str());
+            const std::string line = photo_refusal_line(*command.photo, argument.refusal);
+            std::fprintf(stderr, "posteri: %s\n", utf8_controls_shown(cp1252_to_utf8(line)).c_str());
             return 1;
         }
         photo = argument.path;

@@ -50,12 +50,13 @@ double photo_length_cm(std::int32_t pixels, float dpi) {
     return static_cast<double>(kCmPerInch) * pixels / static_cast<double>(dpi);
 }
 
-// The photo's field up to the first "." of the file's own name (the whole field when that name has
-// none). A dot in a folder's name does not count: it would name the document, and so the PDF, after
-// the folder instead of the photo.
+// The photo's field, without the blanks that pad it, up to the first "." of the file's own name (the
+// whole name when it has none). A dot in a folder's name does not count: it would name the document,
+// and so the PDF, after the folder instead of the photo.
 std::string before_first_dot(std::string_view field) {
-    const std::size_t name_start = field.find_last_of('/') + 1;
-    return std::string(field.substr(0, field.find('.', name_start)));
+    const std::string_view path = trim_spaces(field);
+    const std::size_t name_start = path.find_last_of('/') + 1;
+    return std::string(path.substr(0, path.find('.', name_start)));
 }
 
 void choose_photo(Platform& platform, PosterSettings& settings, std::string_view photo) {
@@ -160,7 +161,7 @@ void print_poster(Platform& platform, PosterSettings& settings, Summary& summary
     SUB_STAM(platform, settings, summary);
     const std::string pdf = platform.printers.last_job().pdf_path;
     if (pdf.empty()) return;
-    console.write("PDF salvato in: " + pdf);
+    console.write("PDF salvato in: " + controls_shown(pdf));
     console.new_line();
 }
 
@@ -252,7 +253,7 @@ void run_main_sequence(Platform& platform, std::string_view given_photo) {
 
     const std::string photo = trimmed(settings.nomefile.view());
     if (!platform.system.is_file(photo)) {
-        console.write("Non trovo il file " + photo + "... (un tasto)");
+        console.write("Non trovo il file " + controls_shown(photo) + "... (un tasto)");
         console.new_line();
         console.read_key();
         return platform.printers.release();

@@ -5,7 +5,6 @@
 #include <vector>
 
 #include "format/codepage.h"
-
 #include "format/text.h"
 #include "main/file_chooser.h"
 #include "main/run_operations.h"
@@ -115,13 +114,20 @@ PhotoArgument photo_argument(System& system, ImageCodec& images, std::string_vie
     const std::string name = native_to_cp1252(native);
     const std::filesystem::path whole = std::filesystem::path(system.working_directory()) / name;
     PhotoArgument photo{whole.lexically_normal().string(), {}};
-    if (cp1252_to_utf8(name) != native) {
+    if (native.empty()) {
+        photo.refusal = kEmptyPhotoName;
+    } else if (cp1252_to_utf8(name) != native) {
         photo.refusal = kUnusableName;
     } else {
         photo.refusal = file_refusal(system, photo.path, decltype(PosterSettings::nomefile)::width);
         if (photo.refusal.empty() && !images.facts(photo.path)) photo.refusal = kNotAPhoto;
     }
     return photo;
+}
+
+std::string photo_refusal_line(std::string_view native, std::string_view refusal) {
+    if (native.empty()) return std::string(refusal);
+    return echoed(native_to_cp1252(native)) + ": " + std::string(refusal);
 }
 
 // The pattern serves as its own description. A path longer than the run's file-name field would be

@@ -32,14 +32,18 @@ std::int32_t OPENFILE(Platform& platform, std::string_view title, std::string& f
                       std::size_t longest_path = kFileNameBufferSize - 1);
 
 // A photo named on the command line, taken as the file chooser would give it: its whole path
-// (Windows-1252, "." and ".." resolved), and why it cannot be taken (Windows-1252): the chooser's
-// own refusals, or that the file is no JPEG or PNG photo. An empty refusal: it can.
+// (Windows-1252, "." and ".." resolved), and why it cannot be taken (Windows-1252): an empty name,
+// the chooser's own refusals, or that the file is no JPEG or PNG photo. An empty refusal: it can.
 struct PhotoArgument {
     std::string path;
     std::string_view refusal;
 };
 PhotoArgument photo_argument(System& system, ImageCodec& images, std::string_view native);
 inline constexpr std::string_view kNotAPhoto = "Questo file non \xE8 una foto JPEG o PNG.";
+inline constexpr std::string_view kEmptyPhotoName = "Il nome della foto \xE8 vuoto.";
+// The line both programs refuse a photo argument with (Windows-1252): the name as given, cut if it
+// is long, then the refusal; an empty name is not repeated.
+std::string photo_refusal_line(std::string_view native, std::string_view refusal);
 
 // The filter text as the dialog takes it: every "|" a NUL, and one more NUL at the end.
 std::string dialog_filter(std::string_view filter);

@@ -12,8 +12,8 @@ namespace posteri {
 
 // "Hai scelto …", the photo's facts into the record, summary lines 1 to 5.
 void gather_photo_facts(Platform& platform, PosterSettings& settings, Summary& summary);
-// The document name for a printer chosen by name: the photo's field up to its first "." followed by
-// the printer's name.
+// The document name for a printer chosen by name: the photo's path (its field without the padding)
+// up to the first "." of the file's name, followed by the printer's name.
 std::string document_name(const PosterSettings& settings, std::string_view printer);
 // Once a printer is attached: its summary line, the sheet's orientation, the sheet size in cm and
 // dots per cm, their console lines and summary lines 7 to 9.

@@ -30,12 +30,12 @@ run_batch "$SAMPLE"
 [[ "$err" == *"Untrapped Error #75 (Path/file access error)"* ]] || fail "FIFO settings: $err"
 [ -p "$WORK/lavoro/impostazioni.log" ] || fail "the FIFO was replaced"
 
-# A FIFO as the photo is a missing photo.
+# A FIFO as the photo is refused at once, never waited on.
 fresh_folder
 mkfifo "$WORK/foto.jpg"
 run_batch "$WORK/foto.jpg"
 [ "$status" -eq 1 ] && [ "$ms" -lt 1000 ] || fail "FIFO photo: exit $status after $ms ms: $err"
-[ "$err" = "posteri-batch: Non trovo il file $WORK/foto.jpg" ] || fail "FIFO photo: $err"
+[ "$err" = "posteri-batch: $WORK/foto.jpg: Questo è un canale (FIFO), non una foto." ] || fail "FIFO photo: $err"
 
 # /dev/null as the settings file switches it off: the defaults are used and /dev/null stays.
 fresh_folder
@@ -55,7 +55,9 @@ if LC_ALL=C grep -q $'[\x01-\x09\x0b-\x1f\x7f]' "$WORK/out" "$WORK/err"; then fa
 grep -qx "PDF: $WORK/lavoro/?]0;preso??\[2J?riga?nuovapdfcreator A4.pdf" "$WORK/out" || fail "PDF line: $out"
 run_batch "$hostile.manca"
 [ "$status" -eq 1 ] || fail "hostile missing photo: exit $status"
-[ "$err" = "posteri-batch: Non trovo il file $WORK/?]0;preso??[2J?riga?nuova.jpg.manca" ] || fail "error line: $err"
+# The name as given is repeated up to its 60th character.
+shown="$WORK/?]0;preso??[2J?riga?nuova.jpg.manca"
+[ "$err" = "posteri-batch: ${shown:0:60}…: Questo file non c'è più." ] || fail "error line: $err"
 
 # A photo cut short prints what it holds and says so.
 head -c "$(($(stat -c %s "$SAMPLE") / 2))" "$SAMPLE" >"$WORK/tagliata.jpg"

@@ -1,6 +1,6 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
-# FIFOs where the settings file and a photo should be: the chooser refuses the FIFO photo as a
-# missing file, the settings FIFO raises the notice 75 at loading and at saving, and the run never
+# FIFOs where the settings file and a photo should be: the chooser refuses the FIFO photo as what it
+# is, the settings FIFO raises the notice 75 at loading and at saving, and the run never
 # waits on either and reaches its end with the FIFO left as it was. The photo printed is cut short:
 # once the terminal is given back, standard error says that its readable part was printed.
 source "$(dirname "$0")/lib.sh"
@@ -11,7 +11,7 @@ start_posteri
 
 wait_for "Scegli il file"
 type_text "fifo"; keys Enter
-wait_for "Questo file non c'è più."
+wait_for "Questo è un canale (FIFO), non una foto."
 type_text "esempio"; keys Enter
 wait_for "Scelta della stampante"
 keys Home Enter

@@ -28,6 +28,13 @@ int FakeSystem::set_working_directory(const std::string& path) {
     return 0;
 }
 
+FileKind FakeSystem::file_kind(const std::string& path) {
+    if (files.contains(path)) return FileKind::Regular;
+    if (folders.contains(path)) return FileKind::Folder;
+    const auto other = others.find(path);
+    return other == others.end() ? FileKind::Missing : other->second;
+}
+
 int FakeSystem::delete_file(const std::string& path) {
     if (const int error = start(Operation::DeleteFile, path)) return error;
     return files.erase(path) == 1 ? 0 : ENOENT;

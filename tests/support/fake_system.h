@@ -33,6 +33,8 @@ public:
     // Paths that are folders: not files, and reading or writing them fails with EISDIR. The folders
     // holding the paths of `files` and `folders` exist too, without being listed here.
     std::set<std::string> folders;
+    // Paths that stand for something neither a file nor a folder (a FIFO, a device).
+    std::map<std::string, FileKind> others;
     // Names of `files` and `folders` that list_directory() reports as unusable.
     std::set<std::string> unusable_names;
     std::string cwd = "/home/utente";
@@ -51,6 +53,7 @@ public:
     std::string working_directory() override { return cwd; }
     int set_working_directory(const std::string& path) override;
     bool is_file(const std::string& path) override { return files.contains(path); }
+    FileKind file_kind(const std::string& path) override;
     int delete_file(const std::string& path) override;
     // Every `files` and `folders` path directly inside the folder, in path order; ENOTDIR for a file,
     // ENOENT when nothing is inside and the folder is not in `folders`.

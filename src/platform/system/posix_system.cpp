@@ -347,8 +347,19 @@ int PosixSystem::set_working_directory(const std::string& path) {
 }
 
 bool PosixSystem::is_file(const std::string& path) {
+    return file_kind(path) == FileKind::Regular;
+}
+
+// A name that cannot be looked at (no such file, a link that leads nowhere, a folder on the way
+// that may not be searched) counts as missing: nothing can be read through it.
+FileKind PosixSystem::file_kind(const std::string& path) {
     struct stat status {};
-    return ::stat(native(path).c_str(), &status) == 0 && S_ISREG(status.st_mode);
+    if (::stat(native(path).c_str(), &status) != 0) return FileKind::Missing;
+    if (S_ISREG(status.st_mode)) return FileKind::Regular;
+    if (S_ISDIR(status.st_mode)) return FileKind::Folder;
+    if (S_ISFIFO(status.st_mode)) return FileKind::Fifo;
+    if (S_ISCHR(status.st_mode) || S_ISBLK(status.st_mode)) return FileKind::Device;
+    return FileKind::Socket;
 }
 
 int PosixSystem::delete_file(const std::string& path) {

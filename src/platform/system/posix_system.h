@@ -17,6 +17,7 @@ public:
     std::string working_directory() override;
     int set_working_directory(const std::string& path) override;
     bool is_file(const std::string& path) override;
+    FileKind file_kind(const std::string& path) override;
     int delete_file(const std::string& path) override;
     int list_directory(const std::string& path, std::vector<DirectoryEntry>& entries) override;
 

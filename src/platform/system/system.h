@@ -21,6 +21,10 @@ struct DirectoryEntry {
     bool operator==(const DirectoryEntry&) const = default;
 };
 
+// What a name finally stands for, its links followed: nothing (a link that leads nowhere included),
+// a regular file, a folder, a FIFO, a device (the null device included) or a socket.
+enum class FileKind { Missing, Regular, Folder, Fifo, Device, Socket };
+
 class System {
 public:
     virtual ~System() = default;
@@ -29,6 +33,7 @@ public:
     virtual int set_working_directory(const std::string& path) = 0;
     // An existing regular file (not a folder; no wildcards).
     virtual bool is_file(const std::string& path) = 0;
+    virtual FileKind file_kind(const std::string& path) = 0;
     virtual int delete_file(const std::string& path) = 0;
     // The folder's entries, without "." and ".." and in no particular order; a link counts as what
     // it points to.

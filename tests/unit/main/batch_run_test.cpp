@@ -82,14 +82,15 @@ TEST_F(BatchRunTest, PrinterThatCannotBeAttachedEndsWithOneAndNothingSaved) {
     EXPECT_FALSE(fake.system.files.contains("impostazioni.log"));
 }
 
-TEST_F(BatchRunTest, MissingPhotoSavesTheSettingsThenDetachesWithoutPrinting) {
+// Refused in posteri's words, before anything is written or any printer attached.
+TEST_F(BatchRunTest, MissingPhotoEndsWithOneAndNothingWritten) {
     fake.system.files.erase(kPhoto);
-    const BatchOutcome outcome = run();
+    const BatchOutcome outcome = run("pdfcreator A4", "/lavoro");
     EXPECT_EQ(outcome.exit_code, 1);
-    EXPECT_EQ(outcome.error, "Non trovo il file /foto/quadrata.jpg");
-    EXPECT_TRUE(fake.system.files.contains("fulllog.log"));
-    EXPECT_THAT(fake.printers.calls, Contains("release"));
-    EXPECT_THAT(fake.printers.calls, Not(Contains("end_job")));
+    EXPECT_EQ(outcome.error, kPhoto + ": Questo file non c'\xE8 pi\xF9.");
+    EXPECT_THAT(fake.system.files, IsEmpty());
+    EXPECT_EQ(fake.system.cwd, "/home/utente");
+    EXPECT_THAT(fake.printers.calls, IsEmpty());
 }
 
 TEST_F(BatchRunTest, UnusableWorkingFolderIsBadUsage) {

@@ -55,6 +55,8 @@ TEST(ParseBatchArguments, TakesPhotoPrinterAndFolderAroundTheOptions) {
     ASSERT_EQ(command.assignments.size(), 2u);
     EXPECT_EQ(command.assignments[0].name, "fits");
     EXPECT_EQ(command.assignments[1].value, "  Caff\xE8 al bar  ");
+    // An empty photo is the run's to refuse, as posteri refuses it.
+    EXPECT_EQ(parse_batch_arguments({"", "pdfcreator A4"}).action, BatchAction::Print);
     // After "--" a name that looks like an option is a photo.
     command = parse_batch_arguments({"--", "--strana.jpg", "pdfcreator A4"});
     EXPECT_EQ(command.action, BatchAction::Print);
@@ -104,6 +106,9 @@ TEST(ParseBatchArguments, RefusesWhatACommandLineTypoWouldSilentlyChange) {
         {{"--set", "testo2=\xE6\x97\xA5\xE6\x9C\xAC", "a", "b"}, "il testo di testo2 ha un carattere"},
         {{"--set", "testo3=riga\nnuova", "a", "b"}, "il testo di testo3 ha un carattere"},
         {{"--set", "testo3=\xE8\r", "a", "b"}, "il testo di testo3 ha un carattere"},
+        // A value repeated is cut after 60 characters.
+        {{"--set", "fits=" + std::string(131072, 'x'), "a", "b"},
+         "fits vuole un numero, non \"" + std::string(60, 'x') + "\xE2\x80\xA6\""},
     };
     for (const auto& c : cases) {
         const BatchCommand command = parse_batch_arguments(c.arguments);

@@ -173,6 +173,15 @@ TEST_F(MainSequenceTest, PdfWrittenByThePrinterIsNamedAfterTheJobLine) {
                                         "PDF salvato in: /home/utente/marepdfcreator A4.pdf *\n"));
 }
 
+// A name's control characters are shown as '?', never obeyed by the terminal.
+TEST_F(MainSequenceTest, PdfLineShowsControlCharactersAsQuestionMarks) {
+    fake.printers.outcome.pdf_path = "/home/utente/\x1b[2J\r\bmare\x7fpdfcreator A4.pdf";
+    reach_parameters();
+    confirm_and_close_summary();
+    run();
+    EXPECT_THAT(screen(), HasSubstr("PDF salvato in: /home/utente/?[2J??mare?pdfcreator A4.pdf"));
+}
+
 TEST_F(MainSequenceTest, RunsEndingBeforeThePrintDetachThePrinter) {
     reach_parameters();
     fake.console.push_key(keys::kEsc);
@@ -370,16 +379,23 @@ INSTANTIATE_TEST_SUITE_P(
                       ClosingCase{"1, Zelmo e Zolmo", "no", 0.0, {}},
                       ClosingCase{"1, Zelmo e Zolmo", "si, parlo", 0.0, {"Fatto!.", "bravo!."}}));
 
-// The photo's name up to its first dot, then the printer; dots in folder names do not count.
+// The photo's name up to its first dot, then the printer; dots in folder names do not count, and
+// the blanks that pad the field are no part of the name.
 TEST(DocumentName, PhotoNameWithoutItsEndingThenThePrinter) {
-    PosterSettings settings{};
-    settings.nomestampante = "PDFCreator";
-    settings.nomefile = "D:/foto/mare.jpg";
-    EXPECT_EQ(document_name(settings, "PDFCreator"), "D:/foto/marePDFCreator");
-    settings.nomefile = "/home/utente/foto.2017/mare.estate.jpg";
-    EXPECT_EQ(document_name(settings, "PDFCreator"), "/home/utente/foto.2017/marePDFCreator");
-    settings.nomefile = "/home/utente/mare";
-    EXPECT_EQ(document_name(settings, "PDFCreator"), "/home/utente/mare" + std::string(254 - 17, ' ') + "PDFCreator");
+    const struct {
+        std::string photo;
+        std::string document;
+    } cases[] = {
+        {"D:/foto/mare.jpg", "D:/foto/marePDFCreator"},
+        {"/home/utente/foto.2017/mare.estate.jpg", "/home/utente/foto.2017/marePDFCreator"},
+        {"/home/utente/mare", "/home/utente/marePDFCreator"},
+        {"/home/utente/foto.2017/mare", "/home/utente/foto.2017/marePDFCreator"},
+    };
+    for (const auto& c : cases) {
+        PosterSettings settings{};
+        settings.nomefile = c.photo;
+        EXPECT_EQ(document_name(settings, "PDFCreator"), c.document);
+    }
 }
 
 TEST(SummaryLine, LabelIsPaddedTo40AndTheValueCutAtItsComma) {

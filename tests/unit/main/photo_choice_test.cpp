@@ -282,6 +282,10 @@ TEST(PhotoArgument, TakesAPhotoAsTheChooserWouldGiveItOrRefusesInItsWords) {
     const std::string deep = "/" + std::string(260, 'a') + ".jpg";
     system.files[deep] = "x";
     images.photos[deep] = PhotoFacts{};
+    system.folders.insert("/home/utente/vacanze");
+    system.others = {{"/home/utente/canale.jpg", FileKind::Fifo},
+                     {"/dev/null", FileKind::Device},
+                     {"/run/presa", FileKind::Socket}};
     const struct {
         std::string given;
         std::string path;
@@ -294,6 +298,11 @@ TEST(PhotoArgument, TakesAPhotoAsTheChooserWouldGiveItOrRefusesInItsWords) {
         {"note.txt", "/home/utente/note.txt", kNotAPhoto},
         {"\xE6\x97\xA5.jpg", "", kUnusableName},
         {deep, deep, "Percorso troppo lungo: sposta il file in una cartella pi\xF9 vicina."},
+        {"", "", kEmptyPhotoName},
+        {"vacanze", "", "Questa \xE8 una cartella, non una foto."},
+        {"canale.jpg", "", "Questo \xE8 un canale (FIFO), non una foto."},
+        {"/dev/null", "", "Questo \xE8 un dispositivo, non una foto."},
+        {"/run/presa", "", "Questo \xE8 un socket, non una foto."},
     };
     for (const auto& c : cases) {
         const PhotoArgument photo = photo_argument(system, images, c.given);

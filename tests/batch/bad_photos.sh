@@ -1,0 +1,60 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
+# What is no photo to print, given to posteri-batch and to posteri: both refuse it with the same line
+# and exit 1, and posteri-batch writes nothing first. A report that cannot be written fails the run.
+# Arguments: the posteri-batch binary and the sample photo.
+source "$(dirname "$0")/lib.sh"
+POSTERI=$(dirname "$BATCH")/posteri
+
+cd "$WORK"
+mkdir cartella lavoro
+mkfifo canale.jpg
+ln -s manca.jpg rotto.jpg
+echo "non una foto" >note.txt
+long=$(head -c 131000 /dev/zero | tr '\0' a)
+
+# Each case: the photo as given (LUNGO: 131000 letters), then the line after the program's name.
+while IFS='|' read -r photo said; do
+    [ "$photo" = LUNGO ] && photo=$long
+    for program in "$BATCH" "$POSTERI"; do
+        name=$(basename "$program")
+        status=0
+        if [ "$name" = posteri ]; then
+            "$program" "$photo" </dev/null >out 2>err || status=$?
+        else
+            timeout 5 "$program" "$photo" "pdfcreator A4" lavoro >out 2>err || status=$?
+        fi
+        [ "$status" -eq 1 ] && [ ! -s out ] && [ "$(cat err)" = "$name: $said" ] ||
+            fail "$name '${photo:0:70}': exit $status: $(head -c 300 err)"
+    done
+    [ -z "$(ls -A lavoro)" ] || fail "'${photo:0:70}' wrote $(ls -A lavoro)"
+done <<'CASES'
+manca.jpg|manca.jpg: Questo file non c'è più.
+rotto.jpg|rotto.jpg: Questo file non c'è più.
+cartella|cartella: Questa è una cartella, non una foto.
+canale.jpg|canale.jpg: Questo è un canale (FIFO), non una foto.
+/dev/null|/dev/null: Questo è un dispositivo, non una foto.
+/dev/zero|/dev/zero: Questo è un dispositivo, non una foto.
+note.txt|note.txt: Questo file non è una foto JPEG o PNG.
+bbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbb|bbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbb: Questo file non c'è più.
+bbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbc|bbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbb…: Questo file non c'è più.
+|Il nome della foto è vuoto.
+LUNGO|aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa…: Percorso troppo lungo: sposta il file in una cartella più vicina.
+CASES
+
+# Standard output full or closed: the report is lost, which standard error says, and the run fails.
+# The photo has no "." in its name: the PDF is named after all of it.
+cp "$SAMPLE" senzapunto
+while IFS='|' read -r redirect arguments reason; do
+    status=0
+    eval "\"\$BATCH\" $arguments $redirect 2>err" || status=$?
+    said="posteri-batch: scrittura su standard output non riuscita: $reason"
+    [ "$status" -eq 1 ] && [ "$(cat err)" = "$said" ] || fail "$arguments $redirect: exit $status: $(cat err)"
+done <<'CASES'
+>/dev/full|senzapunto "pdfcreator A4" lavoro|No space left on device
+>/dev/full|--help|No space left on device
+>&-|senzapunto "pdfcreator A4" lavoro|Bad file descriptor
+CASES
+[ -f "lavoro/senzapuntopdfcreator A4.pdf" ] && [ -f "lavoro/senzapuntopdfcreator A4 (1).pdf" ] ||
+    fail "the posters were not printed: $(ls lavoro)"
+
+echo "bad_photos: ok"
