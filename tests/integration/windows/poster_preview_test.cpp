@@ -2,10 +2,14 @@
 // The preview's picture of a poster against the PDF the print job writes for it, rendered by poppler
 // at the preview's scale: the photo and each text line must stand in the same place.
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
+#include <sstream>
 
 #include "main/run_operations.h"
 #include "platform/pdf/linux_printers.h"
@@ -192,6 +196,107 @@ TEST_F(PosterPreviewAgainstPdf, PhotoAndTextLinesStandWhereThePdfPutsThem) {
             }
         }
     }
+}
+
+// What draw-preview-photo printed, and the largest the child's memory grew.
+struct PreviewRun {
+    int status = -1;
+    std::string output;
+    long peak_kilobytes = 0;
+};
+
+// A forked child, not a spawned one: a child that borrows this process's memory until it execs
+// (posix_spawn) has this process's high-water mark counted in its own peak.
+PreviewRun draw_in_child(const std::string& photo, int long_side) {
+    int out[2];
+    if (::pipe(out) != 0) return {};
+    std::string program = DRAW_PREVIEW_PHOTO, path = photo, side = std::to_string(long_side);
+    char* arguments[] = {program.data(), path.data(), side.data(), nullptr};
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::dup2(out[1], STDOUT_FILENO);
+        ::close(out[0]);
+        ::execv(arguments[0], arguments);
+        ::_exit(127);
+    }
+    ::close(out[1]);
+    PreviewRun run;
+    char buffer[256];
+    for (ssize_t got; (got = ::read(out[0], buffer, sizeof buffer)) > 0;) run.output.append(buffer, got);
+    ::close(out[0]);
+    rusage usage{};
+    if (child > 0 && ::wait4(child, &run.status, 0, &usage) == child) run.peak_kilobytes = usage.ru_maxrss;
+    return run;
+}
+
+// The colours near the picture's four corners, each within a JPEG's error of the one expected.
+void expect_corners(const std::string& printed, const std::array<std::uint32_t, 4>& expected,
+                    const std::string& what) {
+    std::istringstream fields(printed);
+    int width = 0, height = 0;
+    fields >> width >> height;
+    for (const std::uint32_t colour : expected) {
+        std::string seen;
+        fields >> seen;
+        const std::uint32_t rgb =
+            static_cast<std::uint32_t>(std::stoul(seen.empty() ? "0" : seen, nullptr, 16));
+        for (int shift = 0; shift <= 16; shift += 8) {
+            EXPECT_NEAR(rgb >> shift & 255, colour >> shift & 255, 40) << what << ": " << printed;
+        }
+    }
+}
+
+constexpr std::uint32_t kRed = 0xFF0000, kGreen = 0x00FF00, kBlue = 0x0000FF, kWhite = 0xFFFFFF;
+
+// Photos of four quadrants (red, green / blue, white) too large for the window by every kind of
+// reduction: the preview shows all of each, upright, in its own corners.
+TEST(PreviewPhoto, ShowsTheWholePhotoUprightAtEveryReduction) {
+    TempFolder folder{"posteri-preview-photo"};
+    struct Case {
+        std::string name;
+        std::string bytes;
+        int long_side;
+        std::array<std::uint32_t, 4> corners;  // top-left, top-right, bottom-left, bottom-right
+    };
+    const Case cases[] = {
+        {"whole.jpg", test::make_jpeg({.width = 120, .height = 80}), 200, {kRed, kGreen, kBlue, kWhite}},
+        {"eighths.jpg", test::make_jpeg({.width = 1200, .height = 800}), 400, {kRed, kGreen, kBlue, kWhite}},
+        // An eighth is still over twice the window: rows are reduced after libjpeg's scaling.
+        {"bands.jpg", test::make_jpeg({.width = 2000, .height = 1601}), 60, {kRed, kGreen, kBlue, kWhite}},
+        {"turned.jpg",
+         test::make_jpeg({.width = 2000, .height = 1600, .exif = test::make_exif({.orientation = 6})}),
+         60,
+         {kBlue, kRed, kWhite, kGreen}},
+        {"rows.png",
+         test::make_png({.width = 2001, .height = 1600, .colour_type = 3}),
+         60,
+         {kRed, kGreen, kBlue, kWhite}},
+        {"passes.png",
+         test::make_png({.width = 900, .height = 1300, .interlaced = true}),
+         100,
+         {kRed, kGreen, kBlue, kWhite}},
+    };
+    for (const Case& c : cases) {
+        const std::string path = (folder.path() / c.name).string();
+        test::write_file(path, c.bytes);
+        const PreviewRun run = draw_in_child(path, c.long_side);
+        ASSERT_EQ(run.status, 0) << c.name;
+        expect_corners(run.output, c.corners, c.name);
+    }
+}
+
+// A 20000 x 20000 PNG, whose rows a page carries as they are: the preview reads it row by row and
+// keeps only the window's pixels, so it shows the whole photo within 300 MB.
+TEST(PreviewPhoto, PreviewsAHugePngWholeWithinItsMemory) {
+    TempFolder folder{"posteri-preview-huge"};
+    const std::string path = (folder.path() / "enorme.png").string();
+    test::write_file(path,
+                     test::make_png({.width = 20000, .height = 20000, .colour_type = 3, .bit_depth = 2}));
+    const PreviewRun run = draw_in_child(path, kPreviewHeight);
+    ASSERT_EQ(run.status, 0);
+    EXPECT_EQ(run.output.substr(0, 12), "20000 20000 ");
+    expect_corners(run.output, {kRed, kGreen, kBlue, kWhite}, "20000 x 20000");
+    EXPECT_LT(run.peak_kilobytes, 300 * 1024);
 }
 
 // The window stands at the work area's right edge, or beside the terminal's window where it fits,
