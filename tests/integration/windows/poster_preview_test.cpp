@@ -9,7 +9,8 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
-#include <sstream>
+#include <cstdio>
+#include <cstdlib>
 
 #include "main/run_operations.h"
 #include "platform/pdf/linux_printers.h"
@@ -229,74 +230,49 @@ PreviewRun draw_in_child(const std::string& photo, int long_side) {
     return run;
 }
 
-// The colours near the picture's four corners, each within a JPEG's error of the one expected.
-void expect_corners(const std::string& printed, const std::array<std::uint32_t, 4>& expected,
-                    const std::string& what) {
-    std::istringstream fields(printed);
-    int width = 0, height = 0;
-    fields >> width >> height;
-    for (const std::uint32_t colour : expected) {
-        std::string seen;
-        fields >> seen;
-        const std::uint32_t rgb =
-            static_cast<std::uint32_t>(std::stoul(seen.empty() ? "0" : seen, nullptr, 16));
-        for (int shift = 0; shift <= 16; shift += 8) {
-            EXPECT_NEAR(rgb >> shift & 255, colour >> shift & 255, 40) << what << ": " << printed;
-        }
+// Whether two RRGGBB colours are alike within a JPEG's error.
+bool alike(unsigned seen, unsigned expected) {
+    for (int shift = 0; shift <= 16; shift += 8) {
+        if (std::abs(static_cast<int>(seen >> shift & 255) - static_cast<int>(expected >> shift & 255)) > 40)
+            return false;
     }
+    return true;
 }
 
-constexpr std::uint32_t kRed = 0xFF0000, kGreen = 0x00FF00, kBlue = 0x0000FF, kWhite = 0xFFFFFF;
-
-// Photos of four quadrants (red, green / blue, white) too large for the window by every kind of
-// reduction: the preview shows all of each, upright, in its own corners.
-TEST(PreviewPhoto, ShowsTheWholePhotoUprightAtEveryReduction) {
+// Photos of four quadrants (red, green / blue, white) larger than the window by each kind of
+// reduction, up to a 20000 x 20000 PNG whose rows a page carries as they are: the preview shows all
+// of each, upright, every corner in its quadrant's colour, within 300 MB.
+TEST(PreviewPhoto, ShowsTheWholePhotoUprightWithinItsMemory) {
     TempFolder folder{"posteri-preview-photo"};
-    struct Case {
+    const std::array<unsigned, 4> quadrants{0xFF0000, 0x00FF00, 0x0000FF, 0xFFFFFF};
+    const struct {
         std::string name;
         std::string bytes;
         int long_side;
-        std::array<std::uint32_t, 4> corners;  // top-left, top-right, bottom-left, bottom-right
-    };
-    const Case cases[] = {
-        {"whole.jpg", test::make_jpeg({.width = 120, .height = 80}), 200, {kRed, kGreen, kBlue, kWhite}},
-        {"eighths.jpg", test::make_jpeg({.width = 1200, .height = 800}), 400, {kRed, kGreen, kBlue, kWhite}},
+        std::array<unsigned, 4> corners;  // top-left, top-right, bottom-left, bottom-right
+    } cases[] = {
         // An eighth is still over twice the window: rows are reduced after libjpeg's scaling.
-        {"bands.jpg", test::make_jpeg({.width = 2000, .height = 1601}), 60, {kRed, kGreen, kBlue, kWhite}},
+        {"bands.jpg", test::make_jpeg({.width = 2000, .height = 1601}), 60, quadrants},
         {"turned.jpg",
          test::make_jpeg({.width = 2000, .height = 1600, .exif = test::make_exif({.orientation = 6})}),
          60,
-         {kBlue, kRed, kWhite, kGreen}},
-        {"rows.png",
-         test::make_png({.width = 2001, .height = 1600, .colour_type = 3}),
-         60,
-         {kRed, kGreen, kBlue, kWhite}},
-        {"passes.png",
-         test::make_png({.width = 900, .height = 1300, .interlaced = true}),
-         100,
-         {kRed, kGreen, kBlue, kWhite}},
+         {0x0000FF, 0xFF0000, 0xFFFFFF, 0x00FF00}},
+        {"rows.png", test::make_png({.width = 2001, .height = 1600, .colour_type = 3}), 60, quadrants},
+        {"enorme.png", test::make_png({.width = 20000, .height = 20000, .colour_type = 3, .bit_depth = 2}),
+         kPreviewHeight, quadrants},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         const std::string path = (folder.path() / c.name).string();
         test::write_file(path, c.bytes);
         const PreviewRun run = draw_in_child(path, c.long_side);
         ASSERT_EQ(run.status, 0) << c.name;
-        expect_corners(run.output, c.corners, c.name);
+        std::array<unsigned, 4> seen{};
+        std::sscanf(run.output.c_str(), "%*d %*d %x %x %x %x", &seen[0], &seen[1], &seen[2], &seen[3]);
+        for (int corner = 0; corner < 4; ++corner) {
+            EXPECT_TRUE(alike(seen[corner], c.corners[corner])) << c.name << ": " << run.output;
+        }
+        EXPECT_LT(run.peak_kilobytes, 300 * 1024) << c.name;
     }
-}
-
-// A 20000 x 20000 PNG, whose rows a page carries as they are: the preview reads it row by row and
-// keeps only the window's pixels, so it shows the whole photo within 300 MB.
-TEST(PreviewPhoto, PreviewsAHugePngWholeWithinItsMemory) {
-    TempFolder folder{"posteri-preview-huge"};
-    const std::string path = (folder.path() / "enorme.png").string();
-    test::write_file(path,
-                     test::make_png({.width = 20000, .height = 20000, .colour_type = 3, .bit_depth = 2}));
-    const PreviewRun run = draw_in_child(path, kPreviewHeight);
-    ASSERT_EQ(run.status, 0);
-    EXPECT_EQ(run.output.substr(0, 12), "20000 20000 ");
-    expect_corners(run.output, {kRed, kGreen, kBlue, kWhite}, "20000 x 20000");
-    EXPECT_LT(run.peak_kilobytes, 300 * 1024);
 }
 
 // The window stands at the work area's right edge, or beside the terminal's window where it fits,
