@@ -18,13 +18,13 @@ extern "C" {
  * file: a string handle, that is a pointer to the name's 8-bit characters (Windows-1252) with the
  *   name's length in bytes stored as a 32-bit integer in the 4 bytes before them. An empty name
  *   takes the image (PNG or JPEG) on the desktop's clipboard and empties the clipboard.
- * bitmap: 0 makes a new bitmap holding the whole photo at its own size, upright; a photo of more
- *   than 64 000 000 pixels is refused (0). Otherwise the photo is drawn into that bitmap: with fit
- *   0 stretched over all of it; with any other fit at the largest size that keeps its proportions,
- *   centred, after the bitmap is cleared to background.
+ * bitmap: 0 makes a new bitmap holding the whole photo at its own size, upright. Otherwise the
+ *   photo is drawn into that bitmap: with fit 0 stretched over all of it; with any other fit at the
+ *   largest size that keeps its proportions, centred, after the bitmap is cleared to background.
  * background: a colour reference 0x00BBGGRR, or -2 to leave the bitmap's pixels as they are.
  *
- * Returns the handle of the bitmap drawn into, 0 when no image could be loaded. */
+ * Returns the handle of the bitmap drawn into, 0 when no image could be loaded; a photo of more
+ * than 64 000 000 pixels is not loaded. */
 int32_t fGDIp_2hBMP(const char* file, int32_t bitmap, int32_t fit, int32_t background);
 
 /* A new black bitmap; 0 for an empty size or one larger than memory allows. */

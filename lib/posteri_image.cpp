@@ -78,7 +78,7 @@ using posteri::table;
 extern "C" int32_t fGDIp_2hBMP(const char* file, int32_t bitmap, int32_t fit, int32_t background) {
     const auto name = posteri::name_of(file);
     if (!name) return 0;
-    if (bitmap == 0) return table().add(posteri::photo_at_own_size(posteri::codec(), *name));
+    if (bitmap == 0) return table().add(posteri::fGDIp_2hBMP(posteri::codec(), *name));
     const auto drawn = table().with(bitmap, [&](posteri::MemoryBitmap& target) {
         return posteri::fGDIp_2hBMP(posteri::codec(), *name, target, fit, background);
     });

@@ -146,19 +146,17 @@ void LI_CARIC_SU(Platform& platform, WindowHandle target, std::string_view file,
     if (painted) windows.present(target);
 }
 
+// A file's facts are checked before it is loaded, so a photo that the codec would decode reduced
+// (whose pixels then no longer match its size) is never decoded; an image on the clipboard is
+// checked as it comes.
 std::unique_ptr<MemoryBitmap> fGDIp_2hBMP(ImageCodec& images, std::string_view file) {
     RoutineName routine("FGDIP_2H");
-    return file.empty() ? images.take_clipboard_image() : images.load_photo(std::string(file));
-}
-
-// A file's facts are checked before it is loaded, so a photo that would be decoded reduced is never
-// decoded; an image on the clipboard is checked as it comes.
-std::unique_ptr<MemoryBitmap> photo_at_own_size(ImageCodec& images, std::string_view file) {
     if (!file.empty()) {
         const auto facts = images.facts(std::string(file));
         if (!facts || !decodable_whole(facts->width, facts->height)) return nullptr;
     }
-    std::unique_ptr<MemoryBitmap> photo = fGDIp_2hBMP(images, file);
+    std::unique_ptr<MemoryBitmap> photo =
+        file.empty() ? images.take_clipboard_image() : images.load_photo(std::string(file));
     if (!photo || !decodable_whole(photo->width(), photo->height())) return nullptr;
     return photo;
 }

@@ -57,11 +57,9 @@ void LI_CARIC_SU(Platform& platform, MemoryBitmap& target, std::string_view file
 void LI_CARIC_SU(Platform& platform, WindowHandle target, std::string_view file, std::int32_t mode);
 
 // The general loader. Without a target: a new bitmap holding the whole photo at its own size. An
-// empty file name takes the image on the clipboard (and empties it). Nothing when no image loads.
+// empty file name takes the image on the clipboard (and empties it). Nothing when no image loads or
+// it has more pixels than are decoded at once (kMostDecodedPixels): it never comes reduced.
 std::unique_ptr<MemoryBitmap> fGDIp_2hBMP(ImageCodec& images, std::string_view file);
-// The new bitmap of the general loader for other programs: the whole photo at its own size, never
-// reduced; nothing when no image loads or it has more pixels than are decoded at once.
-std::unique_ptr<MemoryBitmap> photo_at_own_size(ImageCodec& images, std::string_view file);
 // Into a target bitmap: fit 0 stretches the image over the whole bitmap; any other fit letterboxes
 // it after clearing the bitmap to `background` (a colour reference, 0x00BBGGRR; kNoBackground
 // keeps what is there). False when no image loads.

@@ -84,9 +84,10 @@ TEST_F(ImageLibraryTest, LoadsAPhotoIntoANewBitmapAndFreesIt) {
     EXPECT_EQ(width_(bitmap), 0);
 }
 
-// A new bitmap holds the photo at its own size up to 64 megapixels, never reduced: a larger
-// photo gives no bitmap.
-TEST_F(ImageLibraryTest, NewBitmapsStopAtTheMostPixelsDecodedAtOnce) {
+// A photo loads at its own size up to 64 megapixels, never reduced: a larger one gives no bitmap
+// and draws into none.
+TEST_F(ImageLibraryTest, LoadingStopsAtTheMostPixelsDecodedAtOnce) {
+    const std::int32_t target = create_(40, 30);
     const struct {
         int width;
         int height;
@@ -100,8 +101,10 @@ TEST_F(ImageLibraryTest, NewBitmapsStopAtTheMostPixelsDecodedAtOnce) {
         const std::int32_t bitmap = load_(name.get(), 0, 0, 0);
         EXPECT_EQ(bitmap != 0, c.loads) << c.width;
         EXPECT_EQ(width_(bitmap), c.loads ? c.width : 0);
+        EXPECT_EQ(load_(name.get(), target, 0, 0), c.loads ? target : 0);
         free_(bitmap);
     }
+    free_(target);
 }
 
 TEST_F(ImageLibraryTest, LetterboxesIntoAGivenBitmapOnItsBackground) {

@@ -173,9 +173,11 @@ TEST_F(PhotoBitsTest, LoaderWithoutTargetGivesThePhotoAtItsOwnSize) {
     EXPECT_EQ(fGDIp_2hBMP(images_, ""), nullptr);  // no clipboard image
 }
 
-// A photo's own size is decoded up to 64 megapixels and refused above, before any bitmap is made.
-TEST_F(PhotoBitsTest, OwnSizeLoadingStopsAtTheMostPixelsDecodedAtOnce) {
+// A photo is loaded at its own size up to 64 megapixels and refused above, before any bitmap is
+// made for it.
+TEST_F(PhotoBitsTest, LoadingStopsAtTheMostPixelsDecodedAtOnce) {
     images_.sizes_only = true;
+    const auto target = images_.create_bitmap(40, 30);
     const struct {
         int width;
         int height;
@@ -189,9 +191,9 @@ TEST_F(PhotoBitsTest, OwnSizeLoadingStopsAtTheMostPixelsDecodedAtOnce) {
         const BitsSize expected = c.loads ? BitsSize{c.width, c.height} : BitsSize{};
         EXPECT_EQ(bits_size(LI_CARIC(run, "p.jpg")), expected) << what;
         EXPECT_EQ(images_.stretches.size(), c.loads ? 1u : 0u) << what;
-        EXPECT_EQ(photo_at_own_size(images_, "p.jpg") != nullptr, c.loads) << what;
+        EXPECT_EQ(fGDIp_2hBMP(images_, "p.jpg") != nullptr, c.loads) << what;
+        EXPECT_EQ(fGDIp_2hBMP(images_, "p.jpg", *target, 0, kNoBackground), c.loads) << what;
     }
-    EXPECT_EQ(photo_at_own_size(images_, "missing.jpg"), nullptr);
 }
 
 TEST_F(PhotoBitsTest, HalvingReplacesTheBitsWithTheSmallerBitmap) {
