@@ -23,7 +23,8 @@ extern "C" {
  *   largest size that keeps its proportions, centred, after the bitmap is cleared to background.
  * background: a colour reference 0x00BBGGRR, or -2 to leave the bitmap's pixels as they are.
  *
- * Returns the handle of the bitmap drawn into, 0 when no image could be loaded. */
+ * Returns the handle of the bitmap drawn into, 0 when no image could be loaded; a photo of more
+ * than 64 000 000 pixels is not loaded. */
 int32_t fGDIp_2hBMP(const char* file, int32_t bitmap, int32_t fit, int32_t background);
 
 /* A new black bitmap; 0 for an empty size or one larger than memory allows. */

@@ -114,6 +114,8 @@ std::string LI_CARIC(Platform& platform, std::string_view file) {
     const std::size_t x = size.find('x');
     const int width = number_in(std::string_view(size).substr(0, x));
     const int height = x == std::string::npos ? 0 : number_in(std::string_view(size).substr(x + 1));
+    // Bits at its own size cannot come reduced: a photo too large to decode at once gives none.
+    if (!decodable_whole(width, height)) return {};
     const auto bitmap = platform.images.create_bitmap(width, height);
     if (!bitmap) return {};
     ImageCodec& images = platform.images;
@@ -144,9 +146,19 @@ void LI_CARIC_SU(Platform& platform, WindowHandle target, std::string_view file,
     if (painted) windows.present(target);
 }
 
+// A file's facts are checked before it is loaded, so a photo that the codec would decode reduced
+// (whose pixels then no longer match its size) is never decoded; an image on the clipboard is
+// checked as it comes.
 std::unique_ptr<MemoryBitmap> fGDIp_2hBMP(ImageCodec& images, std::string_view file) {
     RoutineName routine("FGDIP_2H");
-    return file.empty() ? images.take_clipboard_image() : images.load_photo(std::string(file));
+    if (!file.empty()) {
+        const auto facts = images.facts(std::string(file));
+        if (!facts || !decodable_whole(facts->width, facts->height)) return nullptr;
+    }
+    std::unique_ptr<MemoryBitmap> photo =
+        file.empty() ? images.take_clipboard_image() : images.load_photo(std::string(file));
+    if (!photo || !decodable_whole(photo->width(), photo->height())) return nullptr;
+    return photo;
 }
 
 bool fGDIp_2hBMP(ImageCodec& images, std::string_view file, MemoryBitmap& target, std::int32_t fit,

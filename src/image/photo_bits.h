@@ -47,7 +47,8 @@ inline constexpr std::int32_t kNoBackground = -2;
 // The photo's width and height formatted "##### x #####"; 0 for both when it cannot be read.
 std::string LI_DIMEN_TESTO(Platform& platform, std::string_view file);
 
-// The photo as BitmapBits at its own size, upright; "" when it cannot be decoded.
+// The photo as BitmapBits at its own size, upright; "" when it cannot be decoded or has more pixels
+// than are decoded at once (kMostDecodedPixels).
 std::string LI_CARIC(Platform& platform, std::string_view file);
 
 // Paints the photo onto the target: mode 1 stretches it over the whole target, any other mode fits
@@ -56,7 +57,8 @@ void LI_CARIC_SU(Platform& platform, MemoryBitmap& target, std::string_view file
 void LI_CARIC_SU(Platform& platform, WindowHandle target, std::string_view file, std::int32_t mode);
 
 // The general loader. Without a target: a new bitmap holding the whole photo at its own size. An
-// empty file name takes the image on the clipboard (and empties it). Nothing when no image loads.
+// empty file name takes the image on the clipboard (and empties it). Nothing when no image loads or
+// it has more pixels than are decoded at once (kMostDecodedPixels): it never comes reduced.
 std::unique_ptr<MemoryBitmap> fGDIp_2hBMP(ImageCodec& images, std::string_view file);
 // Into a target bitmap: fit 0 stretches the image over the whole bitmap; any other fit letterboxes
 // it after clearing the bitmap to `background` (a colour reference, 0x00BBGGRR; kNoBackground

@@ -35,14 +35,23 @@ struct PhotoFacts {
     bool operator==(const PhotoFacts&) const = default;
 };
 
+// No decode holds more pixels than this at once (a 20000 x 20000 photo would take 1.6 GB): a photo
+// whose pixels must be decoded and that is larger comes reduced where a reduced photo serves, and is
+// refused where only its own size does.
+inline constexpr long long kMostDecodedPixels = 64'000'000;
+
+// Whether a photo of this size can be decoded at its own size.
+inline bool decodable_whole(long long width, long long height) {
+    return width > 0 && height > 0 && width * height <= kMostDecodedPixels;
+}
+
 class ImageCodec {
 public:
     virtual ~ImageCodec() = default;
     // From the headers alone; nothing when the file cannot be read as an image.
     virtual std::optional<PhotoFacts> facts(const std::string& path) = 0;
     // The whole photo, upright; nothing when its pixels cannot be decoded. A photo whose pixels must
-    // be decoded and that is larger than the platform decodes at once (64 megapixels) comes reduced,
-    // in its own proportions.
+    // be decoded and that is larger than kMostDecodedPixels comes reduced, in its own proportions.
     virtual std::unique_ptr<MemoryBitmap> load_photo(const std::string& path) = 0;
     // The same, for a photo that is printed at once and then let go: the platform may hold the file
     // itself instead of a copy of its bytes until the bitmap is gone, and decoded pixels need be no

@@ -24,9 +24,6 @@ namespace {
 // most this many pixels a side: the page embeds the JPEG bytes attached to it, never its pixels,
 // and cairo copies a source's pixels when it lets go of one, so a small proxy costs nothing.
 constexpr int kLongestProxySide = 64;
-// No decode holds more pixels than this at once: a photo whose pixels must be decoded and that is
-// larger comes reduced (a 20000 x 20000 PNG would otherwise take 1.6 GB).
-constexpr long long kMostDecodedPixels = 64'000'000;
 
 // The eighths of its size (1 to 8) at which libjpeg decodes a stored grid within `most_pixels`
 // and a raster's limits; 0 when not even an eighth fits.

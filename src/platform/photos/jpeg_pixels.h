@@ -13,8 +13,10 @@ namespace posteri {
 // The stored pixel grid as a new RGB24 surface, at `eighths` / 8 of its size (1 to 16, libjpeg's
 // cheap scaling while decoding; sizes round up), in the sRGB colours a colour-managed PDF reader
 // shows of the photo: through its ICC profile when it carries a usable one, CMYK ones as poppler
-// shows device CMYK inks. nullptr when the data is damaged or cut short, or too large to hold.
-cairo_surface_t* decode_jpeg(std::string_view bytes, int eighths = 8);
+// shows device CMYK inks. A `reduction` above 1 shrinks that further by the whole factor while the
+// rows come, each band of that many rows box-filtered into one (sizes round up), so only one band is
+// ever held at libjpeg's scale. nullptr when the data is damaged or cut short, or too large to hold.
+cairo_surface_t* decode_jpeg(std::string_view bytes, int eighths = 8, int reduction = 1);
 
 // The same coefficients, Huffman-coded, with the photo's ICC profile; empty when the data cannot
 // be read.

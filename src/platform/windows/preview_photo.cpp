@@ -1,14 +1,17 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/windows/preview_photo.h"
 
-#include <algorithm>
-#include <string_view>
+#include <sys/stat.h>
+
+#include <cstdio>
 #include <utility>
 
 #include "platform/photos/byte_block.h"
 #include "platform/photos/cairo_bitmap.h"
-#include "platform/photos/jpeg_codec.h"
 #include "platform/photos/jpeg_pixels.h"
+#include "platform/photos/jpeg_structure.h"
+#include "platform/photos/photo_header.h"
+#include "platform/photos/screen_pixels.h"
 
 namespace posteri {
 
@@ -36,29 +39,38 @@ class ScaledPhoto : public CairoBitmap {
     int height_;
 };
 
-// The smallest n of n / 8 that keeps at least `long_side` pixels along the stored grid's longer side.
-int eighths_for(const EmbeddedPhoto& photo, int long_side) {
-    const long long longer = std::max(photo.stored_width, photo.stored_height);
-    for (int eighths = 1; eighths < 8; ++eighths) {
-        if ((longer * eighths + 7) / 8 >= long_side) return eighths;
-    }
-    return 8;
+long long size_of(std::FILE* file) {
+    struct stat facts {};
+    return fstat(fileno(file), &facts) == 0 ? facts.st_size : -1;
+}
+
+// A damaged stream shows as its repair, as the printed photo does.
+cairo_surface_t* jpeg_pixels_of(std::FILE* file, const PhotoHeader& header, int long_side) {
+    std::unique_ptr<ByteBlock> bytes = ByteBlock::read_file(fileno(file));
+    if (bytes == nullptr) return nullptr;
+    if (!jpeg_structure_is_whole(bytes->view()))
+        bytes = std::make_unique<ByteBlock>(repaired_jpeg(bytes->view()));
+    return jpeg_screen_pixels(bytes->view(), header.stored_width, header.stored_height, long_side);
 }
 
 }  // namespace
 
-// The codec's photo, whose bytes are already whole (a damaged stream comes as its repair, as the
-// printed photo does); a photo the codec had to decode (not a JPEG, colours converted), or a PNG,
-// which has no cheaper reduced decode, is its own.
+// The header is checked against the file's size before anything is decoded, so a header that
+// claims more pixels than the file could hold costs nothing.
 std::unique_ptr<MemoryBitmap> preview_photo(const std::string& path, int long_side) {
-    std::unique_ptr<MemoryBitmap> photo = JpegCodec().load_photo(path);
-    const auto* loaded = dynamic_cast<const CairoBitmap*>(photo.get());
-    const EmbeddedPhoto* embedded = loaded != nullptr ? loaded->embedded() : nullptr;
-    if (embedded == nullptr || embedded->image->coding != PdfImageCoding::Dct) return photo;
-    cairo_surface_t* pixels = decode_jpeg(embedded->image->data.front(), eighths_for(*embedded, long_side));
+    const PhotoFile file = open_photo(path);
+    if (!file) return nullptr;
+    const auto header = read_photo_header(file.get());
+    if (!header || !header_fits_file(*header, size_of(file.get()))) return nullptr;
+    std::rewind(file.get());
+    cairo_surface_t* pixels =
+        header->kind == PhotoKind::Png
+            ? png_screen_pixels(file.get(), header->stored_width, header->stored_height, long_side)
+            : jpeg_pixels_of(file.get(), *header, long_side);
     if (pixels == nullptr) return nullptr;
-    EmbeddedPhoto stand_in{nullptr, embedded->stored_width, embedded->stored_height, embedded->orientation, pixels};
-    return std::make_unique<ScaledPhoto>(std::move(stand_in), photo->width(), photo->height());
+    const PhotoFacts upright = upright_facts(*header);
+    EmbeddedPhoto stand_in{nullptr, header->stored_width, header->stored_height, header->orientation, pixels};
+    return std::make_unique<ScaledPhoto>(std::move(stand_in), upright.width, upright.height);
 }
 
 }  // namespace posteri

@@ -2,10 +2,15 @@
 // The preview's picture of a poster against the PDF the print job writes for it, rendered by poppler
 // at the preview's scale: the photo and each text line must stand in the same place.
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 
 #include "main/run_operations.h"
 #include "platform/pdf/linux_printers.h"
@@ -191,6 +196,82 @@ TEST_F(PosterPreviewAgainstPdf, PhotoAndTextLinesStandWhereThePdfPutsThem) {
                             what + ", line " + std::to_string(line + 1));
             }
         }
+    }
+}
+
+// What draw-preview-photo printed, and the largest the child's memory grew.
+struct PreviewRun {
+    int status = -1;
+    std::string output;
+    long peak_kilobytes = 0;
+};
+
+// A forked child, not a spawned one: a child that borrows this process's memory until it execs
+// (posix_spawn) has this process's high-water mark counted in its own peak.
+PreviewRun draw_in_child(const std::string& photo, int long_side) {
+    int out[2];
+    if (::pipe(out) != 0) return {};
+    std::string program = DRAW_PREVIEW_PHOTO, path = photo, side = std::to_string(long_side);
+    char* arguments[] = {program.data(), path.data(), side.data(), nullptr};
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::dup2(out[1], STDOUT_FILENO);
+        ::close(out[0]);
+        ::execv(arguments[0], arguments);
+        ::_exit(127);
+    }
+    ::close(out[1]);
+    PreviewRun run;
+    char buffer[256];
+    for (ssize_t got; (got = ::read(out[0], buffer, sizeof buffer)) > 0;) run.output.append(buffer, got);
+    ::close(out[0]);
+    rusage usage{};
+    if (child > 0 && ::wait4(child, &run.status, 0, &usage) == child) run.peak_kilobytes = usage.ru_maxrss;
+    return run;
+}
+
+// Whether two RRGGBB colours are alike within a JPEG's error.
+bool alike(unsigned seen, unsigned expected) {
+    for (int shift = 0; shift <= 16; shift += 8) {
+        if (std::abs(static_cast<int>(seen >> shift & 255) - static_cast<int>(expected >> shift & 255)) > 40)
+            return false;
+    }
+    return true;
+}
+
+// Photos of four quadrants (red, green / blue, white) larger than the window by each kind of
+// reduction, up to a 20000 x 20000 PNG whose rows a page carries as they are: the preview shows all
+// of each, upright, every corner in its quadrant's colour, within 300 MB.
+TEST(PreviewPhoto, ShowsTheWholePhotoUprightWithinItsMemory) {
+    TempFolder folder{"posteri-preview-photo"};
+    const std::array<unsigned, 4> quadrants{0xFF0000, 0x00FF00, 0x0000FF, 0xFFFFFF};
+    const struct {
+        std::string name;
+        std::string bytes;
+        int long_side;
+        std::array<unsigned, 4> corners;  // top-left, top-right, bottom-left, bottom-right
+    } cases[] = {
+        // An eighth is still over twice the window: rows are reduced after libjpeg's scaling.
+        {"bands.jpg", test::make_jpeg({.width = 2000, .height = 1601}), 60, quadrants},
+        {"turned.jpg",
+         test::make_jpeg({.width = 2000, .height = 1600, .exif = test::make_exif({.orientation = 6})}),
+         60,
+         {0x0000FF, 0xFF0000, 0xFFFFFF, 0x00FF00}},
+        {"rows.png", test::make_png({.width = 2001, .height = 1600, .colour_type = 3}), 60, quadrants},
+        {"enorme.png", test::make_png({.width = 20000, .height = 20000, .colour_type = 3, .bit_depth = 2}),
+         kPreviewHeight, quadrants},
+    };
+    for (const auto& c : cases) {
+        const std::string path = (folder.path() / c.name).string();
+        test::write_file(path, c.bytes);
+        const PreviewRun run = draw_in_child(path, c.long_side);
+        ASSERT_EQ(run.status, 0) << c.name;
+        std::array<unsigned, 4> seen{};
+        std::sscanf(run.output.c_str(), "%*d %*d %x %x %x %x", &seen[0], &seen[1], &seen[2], &seen[3]);
+        for (int corner = 0; corner < 4; ++corner) {
+            EXPECT_TRUE(alike(seen[corner], c.corners[corner])) << c.name << ": " << run.output;
+        }
+        EXPECT_LT(run.peak_kilobytes, 300 * 1024) << c.name;
     }
 }
 

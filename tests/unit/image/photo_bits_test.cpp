@@ -12,8 +12,8 @@
 namespace posteri {
 namespace {
 
-std::string bits_of_size(std::int32_t width, std::int32_t height) {
-    std::string bits(8 + 4 * static_cast<std::size_t>(width) * height, '\0');
+std::string bits_of_size(std::int32_t width, std::int32_t height, bool with_pixels = true) {
+    std::string bits(8 + (with_pixels ? 4 * static_cast<std::size_t>(width) * height : 0), '\0');
     for (int i = 0; i < 4; ++i) {
         bits[i] = static_cast<char>(static_cast<std::uint32_t>(width) >> (8 * i) & 0xFF);
         bits[4 + i] = static_cast<char>(static_cast<std::uint32_t>(height) >> (8 * i) & 0xFF);
@@ -34,9 +34,10 @@ public:
     std::vector<Stretch> stretches;
     std::vector<std::uint32_t> clears;
     std::vector<std::string> written;
+    bool sizes_only = false;  // bits of the size alone, for bitmaps too large to spell out
 
     std::string read_bits(const MemoryBitmap& bitmap) override {
-        return bits_of_size(bitmap.width(), bitmap.height());
+        return bits_of_size(bitmap.width(), bitmap.height(), !sizes_only);
     }
     void write_bits(MemoryBitmap&, std::string_view bits) override { written.emplace_back(bits); }
     void clear(MemoryBitmap&, std::uint32_t rgb) override { clears.push_back(rgb); }
@@ -170,6 +171,29 @@ TEST_F(PhotoBitsTest, LoaderWithoutTargetGivesThePhotoAtItsOwnSize) {
     EXPECT_EQ(photo->height(), 600);
     EXPECT_EQ(fGDIp_2hBMP(images_, "broken.jpg"), nullptr);
     EXPECT_EQ(fGDIp_2hBMP(images_, ""), nullptr);  // no clipboard image
+}
+
+// A photo is loaded at its own size up to 64 megapixels and refused above, before any bitmap is
+// made for it.
+TEST_F(PhotoBitsTest, LoadingStopsAtTheMostPixelsDecodedAtOnce) {
+    images_.sizes_only = true;
+    const auto target = images_.create_bitmap(40, 30);
+    const struct {
+        int width;
+        int height;
+        bool loads;
+    } cases[] = {{8000, 8000, true}, {8000, 8001, false}, {16000, 4000, true}, {4000, 16001, false}};
+    Platform run = platform();
+    for (const auto& c : cases) {
+        images_.photos["p.jpg"] = {c.width, c.height, 96, 96};
+        images_.stretches.clear();
+        const std::string what = std::to_string(c.width) + " x " + std::to_string(c.height);
+        const BitsSize expected = c.loads ? BitsSize{c.width, c.height} : BitsSize{};
+        EXPECT_EQ(bits_size(LI_CARIC(run, "p.jpg")), expected) << what;
+        EXPECT_EQ(images_.stretches.size(), c.loads ? 1u : 0u) << what;
+        EXPECT_EQ(fGDIp_2hBMP(images_, "p.jpg") != nullptr, c.loads) << what;
+        EXPECT_EQ(fGDIp_2hBMP(images_, "p.jpg", *target, 0, kNoBackground), c.loads) << what;
+    }
 }
 
 TEST_F(PhotoBitsTest, HalvingReplacesTheBitsWithTheSmallerBitmap) {
