@@ -356,9 +356,17 @@ std::string red_over_blue_rows(int width, int height, int samples) {
 std::string png_holding(int width, int height, int colour_type, const std::string& data,
                         const std::string& end = test::png_chunk("IEND", "")) {
     std::string png = test::png_start(width, height, colour_type);
-    for (std::size_t at = 0; at < data.size(); at += 1 << 16)
-        png += test::png_chunk("IDAT", data.substr(at, 1 << 16));
+    constexpr std::size_t kChunk = 1 << 16;
+    for (std::size_t at = 0; at < data.size(); at += kChunk) {
+        png += test::png_chunk("IDAT", data.substr(at, kChunk));
+    }
     return png + end;
+}
+
+// A 4 x 4 RGB PNG with `chunks` before its image data.
+std::string small_png(const std::string& chunks) {
+    std::string png = png_holding(4, 4, 2, test::deflated(red_over_blue_rows(4, 4, 3)));
+    return png.insert(png.find("IDAT") - 4, chunks);
 }
 
 // A PNG is carried in its own data only when all of it is checked: any damage past the first
@@ -426,13 +434,11 @@ long added_peak_kb(JpegCodec& codec, const std::string& path) {
 // in a 57-byte file, or a hundred profiles that each inflate to 16 MB (only the first is read, and
 // only its first megabytes).
 TEST_F(JpegCodecTest, PngChunksCostNoMoreThanTheFileHolds) {
-    const std::string image =
-        test::png_chunk("IDAT", test::deflated(red_over_blue_rows(4, 4, 3))) + test::png_chunk("IEND", "");
-    std::string many_profiles = test::png_start(4, 4, 2);
+    std::string profiles;
     const std::string bomb =
         test::png_chunk("iCCP", std::string("bomba\0\0", 7) + test::deflated(std::string(16 << 20, '\0')));
-    for (int i = 0; i < 100; ++i) many_profiles += bomb;
-    std::vector<std::pair<std::string, std::string>> files{{"100 iCCP", many_profiles + image}};
+    for (int i = 0; i < 100; ++i) profiles += bomb;
+    std::vector<std::pair<std::string, std::string>> files{{"100 iCCP", small_png(profiles)}};
     for (const char* type : {"tEXt", "zTXt", "iTXt", "sPLT", "pCAL", "sCAL"}) {
         files.emplace_back(
             type, (test::png_start(1, 1, 2) + std::string("\x40\0\0\0", 4) + type + std::string(16, 'x')));
@@ -449,14 +455,11 @@ TEST_F(JpegCodecTest, PngTakesItsFirstProfileOnly) {
         return test::png_chunk("iCCP", std::string("p\0\0", 3) + icc);
     };
     const std::string wide = test::wide_gamut_profile(), damaged = profile("not deflated");
-    const std::string image =
-        test::png_chunk("IDAT", test::deflated(red_over_blue_rows(4, 4, 3))) + test::png_chunk("IEND", "");
     for (const auto& [name, profiles, used] :
          {std::tuple{"wide, then damaged", profile(test::deflated(wide)) + damaged, wide},
           std::tuple{"damaged, then wide", damaged + profile(test::deflated(wide)), std::string()}}) {
         SCOPED_TRACE(name);
-        const auto loaded = codec_.load_photo_to_print(
-            photo("profili.png", test::png_start(4, 4, 2) + profiles + image), 1 << 20);
+        const auto loaded = codec_.load_photo_to_print(photo("profili.png", small_png(profiles)), 1 << 20);
         ASSERT_NE(loaded, nullptr);
         ASSERT_NE(cairo(loaded).embedded(), nullptr);
         EXPECT_EQ(cairo(loaded).embedded()->image->icc, used);
