@@ -28,8 +28,9 @@ void feed(z_stream& stream, const std::vector<std::string_view>& pieces, std::si
 
 std::string inflated_profile(std::string_view chunk) {
     const std::size_t name_end = chunk.find('\0');
-    if (name_end == std::string_view::npos || name_end + 2 > chunk.size() || chunk[name_end + 1] != 0)
+    if (name_end == std::string_view::npos || name_end + 2 > chunk.size() || chunk[name_end + 1] != 0) {
         return {};
+    }
     const std::string_view packed = chunk.substr(name_end + 2);
     z_stream stream{};
     if (inflateInit(&stream) != Z_OK) return {};

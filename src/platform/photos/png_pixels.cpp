@@ -175,6 +175,7 @@ cairo_surface_t* readable_part(cairo_surface_t* surface, std::uint64_t rows_read
 cairo_surface_t* decode_reduced(PngReader& reader, png_uint_32 width, png_uint_32 height, int factor,
                                 bool interlaced, const SrgbColours& colours, bool& cut_short) {
     constexpr int kLastPass = 6;  // Adam7's seventh pass: every odd row, every column
+    if (!ask_for_bgra(reader, false)) return nullptr;
     const long long band = interlaced ? factor / 2 : factor;
     const long long kept_rows = interlaced ? PNG_PASS_ROWS(height, kLastPass) : height;
     cairo_surface_t* surface = white_surface((width + factor - 1) / factor, (kept_rows + band - 1) / band);
@@ -261,13 +262,9 @@ cairo_surface_t* decode_png(std::FILE* file, long long most_pixels, bool* cut_sh
     const std::string profile = reader.icc_profile();
     const SrgbColours colours(profile, samples_of(reader));
     bool cut = false;
-    cairo_surface_t* surface = nullptr;
-    if (factor > 1) {
-        if (ask_for_bgra(reader, false))
-            surface = decode_reduced(reader, width, height, factor, interlaced, colours, cut);
-    } else {
-        surface = decode_whole(reader, width, height, interlaced, colours, cut);
-    }
+    cairo_surface_t* surface = factor > 1
+                                   ? decode_reduced(reader, width, height, factor, interlaced, colours, cut)
+                                   : decode_whole(reader, width, height, interlaced, colours, cut);
     if (cut_short != nullptr) *cut_short = cut && surface != nullptr;
     return surface;
 }

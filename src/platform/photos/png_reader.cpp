@@ -17,19 +17,8 @@ constexpr png_uint_32 kLargestSide = 1'000'000;
 constexpr png_uint_32 kMostCachedChunks = 32;
 // Chunks the program never uses, skipped without being read: text, suggested palettes,
 // calibration, histograms, times, EXIF (a PNG's resolution comes from pHYs); iCCP comes through
-// keep_first_profile.
-// Each name takes five bytes, its four letters and a zero, as libpng lists them.
-constexpr png_byte kSkippedChunks[] =
-    "tEXt\0"
-    "zTXt\0"
-    "iTXt\0"
-    "sPLT\0"
-    "pCAL\0"
-    "sCAL\0"
-    "hIST\0"
-    "tIME\0"
-    "eXIf\0"
-    "iCCP";
+// keep_first_profile. Each name takes five bytes, its four letters and a zero, as libpng lists them.
+constexpr png_byte kSkippedChunks[] = "tEXt\0zTXt\0iTXt\0sPLT\0pCAL\0sCAL\0hIST\0tIME\0eXIf\0iCCP";
 constexpr int kNameBytes = 5;
 
 [[noreturn]] void jump_back(png_structp png, png_const_charp) {
@@ -77,8 +66,9 @@ std::string PngReader::icc_profile() const {
 int PngReader::keep_first_profile(png_structp png, png_unknown_chunkp chunk) {
     if (std::memcmp(chunk->name, "iCCP", 4) != 0) return 0;
     auto* reader = static_cast<PngReader*>(png_get_user_chunk_ptr(png));
-    if (!reader->packed_profile_)
+    if (!reader->packed_profile_) {
         reader->packed_profile_.emplace(reinterpret_cast<const char*>(chunk->data), chunk->size);
+    }
     return 1;
 }
 
