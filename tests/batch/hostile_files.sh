@@ -68,4 +68,13 @@ run_batch "$WORK/tagliata.jpg"
 [ "$(pdfimages -list "$WORK/lavoro/tagliatapdfcreator A4.pdf" | tail -n +3 | wc -l)" -eq 1 ] ||
     fail "the cut photo is not in the PDF"
 
+# So does a PNG cut short: its readable rows are decoded, never its cut data carried into the PDF.
+pdftoppm -png -r 20 -singlefile "$WORK/lavoro/tagliatapdfcreator A4.pdf" "$WORK/pagina"
+head -c "$(($(stat -c %s "$WORK/pagina.png") * 6 / 10))" "$WORK/pagina.png" >"$WORK/tagliata.png"
+fresh_folder
+run_batch "$WORK/tagliata.png"
+[ "$status" -eq 0 ] || fail "cut PNG: exit $status: $err"
+[ "$err" = "Foto incompleta: stampo la parte leggibile." ] || fail "cut PNG: $err"
+pdfimages -list "$WORK/lavoro/tagliatapdfcreator A4.pdf" | grep -q " image " || fail "the cut PNG is not in the PDF"
+
 echo "hostile_files: ok"

@@ -12,6 +12,7 @@
 #include <jpeglib.h>
 #include <lcms2.h>
 #include <png.h>
+#include <zlib.h>
 
 namespace posteri::test {
 
@@ -247,6 +248,37 @@ std::string make_png(int width, int height, const std::function<Rgb(int x, int y
     PngSpec recipe = rgba_png(width, height, pixel);
     recipe.interlaced = interlaced;
     return make_png(recipe);
+}
+
+namespace {
+
+std::string big_endian32(std::uint32_t value) {
+    return {static_cast<char>(value >> 24), static_cast<char>(value >> 16), static_cast<char>(value >> 8),
+            static_cast<char>(value)};
+}
+
+}  // namespace
+
+std::string png_chunk(const std::string& type, const std::string& data) {
+    const std::string typed = type + data;
+    const auto crc = crc32(0, reinterpret_cast<const Bytef*>(typed.data()), static_cast<uInt>(typed.size()));
+    return big_endian32(static_cast<std::uint32_t>(data.size())) + typed +
+           big_endian32(static_cast<std::uint32_t>(crc));
+}
+
+std::string png_start(int width, int height, int colour_type) {
+    const std::string header = big_endian32(static_cast<std::uint32_t>(width)) +
+                               big_endian32(static_cast<std::uint32_t>(height)) + '\x08' +
+                               static_cast<char>(colour_type) + std::string(3, '\0');
+    return "\x89PNG\r\n\x1A\n" + png_chunk("IHDR", header);
+}
+
+std::string deflated(const std::string& bytes) {
+    uLongf size = compressBound(bytes.size());
+    std::string packed(size, '\0');
+    compress(reinterpret_cast<Bytef*>(packed.data()), &size, reinterpret_cast<const Bytef*>(bytes.data()),
+             bytes.size());
+    return packed.substr(0, size);
 }
 
 namespace {

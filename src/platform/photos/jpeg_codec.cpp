@@ -108,9 +108,9 @@ cairo_surface_t* turned_upright(cairo_surface_t* stored, int orientation) {
     return upright;
 }
 
-cairo_surface_t* decode_png_in(std::string_view bytes, long long most_pixels) {
+cairo_surface_t* decode_png_in(std::string_view bytes, long long most_pixels, bool* cut_short = nullptr) {
     PhotoFile memory(fmemopen(const_cast<char*>(bytes.data()), bytes.size(), "rb"), std::fclose);
-    return memory ? decode_png(memory.get(), most_pixels) : nullptr;
+    return memory ? decode_png(memory.get(), most_pixels, cut_short) : nullptr;
 }
 
 // A photo that a PDF page carries in its own bytes: its full pixels are decoded from its file only
@@ -225,8 +225,18 @@ std::unique_ptr<MemoryBitmap> jpeg_photo_marked(std::unique_ptr<ByteBlock> bytes
     return photo;
 }
 
-// A PNG whose rows PDF carries as they are keeps its file, whose image data the page embeds; any
-// other, or one whose chunks are not whole, is decoded within `most_pixels`.
+// The decoded photo, marked incomplete when its data is cut short or damaged: it holds the rows
+// read before that, the rest white, as a cut JPEG holds its readable part.
+template <typename Decode>
+std::unique_ptr<MemoryBitmap> png_photo_marked(Decode decode) {
+    bool cut_short = false;
+    std::unique_ptr<CodecBitmap> photo = bitmap_of(decode(&cut_short));
+    if (photo) photo->mark_incomplete(cut_short);
+    return photo;
+}
+
+// A PNG whose rows PDF carries as they are, and whose data is checked whole, keeps its file, whose
+// image data the page embeds; any other is decoded within `most_pixels`.
 template <typename WholeBytes>
 std::unique_ptr<MemoryBitmap> png_photo(std::FILE* file, WholeBytes whole_bytes, const PhotoHeader& header,
                                         long long most_pixels) {
@@ -236,10 +246,11 @@ std::unique_ptr<MemoryBitmap> png_photo(std::FILE* file, WholeBytes whole_bytes,
         if (std::optional<PdfImage> image = png_image(bytes)) {
             return embedded_photo(std::move(*image), std::move(bytes), header);
         }
-        return bitmap_of(decode_png_in(bytes->view(), most_pixels));
+        return png_photo_marked(
+            [&](bool* cut_short) { return decode_png_in(bytes->view(), most_pixels, cut_short); });
     }
     std::rewind(file);
-    return bitmap_of(decode_png(file, most_pixels));
+    return png_photo_marked([&](bool* cut_short) { return decode_png(file, most_pixels, cut_short); });
 }
 
 long long size_of(std::FILE* file) {

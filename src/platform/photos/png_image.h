@@ -11,11 +11,11 @@
 
 namespace posteri {
 
-// The image object of a whole PNG file (every chunk's checksum right, up to IEND) whose rows are
-// stored in order, of grey, RGB or palette colours without transparency, and whose data begins as a
-// deflate stream of those rows (holds exactly those rows, when it ends within its first megabyte);
-// nothing for any other, which is decoded instead. A profile (iCCP) that is damaged or does not fit
-// the colours is left out.
+// The image object of a PNG file (every chunk's checksum right up to the end of its image data;
+// what follows is not read) whose rows are stored in order, of grey, RGB or palette colours without
+// transparency, and whose data inflates, in full, to exactly those rows, each with a filter type
+// PNG knows; nothing for any other, which is decoded instead. Its first profile (iCCP) is used,
+// unless it is damaged or does not fit the colours.
 std::optional<PdfImage> png_image(std::shared_ptr<const ByteBlock> file);
 
 }  // namespace posteri

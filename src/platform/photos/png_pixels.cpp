@@ -5,32 +5,18 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "platform/photos/lcms_colour_profile.h"
 #include "platform/photos/photo_header.h"
+#include "platform/photos/png_reader.h"
 
 namespace posteri {
 
 namespace {
 
 constexpr double kInchesPerMetre = 0.0254;
-
-[[noreturn]] void jump_back(png_structp png, png_const_charp) {
-    png_longjmp(png, 1);
-}
-
-void say_nothing(png_structp, png_const_charp) {}
-
-struct PngReader {
-    png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, jump_back, say_nothing);
-    png_infop info = png ? png_create_info_struct(png) : nullptr;
-    PngReader() = default;
-    ~PngReader() { png_destroy_read_struct(&png, &info, nullptr); }
-    PngReader(const PngReader&) = delete;
-    PngReader& operator=(const PngReader&) = delete;
-    bool ready() const { return png != nullptr && info != nullptr; }
-};
 
 void fill_header(png_structp png, png_infop info, PngHeader& header) {
     header.width = static_cast<int>(png_get_image_width(png, info));
@@ -50,9 +36,8 @@ void fill_header(png_structp png, png_infop info, PngHeader& header) {
 
 // Each step that calls libpng sets its own return point, so that no state of the caller is
 // changed between the setjmp and a jump back.
-bool read_info(PngReader& reader, std::FILE* file) {
+bool read_info(PngReader& reader) {
     if (setjmp(png_jmpbuf(reader.png))) return false;
-    png_init_io(reader.png, file);
     png_read_info(reader.png, reader.info);
     return true;
 }
@@ -77,13 +62,6 @@ bool read_one_row(PngReader& reader, png_bytep row) {
     return true;
 }
 
-bool read_rows(PngReader& reader, png_bytep* rows) {
-    if (setjmp(png_jmpbuf(reader.png))) return false;
-    png_read_image(reader.png, rows);
-    png_read_end(reader.png, nullptr);
-    return true;
-}
-
 std::uint8_t over_white(unsigned colour, unsigned alpha) {
     return static_cast<std::uint8_t>((colour * alpha + 255 * (255 - alpha) + 127) / 255);
 }
@@ -95,17 +73,6 @@ void lay_pixels_over_white(unsigned char* pixel, long long count) {
         }
         pixel[3] = 0;
     }
-}
-
-// The image's ICC profile (libpng checks its header against the image's colours), empty when it
-// has none.
-std::string_view icc_profile(const PngReader& reader) {
-    png_charp name = nullptr;
-    int compression = 0;
-    png_bytep profile = nullptr;
-    png_uint_32 size = 0;
-    if (!png_get_iCCP(reader.png, reader.info, &name, &compression, &profile, &size)) return {};
-    return {reinterpret_cast<const char*>(profile), size};
 }
 
 // Pixels come out as blue, green, red, alpha, grey ones spread over the three colours.
@@ -177,37 +144,72 @@ int reduction_for(long long width, long long height, long long most_pixels, bool
     return factor;
 }
 
-// Reads the image row by row into a surface `factor` times smaller.
-cairo_surface_t* decode_reduced(PngReader& reader, png_uint_32 width, png_uint_32 height, int factor, bool interlaced,
-                                const SrgbColours& colours) {
-    constexpr int kLastPass = 6;  // Adam7's seventh pass: every odd row, every column
-    const long long band = interlaced ? factor / 2 : factor;
-    const long long kept_rows = interlaced ? PNG_PASS_ROWS(height, kLastPass) : height;
-    cairo_surface_t* surface = cairo_image_surface_create(
-        CAIRO_FORMAT_RGB24, static_cast<int>((width + factor - 1) / factor), static_cast<int>((kept_rows + band - 1) / band));
+// A surface of paper white, so that what damaged or missing data leaves unread prints as nothing;
+// nullptr when it cannot be made.
+cairo_surface_t* white_surface(long long width, long long height) {
+    cairo_surface_t* surface =
+        cairo_image_surface_create(CAIRO_FORMAT_RGB24, static_cast<int>(width), static_cast<int>(height));
     if (cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS) {
         cairo_surface_destroy(surface);
         return nullptr;
     }
+    std::fill_n(
+        cairo_image_surface_get_data(surface),
+        static_cast<std::size_t>(cairo_image_surface_get_stride(surface)) * static_cast<std::size_t>(height),
+        0xFF);
+    return surface;
+}
+
+// The surface, marked as drawn, when at least one row was read into it; nullptr otherwise.
+cairo_surface_t* readable_part(cairo_surface_t* surface, std::uint64_t rows_read) {
+    if (rows_read == 0) {
+        cairo_surface_destroy(surface);
+        return nullptr;
+    }
+    cairo_surface_mark_dirty(surface);
+    return surface;
+}
+
+// Reads the image row by row into a surface `factor` times smaller, until libpng fails on damaged
+// or missing data (`cut_short`); rows it could not read stay white.
+cairo_surface_t* decode_reduced(PngReader& reader, png_uint_32 width, png_uint_32 height, int factor,
+                                bool interlaced, const SrgbColours& colours, bool& cut_short) {
+    constexpr int kLastPass = 6;  // Adam7's seventh pass: every odd row, every column
+    if (!ask_for_bgra(reader, false)) return nullptr;
+    const long long band = interlaced ? factor / 2 : factor;
+    const long long kept_rows = interlaced ? PNG_PASS_ROWS(height, kLastPass) : height;
+    cairo_surface_t* surface = white_surface((width + factor - 1) / factor, (kept_rows + band - 1) / band);
+    if (surface == nullptr) return nullptr;
     RowReducer reducer(surface, factor, static_cast<int>(band));
     std::vector<unsigned char> row(4 * static_cast<std::size_t>(width));
     const int passes = interlaced ? PNG_INTERLACE_ADAM7_PASSES : 1;
-    for (int pass = 0; pass < passes; ++pass) {
+    std::uint64_t kept = 0;
+    for (int pass = 0; pass < passes && !cut_short; ++pass) {
         const bool empty = interlaced && PNG_PASS_COLS(width, pass) == 0;
         const png_uint_32 rows = empty ? 0 : interlaced ? PNG_PASS_ROWS(height, pass) : height;
-        for (png_uint_32 y = 0; y < rows; ++y) {
-            if (!read_one_row(reader, row.data())) {
-                cairo_surface_destroy(surface);
-                return nullptr;
-            }
-            if (interlaced && pass != kLastPass) continue;
+        for (png_uint_32 y = 0; y < rows && !cut_short; ++y) {
+            cut_short = !read_one_row(reader, row.data());
+            if (cut_short || (interlaced && pass != kLastPass)) continue;
             finish_row(row.data(), width, colours);
             reducer.add(row.data(), width);
+            ++kept;
         }
     }
     reducer.flush();
-    cairo_surface_mark_dirty(surface);
-    return surface;
+    return readable_part(surface, kept);
+}
+
+// Reads `rows` over each of `passes` (an interlaced image's passes are laid over each other)
+// until libpng fails on damaged or missing data; the number of rows read.
+std::uint64_t read_rows(PngReader& reader, const std::vector<png_bytep>& rows, int passes) {
+    std::uint64_t read = 0;
+    for (int pass = 0; pass < passes; ++pass) {
+        for (png_bytep row : rows) {
+            if (!read_one_row(reader, row)) return read;
+            ++read;
+        }
+    }
+    return read;
 }
 
 void finish_rows(cairo_surface_t* surface, const SrgbColours& colours) {
@@ -218,6 +220,24 @@ void finish_rows(cairo_surface_t* surface, const SrgbColours& colours) {
     for (int y = 0; y < height; ++y) finish_row(data + static_cast<std::ptrdiff_t>(y) * stride, width, colours);
 }
 
+// Reads the image at its full size, until libpng fails on damaged or missing data (`cut_short`);
+// rows it could not read stay white.
+cairo_surface_t* decode_whole(PngReader& reader, png_uint_32 width, png_uint_32 height, bool interlaced,
+                              const SrgbColours& colours, bool& cut_short) {
+    if (!fits_in_memory(width, height) || !ask_for_bgra(reader, true)) return nullptr;
+    cairo_surface_t* surface = white_surface(width, height);
+    if (surface == nullptr) return nullptr;
+    unsigned char* data = cairo_image_surface_get_data(surface);
+    const int stride = cairo_image_surface_get_stride(surface);
+    std::vector<png_bytep> rows(height);
+    for (png_uint_32 y = 0; y < height; ++y) rows[y] = data + static_cast<std::ptrdiff_t>(y) * stride;
+    const int passes = interlaced ? PNG_INTERLACE_ADAM7_PASSES : 1;
+    const std::uint64_t read = read_rows(reader, rows, passes);
+    cut_short = read < std::uint64_t{height} * static_cast<unsigned>(passes);
+    finish_rows(surface, colours);
+    return readable_part(surface, read);
+}
+
 }  // namespace
 
 bool is_png_signature(const unsigned char* first_eight_bytes) {
@@ -225,37 +245,27 @@ bool is_png_signature(const unsigned char* first_eight_bytes) {
 }
 
 std::optional<PngHeader> read_png_header(std::FILE* file) {
-    PngReader reader;
-    if (!reader.ready() || !read_info(reader, file)) return std::nullopt;
+    PngReader reader(file);
+    if (!reader.ready() || !read_info(reader)) return std::nullopt;
     PngHeader header;
     fill_header(reader.png, reader.info, header);
     return header;
 }
 
-cairo_surface_t* decode_png(std::FILE* file, long long most_pixels) {
-    PngReader reader;
-    if (!reader.ready() || !read_info(reader, file)) return nullptr;
+cairo_surface_t* decode_png(std::FILE* file, long long most_pixels, bool* cut_short) {
+    PngReader reader(file);
+    if (!reader.ready() || !read_info(reader)) return nullptr;
     const png_uint_32 width = png_get_image_width(reader.png, reader.info);
     const png_uint_32 height = png_get_image_height(reader.png, reader.info);
     const bool interlaced = png_get_interlace_type(reader.png, reader.info) != PNG_INTERLACE_NONE;
     const int factor = reduction_for(width, height, most_pixels, interlaced);
-    const SrgbColours colours(icc_profile(reader), samples_of(reader));
-    if (factor > 1) {
-        return ask_for_bgra(reader, false) ? decode_reduced(reader, width, height, factor, interlaced, colours) : nullptr;
-    }
-    if (!fits_in_memory(width, height) || !ask_for_bgra(reader, true)) return nullptr;
-    cairo_surface_t* surface =
-        cairo_image_surface_create(CAIRO_FORMAT_RGB24, static_cast<int>(width), static_cast<int>(height));
-    unsigned char* data = cairo_image_surface_get_data(surface);
-    const int stride = cairo_image_surface_get_stride(surface);
-    std::vector<png_bytep> rows(height);
-    for (png_uint_32 y = 0; y < height; ++y) rows[y] = data + static_cast<std::ptrdiff_t>(y) * stride;
-    if (data == nullptr || !read_rows(reader, rows.data())) {
-        cairo_surface_destroy(surface);
-        return nullptr;
-    }
-    finish_rows(surface, colours);
-    cairo_surface_mark_dirty(surface);
+    const std::string profile = reader.icc_profile();
+    const SrgbColours colours(profile, samples_of(reader));
+    bool cut = false;
+    cairo_surface_t* surface = factor > 1
+                                   ? decode_reduced(reader, width, height, factor, interlaced, colours, cut)
+                                   : decode_whole(reader, width, height, interlaced, colours, cut);
+    if (cut_short != nullptr) *cut_short = cut && surface != nullptr;
     return surface;
 }
 

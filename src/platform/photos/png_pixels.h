@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
-// PNG photos through libpng, quietly: no message is ever printed, errors jump back.
+// PNG photos through libpng, read by the photo room's one reader set-up (png_reader.h).
 
 #include <cairo.h>
 
@@ -30,7 +30,9 @@ std::optional<PngHeader> read_png_header(std::FILE* file);
 // raster can be) is reduced by the smallest whole factor that brings it within, each output pixel
 // the mean of the square it stands for; its rows are read one at a time and reduced as they come,
 // so that the whole image is never held. An interlaced one takes the rows of its last pass alone
-// (every second row, whole), which halves what must be read.
-cairo_surface_t* decode_png(std::FILE* file, long long most_pixels);
+// (every second row, whole), which halves what must be read. Data that is damaged or cut short
+// gives the rows read before it, the rest white, and sets `cut_short` when given; nullptr when not
+// one row can be read. Nothing after the image data is read: a damaged chunk there changes nothing.
+cairo_surface_t* decode_png(std::FILE* file, long long most_pixels, bool* cut_short = nullptr);
 
 }  // namespace posteri

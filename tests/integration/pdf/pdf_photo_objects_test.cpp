@@ -2,7 +2,6 @@
 // Photos printed on a PDF page in their own data: the image object poppler finds, its stream against
 // the file's own bytes, and the colours poppler renders against the preview.
 #include <gtest/gtest.h>
-#include <zlib.h>
 
 #include <tuple>
 
@@ -150,32 +149,12 @@ TEST(PdfPhotoObjects, PhotosReachThePageInTheirOwnDataAndThePreviewInItsColours)
     }
 }
 
-std::string big_endian(std::uint32_t value) {
-    return {static_cast<char>(value >> 24), static_cast<char>(value >> 16), static_cast<char>(value >> 8),
-            static_cast<char>(value)};
-}
-
-std::string png_chunk(const std::string& type, const std::string& data) {
-    const std::string typed = type + data;
-    const auto crc = crc32(0, reinterpret_cast<const Bytef*>(typed.data()), static_cast<uInt>(typed.size()));
-    return big_endian(static_cast<std::uint32_t>(data.size())) + typed + big_endian(static_cast<std::uint32_t>(crc));
-}
-
 // An 8-bit RGB PNG of kSide x kSide with every checksum right, whose IDAT chunks of 7 bytes each
 // hold `data`, as a writer may have stored it.
 std::string rgb_png_holding(const std::string& data) {
-    const std::string header = big_endian(kSide) + big_endian(kSide) + "\x08\x02" + std::string(3, '\0');
-    std::string png = "\x89PNG\r\n\x1A\n" + png_chunk("IHDR", header);
-    for (std::size_t at = 0; at < data.size(); at += 7) png += png_chunk("IDAT", data.substr(at, 7));
-    return png + png_chunk("IEND", "");
-}
-
-std::string deflated(const std::string& rows) {
-    uLongf size = compressBound(rows.size());
-    std::string packed(size, '\0');
-    compress(reinterpret_cast<Bytef*>(packed.data()), &size, reinterpret_cast<const Bytef*>(rows.data()),
-             rows.size());
-    return packed.substr(0, size);
+    std::string png = test::png_start(kSide, kSide, 2);
+    for (std::size_t at = 0; at < data.size(); at += 7) png += test::png_chunk("IDAT", data.substr(at, 7));
+    return png + test::png_chunk("IEND", "");
 }
 
 // Checksums say nothing of what a writer stored: a small PNG is carried in its own data, read
@@ -188,10 +167,10 @@ TEST(PdfPhotoObjects, PngDataIsCarriedOnlyWhenItInflatesToItsRows) {
     std::string unknown_filter = rows;
     unknown_filter[5 * stride] = 5;
     for (const auto& [name, data, carried] :
-         {std::tuple{"whole rows", deflated(rows), true},
-          std::tuple{"half the rows", deflated(rows.substr(0, rows.size() / 2)), false},
-          std::tuple{"a row too many", deflated(rows + rows.substr(0, stride)), false},
-          std::tuple{"a row of filter type 5", deflated(unknown_filter), false},
+         {std::tuple{"whole rows", test::deflated(rows), true},
+          std::tuple{"half the rows", test::deflated(rows.substr(0, rows.size() / 2)), false},
+          std::tuple{"a row too many", test::deflated(rows + rows.substr(0, stride)), false},
+          std::tuple{"a row of filter type 5", test::deflated(unknown_filter), false},
           std::tuple{"no deflate stream", rows, false}}) {
         SCOPED_TRACE(name);
         EXPECT_EQ(png_image(std::make_shared<const ByteBlock>(rgb_png_holding(data))).has_value(), carried);

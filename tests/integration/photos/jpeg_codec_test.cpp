@@ -6,6 +6,7 @@
 #include <fcntl.h>
 #include <spawn.h>
 #include <stdlib.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -333,6 +334,136 @@ TEST_F(JpegCodecTest, PngUnderAJpegNameIsAPhotoLaidOverWhite) {
     const std::string half_clear = photo("alpha.jpg", test::make_png(4, 4, {0, 0, 0}, 128, std::nullopt));
     EXPECT_EQ(codec_.facts(half_clear), (PhotoFacts{4, 4, 96, 96}));
     EXPECT_THAT(colour_at(*codec_.load_photo(half_clear), 0, 0), LooksLike(Rgb{127, 127, 127}));
+}
+
+// Rows of 8-bit RGB (or RGBA) behind filter type None: the top half red, the bottom half blue, each
+// sample a little noisy so that the deflated stream spreads over the rows.
+std::string red_over_blue_rows(int width, int height, int samples) {
+    std::string rows;
+    for (int y = 0; y < height; ++y) {
+        rows += '\0';
+        for (int x = 0; x < width; ++x) {
+            const char noise = static_cast<char>((x * 7 + y * 13) % 16);
+            const bool red = y < height / 2;
+            rows += {static_cast<char>(red ? 240 + noise : noise), noise,
+                     static_cast<char>(red ? noise : 240 + noise)};
+            if (samples == 4) rows += '\xFF';
+        }
+    }
+    return rows;
+}
+
+std::string png_holding(int width, int height, int colour_type, const std::string& data,
+                        const std::string& end = test::png_chunk("IEND", "")) {
+    std::string png = test::png_start(width, height, colour_type);
+    constexpr std::size_t kChunk = 1 << 16;
+    for (std::size_t at = 0; at < data.size(); at += kChunk) {
+        png += test::png_chunk("IDAT", data.substr(at, kChunk));
+    }
+    return png + end;
+}
+
+// A 4 x 4 RGB PNG with `chunks` before its image data.
+std::string small_png(const std::string& chunks) {
+    std::string png = png_holding(4, 4, 2, test::deflated(red_over_blue_rows(4, 4, 3)));
+    return png.insert(png.find("IDAT") - 4, chunks);
+}
+
+// A PNG is carried in its own data only when all of it is checked: any damage past the first
+// megabyte of rows (rows missing, a stream cut short, an unknown filter type) is decoded instead and
+// gives its readable rows, the rest white, marked incomplete, also when it is reduced. A bad checksum
+// after the image data (IEND's) changes nothing.
+TEST_F(JpegCodecTest, DamagedPngDataPrintsItsReadableRowsMarkedIncomplete) {
+    constexpr int kWidth = 600, kHeight = 1200, kStride = 1 + 3 * kWidth;  // 2.1 MB of rows
+    const std::string rows = red_over_blue_rows(kWidth, kHeight, 3);
+    const std::string packed = test::deflated(rows);
+    std::string bad_filter = rows;
+    bad_filter[900 * kStride] = 7;
+    const std::string bad_iend("\0\0\0\0IEND\0\0\0\1", 12);
+    const auto cut = [](const std::string& stream) { return stream.substr(0, stream.size() * 6 / 10); };
+    struct Case {
+        const char* name;
+        std::string bytes;
+        long long most_pixels;
+        bool incomplete;
+    };
+    const long long all = kWidth * kHeight, quarter = all / 4;
+    for (const Case& c :
+         {Case{"whole", png_holding(kWidth, kHeight, 2, packed), all, false},
+          Case{"bad IEND checksum", png_holding(kWidth, kHeight, 2, packed, bad_iend), all, false},
+          Case{"half the rows",
+               png_holding(kWidth, kHeight, 2, test::deflated(rows.substr(0, rows.size() / 2))), all, true},
+          Case{"stream cut at 60 %", png_holding(kWidth, kHeight, 2, cut(packed)), all, true},
+          Case{"filter type 7 at row 900", png_holding(kWidth, kHeight, 2, test::deflated(bad_filter)), all,
+               true},
+          Case{"cut at 60 %, reduced", png_holding(kWidth, kHeight, 2, cut(packed)), quarter, true},
+          Case{"RGBA cut at 60 %",
+               png_holding(kWidth, kHeight, 6, cut(test::deflated(red_over_blue_rows(kWidth, kHeight, 4)))),
+               all, true}}) {
+        SCOPED_TRACE(c.name);
+        const auto loaded = codec_.load_photo_to_print(photo("rotta.png", c.bytes), c.most_pixels);
+        ASSERT_NE(loaded, nullptr);
+        EXPECT_EQ(loaded->incomplete(), c.incomplete);
+        EXPECT_EQ(cairo(loaded).embedded() != nullptr, !c.incomplete && c.most_pixels == all)
+            << "carried only when whole";
+        EXPECT_THAT(colour_at(*loaded, 0, 0), LooksLike(kRed));
+        EXPECT_THAT(colour_at(*loaded, loaded->width() - 1, loaded->height() - 1),
+                    LooksLike(c.incomplete ? kWhite : kBlue));
+    }
+}
+
+// What a child of this process that loads `path` adds to its peak memory, in kilobytes: the child
+// starts with this process's resident pages.
+long added_peak_kb(JpegCodec& codec, const std::string& path) {
+    long pages = 0, resident = 0;
+    std::FILE* statm = std::fopen("/proc/self/statm", "r");
+    if (statm == nullptr || std::fscanf(statm, "%ld %ld", &pages, &resident) != 2) return -1;
+    std::fclose(statm);
+    const pid_t child = fork();
+    if (child == 0) {
+        codec.load_photo_to_print(path, 1 << 24);
+        _exit(0);
+    }
+    int status = 0;
+    rusage usage{};
+    if (wait4(child, &status, 0, &usage) != child) return -1;
+    return usage.ru_maxrss - resident * (sysconf(_SC_PAGESIZE) / 1024);
+}
+
+// A PNG costs what its size says, whatever its chunks claim: a text-type chunk claiming a gigabyte
+// in a 57-byte file, or a hundred profiles that each inflate to 16 MB (only the first is read, and
+// only its first megabytes).
+TEST_F(JpegCodecTest, PngChunksCostNoMoreThanTheFileHolds) {
+    std::string profiles;
+    const std::string bomb =
+        test::png_chunk("iCCP", std::string("bomba\0\0", 7) + test::deflated(std::string(16 << 20, '\0')));
+    for (int i = 0; i < 100; ++i) profiles += bomb;
+    std::vector<std::pair<std::string, std::string>> files{{"100 iCCP", small_png(profiles)}};
+    for (const char* type : {"tEXt", "zTXt", "iTXt", "sPLT", "pCAL", "sCAL"}) {
+        files.emplace_back(
+            type, (test::png_start(1, 1, 2) + std::string("\x40\0\0\0", 4) + type + std::string(16, 'x')));
+    }
+    for (const auto& [name, bytes] : files) {
+        SCOPED_TRACE(name);
+        EXPECT_LT(added_peak_kb(codec_, photo("costosa.png", bytes)), 16 << 10);
+    }
+}
+
+// PNG allows one profile: the first is used, or none when it is damaged, whatever follows it.
+TEST_F(JpegCodecTest, PngTakesItsFirstProfileOnly) {
+    const auto profile = [](const std::string& icc) {
+        return test::png_chunk("iCCP", std::string("p\0\0", 3) + icc);
+    };
+    const std::string wide = test::wide_gamut_profile(), damaged = profile("not deflated");
+    for (const auto& [name, profiles, used] :
+         {std::tuple{"wide, then damaged", profile(test::deflated(wide)) + damaged, wide},
+          std::tuple{"damaged, then wide", damaged + profile(test::deflated(wide)), std::string()}}) {
+        SCOPED_TRACE(name);
+        const auto loaded = codec_.load_photo_to_print(photo("profili.png", small_png(profiles)), 1 << 20);
+        ASSERT_NE(loaded, nullptr);
+        ASSERT_NE(cairo(loaded).embedded(), nullptr);
+        EXPECT_EQ(cairo(loaded).embedded()->image->icc, used);
+    }
 }
 
 // A photo whose pixels must be decoded and that is larger than the pixels asked for comes reduced,
