@@ -27,12 +27,9 @@ run: build
 $(ASAN_BUILD)/CMakeCache.txt:
 	cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DPOSTERI_SANITIZE=ON -DPOSTERI_WERROR=ON
 
-# Every test of the normal build, then the unit tests again under AddressSanitizer and UBSan. The
-# runs driven through tmux and a virtual X display (label e2e) meet those servers' timing now and
-# then; one of them that fails is run a second time, and fails the suite only when it fails again.
+# Every test of the normal build, then the unit tests again under AddressSanitizer and UBSan.
 test: build $(ASAN_BUILD)/CMakeCache.txt
-	cd $(BUILD) && ctest --output-on-failure -j $(JOBS) -LE e2e
-	cd $(BUILD) && ctest --output-on-failure -j $(JOBS) -L e2e --repeat until-pass:2
+	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 	cmake --build $(ASAN_BUILD) -j $(JOBS) --target unit_tests
 	cd $(ASAN_BUILD) && ctest --output-on-failure -j $(JOBS) -L unit
 

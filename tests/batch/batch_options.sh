@@ -51,9 +51,20 @@ printf '%s\n' "$saved" | grep -q "^a.testo1             = Caffè al mare " || fa
 printf '%s\n' "$saved" | grep -q "^a.fits               = 2 " || fail "fits not saved: $saved"
 [ ! -e "$WORK/lavoro/testo.log" ] || fail "testo.log written"
 
-# A refused --set: one line on standard error, exit 2, nothing written in the folder.
+# The first and the last value of each range the editor offers are taken and saved.
+for pair in "0 1" "3 0"; do
+    read -r fits centred <<<"$pair"
+    run "$BATCH" --set "fits=$fits" --set "autocentra=$centred" "$WORK/foto.jpg" "pdfcreator A4" "$WORK/lavoro"
+    [ "$status" -eq 0 ] || fail "--set fits=$fits autocentra=$centred: exit $status: $err"
+    grep -q "^a.fits  *= $fits " "$WORK/lavoro/impostazioni.log" || fail "fits=$fits not saved"
+    grep -q "^a.autocentra  *= $centred " "$WORK/lavoro/impostazioni.log" || fail "autocentra=$centred not saved"
+done
+
+# A refused --set: one line on standard error, exit 2, nothing written in the folder; values just
+# beyond either end of a range too.
 mkdir -p "$WORK/vuota"
-for setting in "colore=rosso" "fits=abc" "testo2=日本" "px_cm" "fits=9" "autocentra=2" "logorroico=forse"; do
+for setting in "colore=rosso" "fits=abc" "testo2=日本" "px_cm" "fits=-1" "fits=4" "autocentra=-1" \
+    "autocentra=2" "logorroico=forse"; do
     run "$BATCH" --set "$setting" "$WORK/foto.jpg" "pdfcreator A4" "$WORK/vuota"
     [ "$status" -eq 2 ] || fail "--set $setting: exit $status"
     [ -z "$out" ] && [ "$(printf '%s\n' "$err" | wc -l)" -eq 1 ] || fail "--set $setting: $out / $err"

@@ -37,12 +37,16 @@ run_batch "$WORK/foto.jpg"
 [ "$status" -eq 1 ] && [ "$ms" -lt 1000 ] || fail "FIFO photo: exit $status after $ms ms: $err"
 [ "$err" = "posteri-batch: $WORK/foto.jpg: Questo è un canale (FIFO), non una foto." ] || fail "FIFO photo: $err"
 
-# /dev/null as the settings file switches it off: the defaults are used and /dev/null stays.
+# /dev/null as the settings file switches it off: the run prints and logs the default numbers and
+# texts, as a first run in an empty folder does, and /dev/null stays.
+fresh_folder
+run_batch "$SAMPLE"
+first_run="$out"$'\n'$(cat "$WORK/lavoro/fulllog.log")
 fresh_folder
 ln -s /dev/null "$WORK/lavoro/impostazioni.log"
 run_batch "$SAMPLE"
 [ "$status" -eq 0 ] || fail "settings switched off: $err"
-grep -q "Font usata *: ar bonnie" "$WORK/out" || fail "defaults not used: $out"
+[ "$out"$'\n'"$(cat "$WORK/lavoro/fulllog.log")" = "$first_run" ] || fail "defaults not used: $out"
 [ -c /dev/null ] && [ -L "$WORK/lavoro/impostazioni.log" ] || fail "/dev/null or the link was replaced"
 
 # Names holding ESC, BEL, CR and LF reach standard output and error as '?', never as the bytes.

@@ -11,10 +11,12 @@ start_display 1024x768
 
 run_show_notice() { run_program "$DISPLAY" "$SHOW_NOTICE" "$@"; }
 
-# Puts the pointer in the middle of the window and sends a harmless key first: the first key a fresh
-# display delivers can be lost.
+# Puts the pointer in the middle of the window and gives it the keyboard, as a desktop gives it to a
+# new window (a closed window that had the keyboard leaves it nowhere on a display without a window
+# manager); sends a harmless key first: the first key a fresh display delivers can be lost.
 type_into_window() {
     xdotool mousemove $((X + WIDTH / 2)) $((Y + HEIGHT / 2))
+    xdotool windowfocus "$(xdotool getmouselocation --shell | sed -n 's/^WINDOW=//p')"
     xdotool key Shift_L
     sleep 0.2
     xdotool key "$1"
@@ -62,14 +64,7 @@ run_show_notice notice 1 "'$WORK/result'"
 # --- the failure notice, answered with Cancel and then with OK
 for answer in Escape Return; do
     run_show_notice fault "'$WORK/result'"
-    geometry=""
-    for _ in $(seq 1 100); do
-        geometry=$(xwininfo -root -tree | awk '/"posteri"/ { print $(NF - 1) }' | head -1)
-        [ -n "$geometry" ] && break
-        sleep 0.1
-    done
-    [ -n "$geometry" ] || fail "the failure notice never showed"
-    sleep 0.3
+    geometry=$(wait_for_titled_window posteri)
     IFS='x+' read -r WIDTH HEIGHT X Y <<<"$geometry"
     if [ "$answer" = Escape ]; then
         for _ in $(seq 1 20); do

@@ -99,11 +99,14 @@ start_display() {
     for tool in Xvfb xdotool xwd xwininfo; do command -v "$tool" >/dev/null || fail "$tool missing"; done
     [ -n "$CONVERT" ] || fail "imagemagick missing"
     # Xvfb takes the first free display itself and names it once it accepts clients: two tests
-    # that looked for a free number at the same moment would otherwise share one display.
-    Xvfb -displayfd 3 -screen 0 "${1}x24" -nolisten tcp 3>"$WORK/display" >"$WORK/xvfb.log" 2>&1 &
+    # that looked for a free number at the same moment would otherwise share one display. An X
+    # server resets when its last client leaves, and drops a client that connects meanwhile (the
+    # program's windows would come up on the terminal); a desktop always has clients, a bare test
+    # display has them come and go (xwininfo, xdotool, the programs), so it never resets.
+    Xvfb -displayfd 3 -noreset -screen 0 "${1}x24" -nolisten tcp 3>"$WORK/display" >"$WORK/xvfb.log" 2>&1 &
     XVFB_PID=$!
     trap 'kill "$XVFB_PID" 2>/dev/null || true; cleanup' EXIT
-    for _ in $(seq 1 50); do [ -s "$WORK/display" ] && break; sleep 0.1; done
+    for _ in $(seq 1 100); do [ -s "$WORK/display" ] && break; sleep 0.1; done
     [ -s "$WORK/display" ] || fail "Xvfb did not start: $(cat "$WORK/xvfb.log")"
     export DISPLAY=":$(head -n 1 "$WORK/display")"
     xwininfo -root >/dev/null 2>&1 || fail "Xvfb did not start"
@@ -143,6 +146,21 @@ wait_for_window() {
     done
     [ -n "$window" ] || fail "no window of class $1 showed"
     echo "$window"
+}
+
+# The geometry (WIDTHxHEIGHT+X+Y) of the first window titled $1, once it is mapped and so takes keys
+# (up to 10 seconds). A window gets its title before it is mapped, and a key sent in between is lost.
+# xdotool cannot match a title typed UTF-8, xwininfo lists it.
+wait_for_titled_window() {
+    local window=""
+    for _ in $(seq 1 100); do
+        window=$(xwininfo -root -tree | awk -v title="\"$1\":" '$2 == title { print $1; exit }')
+        [ -n "$window" ] && xwininfo -id "$window" | grep -q "Map State: IsViewable" && break
+        window=""
+        sleep 0.1
+    done
+    [ -n "$window" ] || fail "no window titled $1 showed"
+    xwininfo -root -tree | awk -v id="$window" '$1 == id { print $(NF - 1) }'
 }
 
 # What the test program wrote to $WORK/result, and its exit status: "<result> / <status>".

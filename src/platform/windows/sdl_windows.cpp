@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <deque>
 #include <string>
@@ -75,6 +76,14 @@ std::string key_string(const SDL_Keysym& key) {
         default:
             return {};
     }
+}
+
+// Said once the terminal is given back (stderr is captured meanwhile), so that a user whose windows
+// came up on the terminal learns why.
+void say_display_refused(std::string_view what) {
+    const char* display = std::getenv("DISPLAY");
+    std::fprintf(stderr, "posteri: %.*s (display %s, SDL: %s).\n", int(what.size()), what.data(),
+                 display != nullptr ? display : "-", SDL_GetError());
 }
 
 const char* video_driver_for_session() {
@@ -143,7 +152,11 @@ bool SdlWindows::has_display() {
             SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
             SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
             SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
-            if (SDL_InitSubSystem(SDL_INIT_VIDEO) == 0) video_ = Video::Started;
+            if (SDL_InitSubSystem(SDL_INIT_VIDEO) == 0) {
+                video_ = Video::Started;
+            } else {
+                say_display_refused("il display non accetta finestre, mostrate quindi nel terminale");
+            }
             bring_fonts_up_to_date();
         }
     }
@@ -439,7 +452,10 @@ std::optional<FaultAnswer> SdlWindows::ask_ok_cancel(std::string_view caption, s
                                  buttons,
                                  nullptr};
     int chosen = -1;
-    if (SDL_ShowMessageBox(&box, &chosen) != 0) return std::nullopt;
+    if (SDL_ShowMessageBox(&box, &chosen) != 0) {
+        say_display_refused("l'avviso di errore non si apre in una finestra, mostrato quindi nel terminale");
+        return std::nullopt;
+    }
     return chosen == kOk ? FaultAnswer::Ok : FaultAnswer::Cancel;
 }
 

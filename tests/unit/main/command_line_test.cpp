@@ -68,6 +68,14 @@ TEST(ParseBatchArguments, TakesPhotoPrinterAndFolderAroundTheOptions) {
     EXPECT_EQ(command.assignments[1].value, "si, parlo");
 }
 
+TEST(ParseBatchArguments, TakesEveryValueTheEditorOffersFromTheFirstToTheLast) {
+    for (const std::string setting :
+         {"fits=0", "fits=3", "autocentra=0", "autocentra=1", "logorroico=si", "logorroico=no"}) {
+        const BatchCommand command = parse_batch_arguments({"--set", setting, "foto.jpg", "pdfcreator A4"});
+        EXPECT_EQ(command.action, BatchAction::Print) << setting << ": " << command.error;
+    }
+}
+
 TEST(ParseBatchArguments, AnswersTheInformationOptionsWhereTheyStand) {
     EXPECT_EQ(parse_batch_arguments({"--help"}).action, BatchAction::Help);
     EXPECT_EQ(parse_batch_arguments({"-h"}).action, BatchAction::Help);
@@ -91,6 +99,8 @@ TEST(ParseBatchArguments, RefusesWhatACommandLineTypoWouldSilentlyChange) {
         {{"-x", "a", "b"}, "opzione sconosciuta \xC2\xAB-x\xC2\xBB."},
         {{"--set", "fits=9x", "a", "b"}, "fits vuole un numero da 0 a 3, non \"9x\""},
         {{"--set", "fits=-1", "a", "b"}, "fits vuole un numero da 0 a 3"},
+        {{"--set", "fits=4", "a", "b"}, "fits vuole un numero da 0 a 3, non \"4\""},
+        {{"--set", "autocentra=-1", "a", "b"}, "autocentra vuole un numero da 0 a 1"},
         {{"--set", "autocentra=2", "a", "b"}, "autocentra vuole un numero da 0 a 1, non \"2\""},
         {{"--set", "logorroico=forse", "a", "b"}, "logorroico vuole si o no, non \"forse\""},
         {{"--set", "logorroico=s", "a", "b"}, "logorroico vuole si o no"},

@@ -78,25 +78,62 @@ TEST_F(ListPickerTest, AListThatFitsItsWindowWrapsRound) {
     EXPECT_EQ(selection, 1);
 }
 
+// Down to the end and back up to the top: the list scrolls by a page and by one row both ways.
 TEST_F(ListPickerTest, ALongerListStopsAtItsEndsAndScrollsWithMarks) {
     items = numbered_items(12);
     visible_rows = 10;
     row = 2;
     column = 5;
     watch(3, 6, 7);
-    console.push_keys({keys::kUp, keys::kPgDn, keys::kEnd, keys::kEnter});
+    console.push_keys({keys::kUp, keys::kPgDn, keys::kEnd, keys::kPgUp, keys::kUp, keys::kUp, keys::kPgDn,
+                       keys::kDown, keys::kDown, keys::kEnter});
     pick();
     EXPECT_EQ(selection, 12);
-    ASSERT_EQ(seen.size(), 4u);
-    EXPECT_EQ(seen[1].first_row, "voce 01");
-    EXPECT_EQ(seen[1].mark, U'↓');
-    EXPECT_EQ(seen[1].number, "00001");
-    EXPECT_EQ(seen[2].first_row, "voce 02");
-    EXPECT_EQ(seen[2].mark, U'↨');
-    EXPECT_EQ(seen[2].number, "00011");
-    EXPECT_EQ(seen[3].first_row, "voce 03");
-    EXPECT_EQ(seen[3].mark, U'↑');
-    EXPECT_EQ(seen[3].number, "00012");
+    const struct {
+        std::string first_row;
+        char32_t mark;
+        std::string number;
+    } expected[] = {
+        {"voce 01", U'↓', "00001"},  // at the start
+        {"voce 01", U'↓', "00001"},  // Up at the first item stays
+        {"voce 02", U'↨', "00011"},  // PgDn
+        {"voce 03", U'↑', "00012"},  // End
+        {"voce 02", U'↨', "00002"},  // PgUp
+        {"voce 01", U'↓', "00001"},  // Up by one row
+        {"voce 01", U'↓', "00001"},  // Up at the first item again
+        {"voce 02", U'↨', "00011"},  // PgDn
+        {"voce 03", U'↑', "00012"},  // Down by one row
+        {"voce 03", U'↑', "00012"},  // Down at the last item stays
+    };
+    ASSERT_EQ(seen.size(), std::size(expected));
+    for (std::size_t i = 0; i < seen.size(); ++i) {
+        EXPECT_EQ(seen[i].first_row, expected[i].first_row) << "key read " << i;
+        EXPECT_EQ(seen[i].mark, expected[i].mark) << "key read " << i;
+        EXPECT_EQ(seen[i].number, expected[i].number) << "key read " << i;
+    }
+}
+
+// Ten items in three columns: every movement key in both directions, at both ends of the list.
+TEST_F(ListPickerTest, MovementKeysStopAtBothEndsOfAListInColumns) {
+    const struct {
+        int from;
+        std::string key;
+        int to;
+    } cases[] = {
+        {1, keys::kLeft, 1},  {2, keys::kLeft, 1},  {10, keys::kRight, 10}, {9, keys::kRight, 10},
+        {1, keys::kUp, 1},    {3, keys::kUp, 3},    {5, keys::kUp, 2},      {1, keys::kDown, 4},
+        {7, keys::kDown, 10}, {9, keys::kDown, 10}, {10, keys::kDown, 10},  {1, keys::kPgUp, 1},
+        {10, keys::kPgUp, 1}, {1, keys::kPgDn, 10}, {5, keys::kHome, 1},    {5, keys::kEnd, 10},
+    };
+    items = numbered_items(10);
+    for (const auto& c : cases) {
+        columns = 3;
+        row = column = 0;
+        selection = c.from;
+        console.push_keys({c.key, keys::kEnter});
+        pick();
+        EXPECT_EQ(selection, c.to) << "from " << c.from << " by " << ::testing::PrintToString(c.key);
+    }
 }
 
 TEST_F(ListPickerTest, ItemsWiderThanTheScreenAreCutToItsWidthLessTwo) {
@@ -114,6 +151,16 @@ TEST_F(ListPickerTest, TypedTextFindsAnItemAndShowsInTheTitle) {
     pick();
     EXPECT_EQ(selection, 3);
     EXPECT_EQ(console.title(), "pdf");
+
+    // The search reaches both ends of the list.
+    for (const auto& [text, found] : {std::pair{"alf", 1}, std::pair{"cre", 5}}) {
+        for (const char typed : std::string_view(text)) console.push_key(std::string(1, typed));
+        console.push_key(keys::kEnter);
+        row = column = 0;
+        selection = 3;
+        pick();
+        EXPECT_EQ(selection, found) << text;
+    }
 
     console.push_keys({"p", "d", "f", "!", keys::kEnter});
     row = column = 0;

@@ -60,6 +60,15 @@ TEST_F(SortingListPickerTest, TypedTextSortsMatchesFirstAndPaintsThemLightRed) {
     EXPECT_EQ(selection, 1);
     EXPECT_EQ(console.attr_at(11, 31), attribute(kWhite, kBlue));
     EXPECT_EQ(console.title(), "");
+
+    // Text only the last entry holds, then only the first, brings that entry to the top.
+    for (const auto& [text, first] : {std::pair{"a4", "pdfcreator A4"}, std::pair{"lf", "alfa"}}) {
+        items = {"Stampanti", "alfa", "beta", "Stampante pdf", "gamma", "pdfcreator A4"};
+        console.push_keys({std::string(1, text[0]), std::string(1, text[1]), keys::kEnter});
+        pick();
+        EXPECT_EQ(items[1], first) << text;
+        EXPECT_EQ(selection, 1) << text;
+    }
 }
 
 TEST_F(SortingListPickerTest, QuestionMarkShowsHelpThenSortsTheWholeList) {
