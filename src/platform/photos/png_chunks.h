@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
-// What the photo room reads in a PNG's chunks itself, with zlib: an iCCP chunk's profile and the
+// What the photo room reads in a PNG's chunks itself: an iCCP chunk's profile (with zlib) and the
 // check that the image data holds all of its rows. Both inflate within bounds, so that no chunk
 // costs more than a few megabytes whatever its data claims.
 
