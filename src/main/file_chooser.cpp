@@ -371,6 +371,8 @@ std::string_view file_refusal(System& system, const std::string& path, std::size
             return "Questo \xE8 un dispositivo, non una foto.";
         case FileKind::Socket:
             return "Questo \xE8 un socket, non una foto.";
+        case FileKind::Untrusted:
+            return "Questo collegamento \xE8 di un altro utente, in una cartella condivisa: non lo seguo.";
     }
     return kMissingFile;
 }

@@ -353,8 +353,10 @@ bool PosixSystem::is_file(const std::string& path) {
 // A name that cannot be looked at (no such file, a link that leads nowhere, a folder on the way
 // that may not be searched) counts as missing: nothing can be read through it.
 FileKind PosixSystem::file_kind(const std::string& path) {
+    std::string target = native(path);
+    if (follow_trusted_links(target) == ENXIO) return FileKind::Untrusted;
     struct stat status {};
-    if (::stat(native(path).c_str(), &status) != 0) return FileKind::Missing;
+    if (::stat(target.c_str(), &status) != 0) return FileKind::Missing;
     if (S_ISREG(status.st_mode)) return FileKind::Regular;
     if (S_ISDIR(status.st_mode)) return FileKind::Folder;
     if (S_ISFIFO(status.st_mode)) return FileKind::Fifo;

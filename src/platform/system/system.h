@@ -23,7 +23,8 @@ struct DirectoryEntry {
 
 // What a name finally stands for, its links followed: nothing (a link that leads nowhere included),
 // a regular file, a folder, a FIFO, a device (the null device included) or a socket.
-enum class FileKind { Missing, Regular, Folder, Fifo, Device, Socket };
+// Untrusted: a link that another user planted in a shared folder, which the program does not follow.
+enum class FileKind { Missing, Regular, Folder, Fifo, Device, Socket, Untrusted };
 
 class System {
 public:

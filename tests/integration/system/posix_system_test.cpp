@@ -278,6 +278,7 @@ TEST_F(PosixSystemTest, SharedFoldersUseOnlyTheNamesOfTrustedUsers) {
         std::string bytes;
         EXPECT_EQ(system_.read_file(name, bytes), row.read_error) << row.what;
         if (row.planted == Planted::Fifo) continue;
+        EXPECT_EQ(system_.file_kind(name), row.read_error == 0 ? FileKind::Regular : FileKind::Untrusted) << row.what;
         const std::string expected = (row.replace_error == 0 ? "nuovo" : planted) + (row.append_error == 0 ? "+" : "");
         EXPECT_EQ(content(written), expected) << row.what;
         if (row.read_error == 0) {

@@ -285,7 +285,8 @@ TEST(PhotoArgument, TakesAPhotoAsTheChooserWouldGiveItOrRefusesInItsWords) {
     system.folders.insert("/home/utente/vacanze");
     system.others = {{"/home/utente/canale.jpg", FileKind::Fifo},
                      {"/dev/null", FileKind::Device},
-                     {"/run/presa", FileKind::Socket}};
+                     {"/run/presa", FileKind::Socket},
+                     {"/tmp/piantato.jpg", FileKind::Untrusted}};
     const struct {
         std::string given;
         std::string path;
@@ -303,6 +304,7 @@ TEST(PhotoArgument, TakesAPhotoAsTheChooserWouldGiveItOrRefusesInItsWords) {
         {"canale.jpg", "", "Questo \xE8 un canale (FIFO), non una foto."},
         {"/dev/null", "", "Questo \xE8 un dispositivo, non una foto."},
         {"/run/presa", "", "Questo \xE8 un socket, non una foto."},
+        {"/tmp/piantato.jpg", "", "Questo collegamento \xE8 di un altro utente, in una cartella condivisa: non lo seguo."},
     };
     for (const auto& c : cases) {
         const PhotoArgument photo = photo_argument(system, images, c.given);
