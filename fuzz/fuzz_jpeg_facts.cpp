@@ -17,7 +17,7 @@
 #include "platform/photos/jpeg_pixels.h"
 #include "platform/photos/jpeg_structure.h"
 #include "platform/photos/photo_header.h"
-#include "platform/photos/png_image.h"
+#include "platform/photos/png/png_image.h"
 
 namespace {
 

@@ -19,8 +19,8 @@ plant() {  # FILE LINE EXPECTED: the copy with LINE added to FILE must fail, nam
     grep -qF -- "$3" <<<"$out" || { echo "for $2 in $1, expected \"$3\" in:"; echo "$out"; exit 1; }
 }
 plant platform/system/write_all.h '#include "platform/photos/byte_block.h"' "system stands no higher than photos"
-plant platform/photos/png_image.h '#include "platform/pdf/printers.h"' "photos stands no higher than pdf"
-plant platform/photos/png_image.h '#include "platform/type/fontconfig_font_set.h"' "photos stands no higher than type"
+plant platform/photos/png/png_image.h '#include "platform/pdf/printers.h"' "photos stands no higher than pdf"
+plant platform/photos/png/png_image.h '#include "platform/type/fontconfig_font_set.h"' "photos stands no higher than type"
 plant platform/windows/sdl_windows.cpp '#include "main/reading.h"' "windows stands no higher than main"
 plant ui/frame.h '#include "settings/summary.h"' "ui stands no higher than settings"
 plant platform/geometry.h '#include "platform/photos/images.h"' "geometry.h stands no higher than photos"

@@ -12,8 +12,8 @@
 #include "platform/photos/jpeg_structure.h"
 #include "platform/photos/lcms_colour_profile.h"
 #include "platform/photos/photo_header.h"
-#include "platform/photos/png_image.h"
-#include "platform/photos/png_pixels.h"
+#include "platform/photos/png/png_image.h"
+#include "platform/photos/png/png_pixels.h"
 #include "platform/photos/x11_clipboard.h"
 
 namespace posteri {

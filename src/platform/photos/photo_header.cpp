@@ -8,7 +8,7 @@
 #include "format/codepage.h"
 #include "platform/photos/exif_reader.h"
 #include "platform/photos/jpeg_errors.h"
-#include "platform/photos/png_pixels.h"
+#include "platform/photos/png/png_pixels.h"
 #include "platform/system/trusted_names.h"
 
 namespace posteri {

@@ -4,7 +4,7 @@
 #include <algorithm>
 
 #include "platform/photos/jpeg_pixels.h"
-#include "platform/photos/png_pixels.h"
+#include "platform/photos/png/png_pixels.h"
 
 namespace posteri {
 

@@ -7,7 +7,7 @@
 
 #include "platform/pdf/cairo_pdf_page.h"
 #include "platform/photos/jpeg_codec.h"
-#include "platform/photos/png_image.h"
+#include "platform/photos/png/png_image.h"
 #include "platform/windows/preview_photo.h"
 #include "support/pdf_test_support.h"
 #include "support/temp_folder.h"

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "platform/photos/png_image.h"
+#include "platform/photos/png/png_image.h"
 
 #include <zlib.h>
 
@@ -10,7 +10,7 @@
 
 #include "platform/photos/big_endian.h"
 #include "platform/photos/lcms_colour_profile.h"
-#include "platform/photos/png_chunks.h"
+#include "platform/photos/png/png_chunks.h"
 
 namespace posteri {
 

@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "platform/photos/png_reader.h"
+#include "platform/photos/png/png_reader.h"
 
 #include <algorithm>
 #include <cstring>
 
-#include "platform/photos/png_chunks.h"
+#include "platform/photos/png/png_chunks.h"
 
 namespace posteri {
 

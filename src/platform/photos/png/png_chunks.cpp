@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "platform/photos/png_chunks.h"
+#include "platform/photos/png/png_chunks.h"
 
 #include <isa-l/igzip_lib.h>
 #include <zlib.h>

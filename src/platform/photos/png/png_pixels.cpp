@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "platform/photos/png_pixels.h"
+#include "platform/photos/png/png_pixels.h"
 
 #include <png.h>
 
@@ -10,7 +10,7 @@
 
 #include "platform/photos/lcms_colour_profile.h"
 #include "platform/photos/photo_header.h"
-#include "platform/photos/png_reader.h"
+#include "platform/photos/png/png_reader.h"
 
 namespace posteri {
 
