@@ -16,6 +16,7 @@
 #include "platform/photos/jpeg_codec.h"
 #include "platform/system/espeak_speech.h"
 #include "platform/system/posix_system.h"
+#include "platform/system/standard_streams.h"
 #include "platform/terminal/ncurses_console.h"
 #include "platform/type/fontconfig_catalog.h"
 #include "platform/windows/sdl_poster_preview.h"
@@ -37,9 +38,7 @@ void print_where_the_poster_went(const posteri::JobOutcome& job) {
     }
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
+int run(int argc, char** argv) {
     using namespace posteri;
     // The command line is answered, and a photo given there checked, before the terminal is taken over.
     const RunCommand command = parse_run_arguments(std::vector<std::string>(argv + 1, argv + argc));
@@ -103,4 +102,13 @@ int main(int argc, char** argv) {
                    "mostrate nel terminale.\n", stderr);
     }
     return exit_code;
+}
+
+}  // namespace
+
+// The poster's "PDF:" line is what a script reads once the screen is gone: one that could not be
+// written fails the run, as in posteri-batch.
+int main(int argc, char** argv) {
+    posteri::hold_closed_standard_streams();
+    return posteri::checked_exit_code("posteri", run(argc, argv));
 }

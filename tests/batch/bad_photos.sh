@@ -44,15 +44,16 @@ CASES
 # Standard output full or closed: the report is lost, which standard error says, and the run fails.
 # The photo has no "." in its name: the PDF is named after all of it.
 cp "$SAMPLE" senzapunto
-while IFS='|' read -r redirect arguments reason; do
+while IFS='|' read -r program redirect arguments reason; do
     status=0
-    eval "\"\$BATCH\" $arguments $redirect 2>err" || status=$?
-    said="posteri-batch: scrittura su standard output non riuscita: $reason"
-    [ "$status" -eq 1 ] && [ "$(cat err)" = "$said" ] || fail "$arguments $redirect: exit $status: $(cat err)"
+    eval "\"\$(dirname \"\$BATCH\")/$program\" $arguments $redirect 2>err" || status=$?
+    said="$program: scrittura su standard output non riuscita: $reason"
+    [ "$status" -eq 1 ] && [ "$(cat err)" = "$said" ] || fail "$program $arguments $redirect: exit $status: $(cat err)"
 done <<'CASES'
->/dev/full|senzapunto "pdfcreator A4" lavoro|No space left on device
->/dev/full|--help|No space left on device
->&-|senzapunto "pdfcreator A4" lavoro|Bad file descriptor
+posteri-batch|>/dev/full|senzapunto "pdfcreator A4" lavoro|No space left on device
+posteri-batch|>/dev/full|--help|No space left on device
+posteri-batch|>&-|senzapunto "pdfcreator A4" lavoro|Bad file descriptor
+posteri|>/dev/full|--version|No space left on device
 CASES
 [ -f "lavoro/senzapuntopdfcreator A4.pdf" ] && [ -f "lavoro/senzapuntopdfcreator A4 (1).pdf" ] ||
     fail "the posters were not printed: $(ls lavoro)"
