@@ -273,6 +273,13 @@ std::string png_start(int width, int height, int colour_type) {
     return "\x89PNG\r\n\x1A\n" + png_chunk("IHDR", header);
 }
 
+std::string png_holding(int width, int height, int colour_type, const std::string& data,
+                        std::size_t chunk_bytes) {
+    std::string png = png_start(width, height, colour_type);
+    for (std::size_t at = 0; at < data.size(); at += chunk_bytes) png += png_chunk("IDAT", data.substr(at, chunk_bytes));
+    return png + png_chunk("IEND", "");
+}
+
 std::string deflated(const std::string& bytes) {
     uLongf size = compressBound(bytes.size());
     std::string packed(size, '\0');
