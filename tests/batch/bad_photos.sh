@@ -1,6 +1,5 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
-# What is no photo, given to posteri-batch and to posteri: both refuse it with one line and exit 1,
-# posteri-batch writing nothing first. A report that cannot be written fails the run.
+# What is no photo: posteri-batch and posteri refuse it with one line and exit 1, writing nothing.
 source "$(dirname "$0")/lib.sh"
 POSTERI=$(dirname "$BATCH")/posteri
 

@@ -1,7 +1,6 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
-# posteri-batch under a file-size limit, SIGXFSZ left to its default: the log, the settings rewritten in
-# place and the PDF each end whole or absent, and the run ends with its notice instead of being killed.
-# Then links another user planted in a shared sticky folder lead nowhere.
+# Under a file-size limit (SIGXFSZ at its default) each file ends whole or absent, the run with its
+# notice, never killed; links another user planted in a shared sticky folder lead nowhere.
 source "$(dirname "$0")/lib.sh"
 
 # Runs posteri-batch in $WORK/lavoro under `ulimit -f $1` (KiB) and expects notice 75 from step $2.

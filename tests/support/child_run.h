@@ -6,7 +6,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <cstdio>
+#include <fstream>
 #include <functional>
 
 namespace posteri::test {
@@ -18,11 +18,8 @@ struct ChildRun {
 
 inline ChildRun run_in_child(const std::function<int()>& work) {
     long pages = 0, resident = 0;
-    std::FILE* statm = std::fopen("/proc/self/statm", "r");
-    if (statm == nullptr) return {};
-    const bool measured = std::fscanf(statm, "%ld %ld", &pages, &resident) == 2;
-    std::fclose(statm);
-    const pid_t child = measured ? ::fork() : -1;
+    std::ifstream("/proc/self/statm") >> pages >> resident;
+    const pid_t child = ::fork();
     if (child == 0) ::_exit(work());
     int status = 0;
     rusage usage{};

@@ -77,8 +77,7 @@ int with_size_limit(rlim_t bytes, const std::function<int()>& operation) {
     return result;
 }
 
-// A save removes only the temporaries a killed run of ours left: the running user's, named as we name
-// them, older than a minute. The user's own backups stay.
+// A save removes only our own temporaries older than a minute: the user's backups and others' stay.
 TEST_F(PosixSystemTest, ReplaceSwapsTheContentKeepsPermissionsAndRemovesOnlyItsOwnStaleTemporaries) {
     const std::string file = path("impostazioni.log");
     std::ofstream(file) << "vecchio";
@@ -90,7 +89,6 @@ TEST_F(PosixSystemTest, ReplaceSwapsTheContentKeepsPermissionsAndRemovesOnlyItsO
         fs::last_write_time(path(std::string(".impostazioni.log.") + name),
                             fs::file_time_type::clock::now() - std::chrono::minutes(minutes));
     }
-    // Another user's stale temporary stays (giving it away needs root).
     if (::geteuid() != 0 || ::chown(path(".impostazioni.log.posteri-altrui").c_str(), 65534, 65534) != 0) {
         fs::remove(path(".impostazioni.log.posteri-altrui"));
     }
@@ -126,8 +124,7 @@ TEST_F(PosixSystemTest, ReplaceMakesANewFileWithTheUmaskPermissions) {
     EXPECT_EQ(permissions(path("nuovo.log")), 0640u);
 }
 
-// Under a size limit a replaced file ends as the old one or the new one, never a mix, whether through
-// a temporary or rewritten in place for its second name; nothing is left beside it.
+// Under a size limit a replaced file, through a temporary or in place, ends old or new, never mixed.
 TEST_F(PosixSystemTest, ReplaceUnderASizeLimitEndsAsTheOldFileOrTheNew) {
     constexpr int kLimit = 64;
     for (const auto& [second_name, old_size, new_size, error] :
@@ -212,9 +209,8 @@ TEST_F(PosixSystemTest, ReplaceWritesOnlyRegularFilesTheUserMayWrite) {
     }
 }
 
-// In a sticky folder others may write, a name another user planted is not used: their link not
-// followed, their file not written, their FIFO not opened. The folder owner's names, ours and those in
-// a folder without the sticky bit are; another user's file with a second name is not rewritten in place.
+// Only the folder owner's names and ours are used in a sticky folder others may write: a name another
+// user planted there is not followed, written or opened, nor is their file with a second name rewritten.
 TEST_F(PosixSystemTest, SharedFoldersUseOnlyTheNamesOfTrustedUsers) {
     if (::geteuid() != 0) GTEST_SKIP() << "giving files to other users needs root";
     constexpr uid_t kFolderOwner = 1, kOther = 65534, kUs = 0;

@@ -206,8 +206,7 @@ bool alike(unsigned seen, unsigned expected) {
     return true;
 }
 
-// Photos of four quadrants larger than the window by each kind of reduction, up to a 20000 x 20000
-// PNG: the preview shows all of each, upright, every corner in its quadrant's colour, within 300 MB.
+// Photos reduced in each way, up to a 20000 x 20000 PNG, show whole and upright within 300 MB.
 TEST(PreviewPhoto, ShowsTheWholePhotoUprightWithinItsMemory) {
     TempFolder folder{"posteri-preview-photo"};
     const std::array<unsigned, 4> quadrants{0xFF0000, 0x00FF00, 0x0000FF, 0xFFFFFF};
