@@ -164,8 +164,7 @@ TEST_F(PosixSystemTest, ReplaceThroughALinkReplacesItsTargetAndKeepsTheLink) {
 
 // What the name stands for decides: a regular file is rewritten (in place when it has other hard
 // links), the null device takes the bytes and stays, anything else is refused with ENXIO and a file
-// the user may not write with EROFS, both left as they were. A file without write permission bits
-// is kept even by root, who could write it.
+// the user may not write (even root, without write bits) with EROFS, both left as they were.
 TEST_F(PosixSystemTest, ReplaceWritesOnlyRegularFilesTheUserMayWrite) {
     ::chmod(dir_.c_str(), 0755);
     ASSERT_EQ(std::system(("cd " + dir_.string() +

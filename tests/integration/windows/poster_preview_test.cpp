@@ -199,11 +199,8 @@ TEST_F(PosterPreviewAgainstPdf, PhotoAndTextLinesStandWhereThePdfPutsThem) {
 
 // Whether two RRGGBB colours are alike within a JPEG's error.
 bool alike(unsigned seen, unsigned expected) {
-    for (int shift = 0; shift <= 16; shift += 8) {
-        if (std::abs(static_cast<int>(seen >> shift & 255) - static_cast<int>(expected >> shift & 255)) > 40)
-            return false;
-    }
-    return true;
+    const auto gap = [&](int shift) { return std::abs(int(seen >> shift & 255) - int(expected >> shift & 255)); };
+    return std::max({gap(0), gap(8), gap(16)}) <= 40;
 }
 
 // Photos reduced in each way, up to a 20000 x 20000 PNG, show whole and upright within 300 MB.
@@ -211,8 +208,7 @@ TEST(PreviewPhoto, ShowsTheWholePhotoUprightWithinItsMemory) {
     TempFolder folder{"posteri-preview-photo"};
     const std::array<unsigned, 4> quadrants{0xFF0000, 0x00FF00, 0x0000FF, 0xFFFFFF};
     const struct {
-        std::string name;
-        std::string bytes;
+        std::string name, bytes;
         int long_side;
         std::array<unsigned, 4> corners;  // top-left, top-right, bottom-left, bottom-right
     } cases[] = {
