@@ -291,18 +291,21 @@ std::vector<cmsUInt16Number> subtracting_ink_corners() {
 std::string png_chunk(const std::string& type, const std::string& data) {
     const std::string typed = type + data;
     return big_endian32(data.size()) + typed +
-           big_endian32(crc32(0, reinterpret_cast<const Bytef*>(typed.data()), static_cast<uInt>(typed.size())));
+           big_endian32(
+               crc32(0, reinterpret_cast<const Bytef*>(typed.data()), static_cast<uInt>(typed.size())));
 }
 
 std::string png_start(int width, int height, int colour_type) {
-    const std::string header = big_endian32(width) + big_endian32(height) + '\x08' + static_cast<char>(colour_type);
+    const std::string header =
+        big_endian32(width) + big_endian32(height) + '\x08' + static_cast<char>(colour_type);
     return "\x89PNG\r\n\x1A\n" + png_chunk("IHDR", header + std::string(3, '\0'));
 }
 
 std::string png_holding(int width, int height, int colour_type, const std::string& data,
                         std::size_t chunk_bytes) {
     std::string png = png_start(width, height, colour_type);
-    for (std::size_t at = 0; at < data.size(); at += chunk_bytes) png += png_chunk("IDAT", data.substr(at, chunk_bytes));
+    for (std::size_t at = 0; at < data.size(); at += chunk_bytes)
+        png += png_chunk("IDAT", data.substr(at, chunk_bytes));
     return png + png_chunk("IEND", "");
 }
 

@@ -89,7 +89,8 @@ TEST_F(ImageLibraryTest, LoadingStopsAtTheMostPixelsDecodedAtOnce) {
     const std::int32_t target = create_(40, 30);
     for (const auto& [width, loads] : {std::pair{8000, true}, std::pair{8001, false}}) {
         const std::string path = (dir_ / ("foto" + std::to_string(width) + ".png")).string();
-        test::write_file(path, test::make_png({.width = width, .height = 8000, .colour_type = 3, .bit_depth = 2}));
+        test::write_file(path,
+                         test::make_png({.width = width, .height = 8000, .colour_type = 3, .bit_depth = 2}));
         const StringHandle name(path);
         const std::int32_t bitmap = load_(name.get(), 0, 0, 0);
         EXPECT_EQ(width_(bitmap), loads ? width : 0) << width;

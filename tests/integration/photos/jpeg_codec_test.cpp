@@ -342,7 +342,8 @@ std::string red_over_blue_rows(int width, int height, int samples) {
     for (int y = 0; y < height; ++y) {
         rows += '\0';
         for (int x = 0; x < width; ++x) {
-            const char noise = static_cast<char>((x * 7 + y * 13) % 16), full = static_cast<char>(240 + noise);
+            const char noise = static_cast<char>((x * 7 + y * 13) % 16),
+                       full = static_cast<char>(240 + noise);
             rows += y < height / 2 ? std::string{full, noise, noise} : std::string{noise, noise, full};
             if (samples == 4) rows += '\xFF';
         }
@@ -362,7 +363,9 @@ TEST_F(JpegCodecTest, DamagedPngDataPrintsItsReadableRowsMarkedIncomplete) {
     const std::string rows = red_over_blue_rows(kWidth, kHeight, 3);
     std::string bad_filter = rows;
     bad_filter[900 * kStride] = 7;
-    const auto png = [&](const std::string& data, int type = 2) { return test::png_holding(kWidth, kHeight, type, data); };
+    const auto png = [&](const std::string& data, int type = 2) {
+        return test::png_holding(kWidth, kHeight, type, data);
+    };
     const auto cut = [](const std::string& packed) { return packed.substr(0, packed.size() * 6 / 10); };
     const std::string packed = test::deflated(rows), whole = png(packed);
     const long long all = kWidth * kHeight, quarter = all / 4;
@@ -373,7 +376,8 @@ TEST_F(JpegCodecTest, DamagedPngDataPrintsItsReadableRowsMarkedIncomplete) {
           std::tuple{"stream cut at 60 %", png(cut(packed)), all, true},
           std::tuple{"filter type 7 at row 900", png(test::deflated(bad_filter)), all, true},
           std::tuple{"cut at 60 %, reduced", png(cut(packed)), quarter, true},
-          std::tuple{"RGBA cut at 60 %", png(cut(test::deflated(red_over_blue_rows(kWidth, kHeight, 4))), 6), all, true}}) {
+          std::tuple{"RGBA cut at 60 %", png(cut(test::deflated(red_over_blue_rows(kWidth, kHeight, 4))), 6),
+                     all, true}}) {
         SCOPED_TRACE(name);
         const auto loaded = codec_.load_photo_to_print(photo("rotta.png", bytes), most_pixels);
         ASSERT_NE(loaded, nullptr);
@@ -393,7 +397,8 @@ TEST_F(JpegCodecTest, PngChunksCostNoMoreThanTheFileHolds) {
     for (int i = 0; i < 100; ++i) profiles += bomb;
     std::vector<std::pair<std::string, std::string>> files{{"100 iCCP", small_png(profiles)}};
     for (const char* type : {"tEXt", "zTXt", "iTXt", "sPLT", "pCAL", "sCAL"}) {
-        files.emplace_back(type, test::png_start(1, 1, 2) + std::string("\x40\0\0\0", 4) + type + std::string(16, 'x'));
+        files.emplace_back(
+            type, test::png_start(1, 1, 2) + std::string("\x40\0\0\0", 4) + type + std::string(16, 'x'));
     }
     for (const auto& [name, bytes] : files) {
         const std::string path = photo("costosa.png", bytes);
@@ -404,7 +409,9 @@ TEST_F(JpegCodecTest, PngChunksCostNoMoreThanTheFileHolds) {
 
 // PNG allows one profile: the first is used, or none when it is damaged, whatever follows it.
 TEST_F(JpegCodecTest, PngTakesItsFirstProfileOnly) {
-    const auto profile = [](const std::string& icc) { return test::png_chunk("iCCP", std::string("p\0\0", 3) + icc); };
+    const auto profile = [](const std::string& icc) {
+        return test::png_chunk("iCCP", std::string("p\0\0", 3) + icc);
+    };
     const std::string wide = test::wide_gamut_profile(), damaged = profile("not deflated");
     for (const auto& [name, profiles, used] :
          {std::tuple{"wide, then damaged", profile(test::deflated(wide)) + damaged, wide},

@@ -82,9 +82,9 @@ TEST_F(PosixSystemTest, ReplaceSwapsTheContentKeepsPermissionsAndRemovesOnlyItsO
     const std::string file = path("impostazioni.log");
     std::ofstream(file) << "vecchio";
     ::chmod(file.c_str(), 0640);
-    for (const auto& [name, minutes] : {std::pair{"posteri-Ab3xYz", 61}, std::pair{"posteri-Q7rTu2", 0},
-                                        std::pair{"backup", 61}, std::pair{"Ab3xYz", 61},
-                                        std::pair{"posteri-Ab3xYzw", 61}, std::pair{"posteri-altrui", 61}}) {
+    for (const auto& [name, minutes] :
+         {std::pair{"posteri-Ab3xYz", 61}, std::pair{"posteri-Q7rTu2", 0}, std::pair{"backup", 61},
+          std::pair{"Ab3xYz", 61}, std::pair{"posteri-Ab3xYzw", 61}, std::pair{"posteri-altrui", 61}}) {
         std::ofstream(path(std::string(".impostazioni.log.") + name)) << "vecchio";
         fs::last_write_time(path(std::string(".impostazioni.log.") + name),
                             fs::file_time_type::clock::now() - std::chrono::minutes(minutes));
@@ -130,7 +130,8 @@ TEST_F(PosixSystemTest, ReplaceUnderASizeLimitEndsAsTheOldFileOrTheNew) {
     for (const auto& [second_name, old_size, new_size, error] :
          {std::tuple{false, 16, 100, EFBIG}, std::tuple{false, 100, 16, 0}, std::tuple{true, 16, 100, EFBIG},
           std::tuple{true, 100, 16, 0}, std::tuple{true, 100, 100, EFBIG}, std::tuple{true, 16, kLimit, 0}}) {
-        SCOPED_TRACE(std::to_string(second_name) + " " + std::to_string(old_size) + " " + std::to_string(new_size));
+        SCOPED_TRACE(std::to_string(second_name) + " " + std::to_string(old_size) + " " +
+                     std::to_string(new_size));
         const std::string file = path("impostazioni.log"), old(old_size, 'v'), fresh(new_size, 'n');
         std::ofstream(file, std::ios::trunc) << old;
         if (second_name) fs::create_hard_link(file, dir_ / "gemello.log");
@@ -215,7 +216,8 @@ TEST_F(PosixSystemTest, SharedFoldersUseOnlyTheNamesOfTrustedUsers) {
     constexpr uid_t kFolderOwner = 1, kOther = 65534, kUs = 0;
     const char *link = "printf vecchio > privato && ln -s privato impostazioni.log",
                *file = "printf vecchio > impostazioni.log && chmod 666 impostazioni.log",
-               *second_name = "printf vecchio > originale && chmod 666 originale && ln originale impostazioni.log",
+               *second_name =
+                   "printf vecchio > originale && chmod 666 originale && ln originale impostazioni.log",
                *fifo = "mkfifo -m 666 impostazioni.log";
     int number = 0;
     for (const auto& [what, folder_mode, planted, owner, replace_error, append_error, read_error] :
@@ -241,7 +243,8 @@ TEST_F(PosixSystemTest, SharedFoldersUseOnlyTheNamesOfTrustedUsers) {
         std::string bytes;
         EXPECT_EQ(system_.read_file(name, bytes), read_error);
         if (planted == fifo) continue;
-        const std::string expected = std::string(replace_error == 0 ? "nuovo" : "vecchio") + (append_error ? "" : "+");
+        const std::string expected =
+            std::string(replace_error == 0 ? "nuovo" : "vecchio") + (append_error ? "" : "+");
         EXPECT_EQ(content(name), expected);
         EXPECT_EQ(bytes, read_error == 0 ? expected : "");
     }

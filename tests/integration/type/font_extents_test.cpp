@@ -78,9 +78,10 @@ TEST_F(FontExtentsTest, ACacheFileBeyondItsBoundIsMeasuredAfreshNotRead) {
     std::ifstream in(file, std::ios::binary);
     const std::string kept(std::istreambuf_iterator<char>(in), {});
     for (const std::size_t size : {kMostCacheBytes, kMostCacheBytes + 1}) {
-        const std::size_t letters = size - kept.size() - 13;  // a record "0 0 N\n", N letters, "\n"; N of 7 digits
-        std::ofstream(file, std::ios::binary | std::ios::trunc)
-            << kept << "0 0 " << letters << '\n' << std::string(letters, 'x') << '\n';
+        // One more record: "0 0 N\n" (N of seven digits), N letters and a line end.
+        const std::size_t letters = size - kept.size() - 13;
+        std::ofstream(file, std::ios::binary | std::ios::trunc) << kept << "0 0 " << letters << '\n'
+                                                                << std::string(letters, 'x') << '\n';
         ASSERT_EQ(fs::file_size(file), size);
         EXPECT_EQ(extents(file).measure(texts_, nullptr), expected_);
         EXPECT_EQ(measured(), size > kMostCacheBytes ? 3 : 0) << size;

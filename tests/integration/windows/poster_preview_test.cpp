@@ -18,8 +18,8 @@
 #include "print/layout.h"
 #include "print/preview_page.h"
 #include "print/print_job.h"
-#include "support/fake_platform.h"
 #include "support/child_run.h"
+#include "support/fake_platform.h"
 #include "support/pdf_test_support.h"
 #include "support/temp_folder.h"
 #include "support/test_photos.h"
@@ -199,7 +199,9 @@ TEST_F(PosterPreviewAgainstPdf, PhotoAndTextLinesStandWhereThePdfPutsThem) {
 
 // Whether two RRGGBB colours are alike within a JPEG's error.
 bool alike(unsigned seen, unsigned expected) {
-    const auto gap = [&](int shift) { return std::abs(int(seen >> shift & 255) - int(expected >> shift & 255)); };
+    const auto gap = [&](int shift) {
+        return std::abs(int(seen >> shift & 255) - int(expected >> shift & 255));
+    };
     return std::max({gap(0), gap(8), gap(16)}) <= 40;
 }
 
@@ -232,10 +234,12 @@ TEST(PreviewPhoto, ShowsTheWholePhotoUprightWithinItsMemory) {
             const int side = c.long_side, far = side - 4;
             const PreviewPhoto placed{
                 path, {0, 0, photo->width() - 1, photo->height() - 1}, {0, 0, side - 1.0, side - 1.0}};
-            const Pixels seen = preview_pixels({{side, side, 0, 0, side, side, 72, 72}, placed, {}}, photo.get(), side);
+            const Pixels seen =
+                preview_pixels({{side, side, 0, 0, side, side, 72, 72}, placed, {}}, photo.get(), side);
             const int corners[][2] = {{3, 3}, {far, 3}, {3, far}, {far, far}};
             int wrong = 0;
-            for (int i = 0; i < 4; ++i) wrong |= alike(seen.at(corners[i][0], corners[i][1]), c.corners[i]) ? 0 : 1 << i;
+            for (int i = 0; i < 4; ++i)
+                wrong |= alike(seen.at(corners[i][0], corners[i][1]), c.corners[i]) ? 0 : 1 << i;
             return wrong;
         });
         EXPECT_EQ(run.exit_code, 0) << c.name;

@@ -178,8 +178,9 @@ TEST_F(PhotoBitsTest, LoadingStopsAtTheMostPixelsDecodedAtOnce) {
     images_.sizes_only = true;
     const auto target = images_.create_bitmap(40, 30);
     Platform run = platform();
-    for (const auto& [width, height, loads] : {std::tuple{8000, 8000, true}, std::tuple{8000, 8001, false},
-                                               std::tuple{16000, 4000, true}, std::tuple{4000, 16001, false}}) {
+    for (const auto& [width, height, loads] :
+         {std::tuple{8000, 8000, true}, std::tuple{8000, 8001, false}, std::tuple{16000, 4000, true},
+          std::tuple{4000, 16001, false}}) {
         SCOPED_TRACE(std::to_string(width) + " x " + std::to_string(height));
         images_.photos["p.jpg"] = {width, height, 96, 96};
         images_.stretches.clear();

@@ -92,9 +92,10 @@ TEST_F(ListPickerTest, ALongerListStopsAtItsEndsAndScrollsWithMarks) {
     std::vector<std::string> shown;
     for (const Seen& at : seen) shown.push_back(at.first_row + " " + utf8_encode(at.mark) + " " + at.number);
     // At the start, Up at the top, PgDn, End, PgUp, Up, Up at the top, PgDn, Down, Down at the end.
-    EXPECT_EQ(shown, (std::vector<std::string>{
-                         "voce 01 ↓ 00001", "voce 01 ↓ 00001", "voce 02 ↨ 00011", "voce 03 ↑ 00012", "voce 02 ↨ 00002",
-                         "voce 01 ↓ 00001", "voce 01 ↓ 00001", "voce 02 ↨ 00011", "voce 03 ↑ 00012", "voce 03 ↑ 00012"}));
+    EXPECT_EQ(shown, (std::vector<std::string>{"voce 01 ↓ 00001", "voce 01 ↓ 00001", "voce 02 ↨ 00011",
+                                               "voce 03 ↑ 00012", "voce 02 ↨ 00002", "voce 01 ↓ 00001",
+                                               "voce 01 ↓ 00001", "voce 02 ↨ 00011", "voce 03 ↑ 00012",
+                                               "voce 03 ↑ 00012"}));
 }
 
 // Ten items in three columns: every movement key in both directions, at both ends of the list.
