@@ -1,30 +1,21 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
-# What is no photo to print, given to posteri-batch and to posteri: both refuse it with the same line
-# and exit 1, and posteri-batch writes nothing first. A report that cannot be written fails the run.
-# Arguments: the posteri-batch binary and the sample photo.
+# What is no photo: posteri-batch and posteri refuse it with one line and exit 1, writing nothing.
 source "$(dirname "$0")/lib.sh"
 POSTERI=$(dirname "$BATCH")/posteri
 
 cd "$WORK"
-mkdir cartella lavoro
-mkfifo canale.jpg
-ln -s manca.jpg rotto.jpg
-echo "non una foto" >note.txt
+mkdir cartella lavoro && mkfifo canale.jpg && ln -s manca.jpg rotto.jpg && echo "non una foto" >note.txt
 long=$(head -c 131000 /dev/zero | tr '\0' a)
 
 # Each case: the photo as given (LUNGO: 131000 letters), then the line after the program's name.
 while IFS='|' read -r photo said; do
     [ "$photo" = LUNGO ] && photo=$long
     for program in "$BATCH" "$POSTERI"; do
-        name=$(basename "$program")
+        arguments=("$photo") && [ "$program" = "$BATCH" ] && arguments+=("pdfcreator A4" lavoro)
         status=0
-        if [ "$name" = posteri ]; then
-            "$program" "$photo" </dev/null >out 2>err || status=$?
-        else
-            timeout 5 "$program" "$photo" "pdfcreator A4" lavoro >out 2>err || status=$?
-        fi
-        [ "$status" -eq 1 ] && [ ! -s out ] && [ "$(cat err)" = "$name: $said" ] ||
-            fail "$name '${photo:0:70}': exit $status: $(head -c 300 err)"
+        timeout 5 "$program" "${arguments[@]}" </dev/null >out 2>err || status=$?
+        [ "$status" -eq 1 ] && [ ! -s out ] && [ "$(cat err)" = "$(basename "$program"): $said" ] ||
+            fail "$program '${photo:0:70}': exit $status: $(head -c 300 err)"
     done
     [ -z "$(ls -A lavoro)" ] || fail "'${photo:0:70}' wrote $(ls -A lavoro)"
 done <<'CASES'
@@ -41,8 +32,7 @@ bbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbc|bbbbbbbbbbbbbbbbbb
 LUNGO|aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa…: Percorso troppo lungo: sposta il file in una cartella più vicina.
 CASES
 
-# Standard output full or closed: the report is lost, which standard error says, and the run fails.
-# The photo has no "." in its name: the PDF is named after all of it.
+# Standard output full or closed fails the run; a photo without a "." names the PDF with all its name.
 cp "$SAMPLE" senzapunto
 while IFS='|' read -r program redirect arguments reason; do
     status=0

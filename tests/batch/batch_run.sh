@@ -22,7 +22,7 @@ pdf="$WORK/lavoro/caffèpdfcreator A4.pdf"
 [ "$(printf '%s\n' "$out" | head -1)" = "Nome file                                : $WORK/foto/caffè.jpg" ] ||
     fail "first line: $out"
 [ "$(printf '%s\n' "$out" | wc -l)" -eq 15 ] || fail "expected 14 summary lines and the PDF line: $out"
-printf '%s\n' "$out" | grep -qx "Font usata                               : ar bonnie" || fail "font line: $out"
+grep -qx "Font usata                               : ar bonnie" <<<"$out" || fail "font line: $out"
 [ "$(printf '%s\n' "$out" | tail -1)" = "PDF: $pdf" ] || fail "PDF line: $out"
 [ -z "$err" ] || fail "unexpected standard error: $err"
 [ -f "$pdf" ] || fail "no PDF at $pdf"

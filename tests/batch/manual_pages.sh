@@ -18,6 +18,6 @@ done
 
 text=$(MANWIDTH=200 man -l "$PAGES/posteri-batch.1" 2>/dev/null)
 for option in $("$BATCH" --help | grep -o -- '--[a-z-]*' | sort -u); do
-    printf '%s\n' "$text" | grep -q -- "$option" || fail "posteri-batch(1) does not document $option"
+    grep -q -- "$option" <<<"$text" || fail "posteri-batch(1) does not document $option"
 done
 echo "ok"

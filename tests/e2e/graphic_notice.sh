@@ -11,9 +11,8 @@ start_display 1024x768
 
 run_show_notice() { run_program "$DISPLAY" "$SHOW_NOTICE" "$@"; }
 
-# Puts the pointer in the middle of the window and gives it the keyboard, as a desktop gives it to a
-# new window (a closed window that had the keyboard leaves it nowhere on a display without a window
-# manager); sends a harmless key first: the first key a fresh display delivers can be lost.
+# Puts the pointer in the middle of the window and gives it the keyboard, which no window manager
+# does here; sends a harmless key first: the first key a fresh display delivers can be lost.
 type_into_window() {
     xdotool mousemove $((X + WIDTH / 2)) $((Y + HEIGHT / 2))
     xdotool windowfocus "$(xdotool getmouselocation --shell | sed -n 's/^WINDOW=//p')"

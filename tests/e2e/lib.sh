@@ -99,10 +99,8 @@ start_display() {
     for tool in Xvfb xdotool xwd xwininfo; do command -v "$tool" >/dev/null || fail "$tool missing"; done
     [ -n "$CONVERT" ] || fail "imagemagick missing"
     # Xvfb takes the first free display itself and names it once it accepts clients: two tests
-    # that looked for a free number at the same moment would otherwise share one display. An X
-    # server resets when its last client leaves, and drops a client that connects meanwhile (the
-    # program's windows would come up on the terminal); a desktop always has clients, a bare test
-    # display has them come and go (xwininfo, xdotool, the programs), so it never resets.
+    # that looked for a free number at the same moment would otherwise share one display. It never
+    # resets: a reset when the last client leaves drops a client connecting meanwhile.
     Xvfb -displayfd 3 -noreset -screen 0 "${1}x24" -nolisten tcp 3>"$WORK/display" >"$WORK/xvfb.log" 2>&1 &
     XVFB_PID=$!
     trap 'kill "$XVFB_PID" 2>/dev/null || true; cleanup' EXIT
@@ -148,9 +146,7 @@ wait_for_window() {
     echo "$window"
 }
 
-# The geometry (WIDTHxHEIGHT+X+Y) of the first window titled $1, once it is mapped and so takes keys
-# (up to 10 seconds). A window gets its title before it is mapped, and a key sent in between is lost.
-# xdotool cannot match a title typed UTF-8, xwininfo lists it.
+# The geometry (WxH+X+Y) of the first window titled $1 once it is mapped, before which keys are lost.
 wait_for_titled_window() {
     local window=""
     for _ in $(seq 1 100); do

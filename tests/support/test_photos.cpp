@@ -257,32 +257,6 @@ std::string big_endian32(std::uint32_t value) {
             static_cast<char>(value)};
 }
 
-}  // namespace
-
-std::string png_chunk(const std::string& type, const std::string& data) {
-    const std::string typed = type + data;
-    const auto crc = crc32(0, reinterpret_cast<const Bytef*>(typed.data()), static_cast<uInt>(typed.size()));
-    return big_endian32(static_cast<std::uint32_t>(data.size())) + typed +
-           big_endian32(static_cast<std::uint32_t>(crc));
-}
-
-std::string png_start(int width, int height, int colour_type) {
-    const std::string header = big_endian32(static_cast<std::uint32_t>(width)) +
-                               big_endian32(static_cast<std::uint32_t>(height)) + '\x08' +
-                               static_cast<char>(colour_type) + std::string(3, '\0');
-    return "\x89PNG\r\n\x1A\n" + png_chunk("IHDR", header);
-}
-
-std::string deflated(const std::string& bytes) {
-    uLongf size = compressBound(bytes.size());
-    std::string packed(size, '\0');
-    compress(reinterpret_cast<Bytef*>(packed.data()), &size, reinterpret_cast<const Bytef*>(bytes.data()),
-             bytes.size());
-    return packed.substr(0, size);
-}
-
-namespace {
-
 std::string saved(cmsHPROFILE profile) {
     cmsUInt32Number size = 0;
     cmsSaveProfileToMem(profile, nullptr, &size);
@@ -313,6 +287,35 @@ std::vector<cmsUInt16Number> subtracting_ink_corners() {
 }
 
 }  // namespace
+
+std::string png_chunk(const std::string& type, const std::string& data) {
+    const std::string typed = type + data;
+    return big_endian32(data.size()) + typed +
+           big_endian32(
+               crc32(0, reinterpret_cast<const Bytef*>(typed.data()), static_cast<uInt>(typed.size())));
+}
+
+std::string png_start(int width, int height, int colour_type) {
+    const std::string header =
+        big_endian32(width) + big_endian32(height) + '\x08' + static_cast<char>(colour_type);
+    return "\x89PNG\r\n\x1A\n" + png_chunk("IHDR", header + std::string(3, '\0'));
+}
+
+std::string png_holding(int width, int height, int colour_type, const std::string& data,
+                        std::size_t chunk_bytes) {
+    std::string png = png_start(width, height, colour_type);
+    for (std::size_t at = 0; at < data.size(); at += chunk_bytes)
+        png += png_chunk("IDAT", data.substr(at, chunk_bytes));
+    return png + png_chunk("IEND", "");
+}
+
+std::string deflated(const std::string& bytes) {
+    uLongf size = compressBound(bytes.size());
+    std::string packed(size, '\0');
+    compress(reinterpret_cast<Bytef*>(packed.data()), &size, reinterpret_cast<const Bytef*>(bytes.data()),
+             bytes.size());
+    return packed.substr(0, size);
+}
 
 std::string wide_gamut_profile() {
     const cmsCIExyYTRIPLE primaries{{0.708, 0.292, 1}, {0.170, 0.797, 1}, {0.131, 0.046, 1}};

@@ -72,11 +72,12 @@ std::string make_png(int width, int height, Rgb colour, int alpha, std::optional
 // An RGBA PNG, opaque, with the colour of every pixel, Adam7-interlaced when asked.
 std::string make_png(int width, int height, const std::function<Rgb(int x, int y)>& pixel, bool interlaced = false);
 
-// PNG files put together chunk by chunk, for data no writer stores: a chunk (its length, type, data
-// and checksum); the signature and header of an 8-bit PNG of colour type 2 (RGB) or 6 (RGBA), not
-// interlaced; bytes deflated as one zlib stream.
+// PNG put together chunk by chunk, for data no writer stores: a chunk; the start of an 8-bit PNG of
+// colour type 2 (RGB) or 6 (RGBA); such a PNG whose IDAT chunks of `chunk_bytes` hold `data`.
 std::string png_chunk(const std::string& type, const std::string& data);
 std::string png_start(int width, int height, int colour_type);
+std::string png_holding(int width, int height, int colour_type, const std::string& data,
+                        std::size_t chunk_bytes = 1 << 16);
 std::string deflated(const std::string& bytes);
 
 // ICC profiles made with lcms2: RGB with wider primaries than sRGB's, grey of linear light, and

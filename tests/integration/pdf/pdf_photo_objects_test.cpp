@@ -149,14 +149,6 @@ TEST(PdfPhotoObjects, PhotosReachThePageInTheirOwnDataAndThePreviewInItsColours)
     }
 }
 
-// An 8-bit RGB PNG of kSide x kSide with every checksum right, whose IDAT chunks of 7 bytes each
-// hold `data`, as a writer may have stored it.
-std::string rgb_png_holding(const std::string& data) {
-    std::string png = test::png_start(kSide, kSide, 2);
-    for (std::size_t at = 0; at < data.size(); at += 7) png += test::png_chunk("IDAT", data.substr(at, 7));
-    return png + test::png_chunk("IEND", "");
-}
-
 // Checksums say nothing of what a writer stored: a small PNG is carried in its own data, read
 // across its chunks, only when that data inflates to exactly its rows, each with a filter type PNG
 // knows. Any other is decoded instead, so that no reader meets a Flate stream it cannot read.
@@ -173,7 +165,8 @@ TEST(PdfPhotoObjects, PngDataIsCarriedOnlyWhenItInflatesToItsRows) {
           std::tuple{"a row of filter type 5", test::deflated(unknown_filter), false},
           std::tuple{"no deflate stream", rows, false}}) {
         SCOPED_TRACE(name);
-        EXPECT_EQ(png_image(std::make_shared<const ByteBlock>(rgb_png_holding(data))).has_value(), carried);
+        const auto png = std::make_shared<const ByteBlock>(test::png_holding(kSide, kSide, 2, data, 7));
+        EXPECT_EQ(png_image(png).has_value(), carried);
     }
 }
 

@@ -6,7 +6,6 @@
 #include <fcntl.h>
 #include <spawn.h>
 #include <stdlib.h>
-#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -21,6 +20,7 @@
 #include "main/run_operations.h"
 #include "platform/photos/cairo_bitmap.h"
 #include "platform/photos/jpeg_structure.h"
+#include "support/child_run.h"
 #include "support/fake_platform.h"
 #include "support/temp_folder.h"
 #include "support/test_photos.h"
@@ -336,116 +336,74 @@ TEST_F(JpegCodecTest, PngUnderAJpegNameIsAPhotoLaidOverWhite) {
     EXPECT_THAT(colour_at(*codec_.load_photo(half_clear), 0, 0), LooksLike(Rgb{127, 127, 127}));
 }
 
-// Rows of 8-bit RGB (or RGBA) behind filter type None: the top half red, the bottom half blue, each
-// sample a little noisy so that the deflated stream spreads over the rows.
+// Unfiltered 8-bit rows, red over blue, noisy so that the deflated stream spreads over the rows.
 std::string red_over_blue_rows(int width, int height, int samples) {
     std::string rows;
     for (int y = 0; y < height; ++y) {
         rows += '\0';
         for (int x = 0; x < width; ++x) {
-            const char noise = static_cast<char>((x * 7 + y * 13) % 16);
-            const bool red = y < height / 2;
-            rows += {static_cast<char>(red ? 240 + noise : noise), noise,
-                     static_cast<char>(red ? noise : 240 + noise)};
+            const char noise = static_cast<char>((x * 7 + y * 13) % 16),
+                       full = static_cast<char>(240 + noise);
+            rows += y < height / 2 ? std::string{full, noise, noise} : std::string{noise, noise, full};
             if (samples == 4) rows += '\xFF';
         }
     }
     return rows;
 }
 
-std::string png_holding(int width, int height, int colour_type, const std::string& data,
-                        const std::string& end = test::png_chunk("IEND", "")) {
-    std::string png = test::png_start(width, height, colour_type);
-    constexpr std::size_t kChunk = 1 << 16;
-    for (std::size_t at = 0; at < data.size(); at += kChunk) {
-        png += test::png_chunk("IDAT", data.substr(at, kChunk));
-    }
-    return png + end;
-}
-
 // A 4 x 4 RGB PNG with `chunks` before its image data.
 std::string small_png(const std::string& chunks) {
-    std::string png = png_holding(4, 4, 2, test::deflated(red_over_blue_rows(4, 4, 3)));
+    std::string png = test::png_holding(4, 4, 2, test::deflated(red_over_blue_rows(4, 4, 3)));
     return png.insert(png.find("IDAT") - 4, chunks);
 }
 
-// A PNG is carried in its own data only when all of it is checked: any damage past the first
-// megabyte of rows (rows missing, a stream cut short, an unknown filter type) is decoded instead and
-// gives its readable rows, the rest white, marked incomplete, also when it is reduced. A bad checksum
-// after the image data (IEND's) changes nothing.
+// Damage past the first megabyte of rows is decoded: readable rows, the rest white, marked incomplete.
 TEST_F(JpegCodecTest, DamagedPngDataPrintsItsReadableRowsMarkedIncomplete) {
     constexpr int kWidth = 600, kHeight = 1200, kStride = 1 + 3 * kWidth;  // 2.1 MB of rows
     const std::string rows = red_over_blue_rows(kWidth, kHeight, 3);
-    const std::string packed = test::deflated(rows);
     std::string bad_filter = rows;
     bad_filter[900 * kStride] = 7;
-    const std::string bad_iend("\0\0\0\0IEND\0\0\0\1", 12);
-    const auto cut = [](const std::string& stream) { return stream.substr(0, stream.size() * 6 / 10); };
-    struct Case {
-        const char* name;
-        std::string bytes;
-        long long most_pixels;
-        bool incomplete;
+    const auto png = [&](const std::string& data, int type = 2) {
+        return test::png_holding(kWidth, kHeight, type, data);
     };
+    const auto cut = [](const std::string& packed) { return packed.substr(0, packed.size() * 6 / 10); };
+    const std::string packed = test::deflated(rows), whole = png(packed);
     const long long all = kWidth * kHeight, quarter = all / 4;
-    for (const Case& c :
-         {Case{"whole", png_holding(kWidth, kHeight, 2, packed), all, false},
-          Case{"bad IEND checksum", png_holding(kWidth, kHeight, 2, packed, bad_iend), all, false},
-          Case{"half the rows",
-               png_holding(kWidth, kHeight, 2, test::deflated(rows.substr(0, rows.size() / 2))), all, true},
-          Case{"stream cut at 60 %", png_holding(kWidth, kHeight, 2, cut(packed)), all, true},
-          Case{"filter type 7 at row 900", png_holding(kWidth, kHeight, 2, test::deflated(bad_filter)), all,
-               true},
-          Case{"cut at 60 %, reduced", png_holding(kWidth, kHeight, 2, cut(packed)), quarter, true},
-          Case{"RGBA cut at 60 %",
-               png_holding(kWidth, kHeight, 6, cut(test::deflated(red_over_blue_rows(kWidth, kHeight, 4)))),
-               all, true}}) {
-        SCOPED_TRACE(c.name);
-        const auto loaded = codec_.load_photo_to_print(photo("rotta.png", c.bytes), c.most_pixels);
+    for (const auto& [name, bytes, most_pixels, incomplete] :
+         {std::tuple{"whole", whole, all, false},
+          std::tuple{"bad IEND checksum", whole.substr(0, whole.size() - 1) + '\x01', all, false},
+          std::tuple{"half the rows", png(test::deflated(rows.substr(0, rows.size() / 2))), all, true},
+          std::tuple{"stream cut at 60 %", png(cut(packed)), all, true},
+          std::tuple{"filter type 7 at row 900", png(test::deflated(bad_filter)), all, true},
+          std::tuple{"cut at 60 %, reduced", png(cut(packed)), quarter, true},
+          std::tuple{"RGBA cut at 60 %", png(cut(test::deflated(red_over_blue_rows(kWidth, kHeight, 4))), 6),
+                     all, true}}) {
+        SCOPED_TRACE(name);
+        const auto loaded = codec_.load_photo_to_print(photo("rotta.png", bytes), most_pixels);
         ASSERT_NE(loaded, nullptr);
-        EXPECT_EQ(loaded->incomplete(), c.incomplete);
-        EXPECT_EQ(cairo(loaded).embedded() != nullptr, !c.incomplete && c.most_pixels == all)
-            << "carried only when whole";
+        EXPECT_EQ(loaded->incomplete(), incomplete);
+        EXPECT_EQ(cairo(loaded).embedded() != nullptr, !incomplete && most_pixels == all);
         EXPECT_THAT(colour_at(*loaded, 0, 0), LooksLike(kRed));
         EXPECT_THAT(colour_at(*loaded, loaded->width() - 1, loaded->height() - 1),
-                    LooksLike(c.incomplete ? kWhite : kBlue));
+                    LooksLike(incomplete ? kWhite : kBlue));
     }
 }
 
-// What a child of this process that loads `path` adds to its peak memory, in kilobytes: the child
-// starts with this process's resident pages.
-long added_peak_kb(JpegCodec& codec, const std::string& path) {
-    long pages = 0, resident = 0;
-    std::FILE* statm = std::fopen("/proc/self/statm", "r");
-    if (statm == nullptr || std::fscanf(statm, "%ld %ld", &pages, &resident) != 2) return -1;
-    std::fclose(statm);
-    const pid_t child = fork();
-    if (child == 0) {
-        codec.load_photo_to_print(path, 1 << 24);
-        _exit(0);
-    }
-    int status = 0;
-    rusage usage{};
-    if (wait4(child, &status, 0, &usage) != child) return -1;
-    return usage.ru_maxrss - resident * (sysconf(_SC_PAGESIZE) / 1024);
-}
-
-// A PNG costs what its size says, whatever its chunks claim: a text-type chunk claiming a gigabyte
-// in a 57-byte file, or a hundred profiles that each inflate to 16 MB (only the first is read, and
-// only its first megabytes).
+// A text chunk claiming a gigabyte in 57 bytes, or a hundred 16 MB profiles, costs what the file holds.
 TEST_F(JpegCodecTest, PngChunksCostNoMoreThanTheFileHolds) {
-    std::string profiles;
     const std::string bomb =
         test::png_chunk("iCCP", std::string("bomba\0\0", 7) + test::deflated(std::string(16 << 20, '\0')));
+    std::string profiles;
     for (int i = 0; i < 100; ++i) profiles += bomb;
     std::vector<std::pair<std::string, std::string>> files{{"100 iCCP", small_png(profiles)}};
     for (const char* type : {"tEXt", "zTXt", "iTXt", "sPLT", "pCAL", "sCAL"}) {
         files.emplace_back(
-            type, (test::png_start(1, 1, 2) + std::string("\x40\0\0\0", 4) + type + std::string(16, 'x')));
+            type, test::png_start(1, 1, 2) + std::string("\x40\0\0\0", 4) + type + std::string(16, 'x'));
     }
     for (const auto& [name, bytes] : files) {
-        SCOPED_TRACE(name);
-        EXPECT_LT(added_peak_kb(codec_, photo("costosa.png", bytes)), 16 << 10);
+        const std::string path = photo("costosa.png", bytes);
+        const auto load = [&] { return codec_.load_photo_to_print(path, 1 << 24) ? 0 : 1; };
+        EXPECT_LT(test::run_in_child(load).added_peak_kb, 16 << 10) << name;
     }
 }
 
@@ -460,8 +418,7 @@ TEST_F(JpegCodecTest, PngTakesItsFirstProfileOnly) {
           std::tuple{"damaged, then wide", damaged + profile(test::deflated(wide)), std::string()}}) {
         SCOPED_TRACE(name);
         const auto loaded = codec_.load_photo_to_print(photo("profili.png", small_png(profiles)), 1 << 20);
-        ASSERT_NE(loaded, nullptr);
-        ASSERT_NE(cairo(loaded).embedded(), nullptr);
+        ASSERT_TRUE(loaded && cairo(loaded).embedded());
         EXPECT_EQ(cairo(loaded).embedded()->image->icc, used);
     }
 }

@@ -69,8 +69,7 @@ TEST_F(FontExtentsTest, MeasuresEachTextOnceKeepsItInItsFileAndAgainWhenTheFonts
     EXPECT_EQ(measured(), 3);
 }
 
-// A cache file is read up to 8 MiB: one just that large is used, one a byte larger is no cache of
-// ours, so everything is measured afresh and the file replaced by the extents' own small one.
+// A cache file of 8 MiB is used; one a byte larger is measured afresh and replaced by a small one.
 TEST_F(FontExtentsTest, ACacheFileBeyondItsBoundIsMeasuredAfreshNotRead) {
     constexpr std::size_t kMostCacheBytes = 8 * 1024 * 1024;
     const fs::path file = dir_ / "font-extents";
@@ -79,11 +78,10 @@ TEST_F(FontExtentsTest, ACacheFileBeyondItsBoundIsMeasuredAfreshNotRead) {
     std::ifstream in(file, std::ios::binary);
     const std::string kept(std::istreambuf_iterator<char>(in), {});
     for (const std::size_t size : {kMostCacheBytes, kMostCacheBytes + 1}) {
-        // One more record of "0 0 N\n", N letters and a line end brings the file to `size` bytes.
-        std::size_t letters = size - kept.size() - 2;
-        while (kept.size() + ("0 0 " + std::to_string(letters) + "\n").size() + letters + 1 > size) --letters;
-        std::ofstream(file, std::ios::binary | std::ios::trunc)
-            << kept << "0 0 " << letters << '\n' << std::string(letters, 'x') << '\n';
+        // One more record: "0 0 N\n" (N of seven digits), N letters and a line end.
+        const std::size_t letters = size - kept.size() - 13;
+        std::ofstream(file, std::ios::binary | std::ios::trunc) << kept << "0 0 " << letters << '\n'
+                                                                << std::string(letters, 'x') << '\n';
         ASSERT_EQ(fs::file_size(file), size);
         EXPECT_EQ(extents(file).measure(texts_, nullptr), expected_);
         EXPECT_EQ(measured(), size > kMostCacheBytes ? 3 : 0) << size;

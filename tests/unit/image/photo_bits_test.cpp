@@ -173,26 +173,21 @@ TEST_F(PhotoBitsTest, LoaderWithoutTargetGivesThePhotoAtItsOwnSize) {
     EXPECT_EQ(fGDIp_2hBMP(images_, ""), nullptr);  // no clipboard image
 }
 
-// A photo is loaded at its own size up to 64 megapixels and refused above, before any bitmap is
-// made for it.
+// A photo loads at its own size up to 64 megapixels and is refused above before any bitmap is made.
 TEST_F(PhotoBitsTest, LoadingStopsAtTheMostPixelsDecodedAtOnce) {
     images_.sizes_only = true;
     const auto target = images_.create_bitmap(40, 30);
-    const struct {
-        int width;
-        int height;
-        bool loads;
-    } cases[] = {{8000, 8000, true}, {8000, 8001, false}, {16000, 4000, true}, {4000, 16001, false}};
     Platform run = platform();
-    for (const auto& c : cases) {
-        images_.photos["p.jpg"] = {c.width, c.height, 96, 96};
+    for (const auto& [width, height, loads] :
+         {std::tuple{8000, 8000, true}, std::tuple{8000, 8001, false}, std::tuple{16000, 4000, true},
+          std::tuple{4000, 16001, false}}) {
+        SCOPED_TRACE(std::to_string(width) + " x " + std::to_string(height));
+        images_.photos["p.jpg"] = {width, height, 96, 96};
         images_.stretches.clear();
-        const std::string what = std::to_string(c.width) + " x " + std::to_string(c.height);
-        const BitsSize expected = c.loads ? BitsSize{c.width, c.height} : BitsSize{};
-        EXPECT_EQ(bits_size(LI_CARIC(run, "p.jpg")), expected) << what;
-        EXPECT_EQ(images_.stretches.size(), c.loads ? 1u : 0u) << what;
-        EXPECT_EQ(fGDIp_2hBMP(images_, "p.jpg") != nullptr, c.loads) << what;
-        EXPECT_EQ(fGDIp_2hBMP(images_, "p.jpg", *target, 0, kNoBackground), c.loads) << what;
+        EXPECT_EQ(bits_size(LI_CARIC(run, "p.jpg")), (loads ? BitsSize{width, height} : BitsSize{}));
+        EXPECT_EQ(images_.stretches.size(), loads ? 1u : 0u);
+        EXPECT_EQ(fGDIp_2hBMP(images_, "p.jpg") != nullptr, loads);
+        EXPECT_EQ(fGDIp_2hBMP(images_, "p.jpg", *target, 0, kNoBackground), loads);
     }
 }
 

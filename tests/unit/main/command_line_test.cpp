@@ -68,14 +68,6 @@ TEST(ParseBatchArguments, TakesPhotoPrinterAndFolderAroundTheOptions) {
     EXPECT_EQ(command.assignments[1].value, "si, parlo");
 }
 
-TEST(ParseBatchArguments, TakesEveryValueTheEditorOffersFromTheFirstToTheLast) {
-    for (const std::string setting :
-         {"fits=0", "fits=3", "autocentra=0", "autocentra=1", "logorroico=si", "logorroico=no"}) {
-        const BatchCommand command = parse_batch_arguments({"--set", setting, "foto.jpg", "pdfcreator A4"});
-        EXPECT_EQ(command.action, BatchAction::Print) << setting << ": " << command.error;
-    }
-}
-
 TEST(ParseBatchArguments, AnswersTheInformationOptionsWhereTheyStand) {
     EXPECT_EQ(parse_batch_arguments({"--help"}).action, BatchAction::Help);
     EXPECT_EQ(parse_batch_arguments({"-h"}).action, BatchAction::Help);

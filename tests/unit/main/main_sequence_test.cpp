@@ -379,22 +379,16 @@ INSTANTIATE_TEST_SUITE_P(
                       ClosingCase{"1, Zelmo e Zolmo", "no", 0.0, {}},
                       ClosingCase{"1, Zelmo e Zolmo", "si, parlo", 0.0, {"Fatto!.", "bravo!."}}));
 
-// The photo's name up to its first dot, then the printer; dots in folder names do not count, and
-// the blanks that pad the field are no part of the name.
+// The photo's name up to its first dot, then the printer; dots in folders and padding do not count.
 TEST(DocumentName, PhotoNameWithoutItsEndingThenThePrinter) {
-    const struct {
-        std::string photo;
-        std::string document;
-    } cases[] = {
-        {"D:/foto/mare.jpg", "D:/foto/marePDFCreator"},
-        {"/home/utente/foto.2017/mare.estate.jpg", "/home/utente/foto.2017/marePDFCreator"},
-        {"/home/utente/mare", "/home/utente/marePDFCreator"},
-        {"/home/utente/foto.2017/mare", "/home/utente/foto.2017/marePDFCreator"},
-    };
-    for (const auto& c : cases) {
+    for (const auto& [photo, document] :
+         {std::pair{"D:/foto/mare.jpg", "D:/foto/marePDFCreator"},
+          std::pair{"/home/utente/foto.2017/mare.estate.jpg", "/home/utente/foto.2017/marePDFCreator"},
+          std::pair{"/home/utente/mare", "/home/utente/marePDFCreator"},
+          std::pair{"/home/utente/foto.2017/mare", "/home/utente/foto.2017/marePDFCreator"}}) {
         PosterSettings settings{};
-        settings.nomefile = c.photo;
-        EXPECT_EQ(document_name(settings, "PDFCreator"), c.document);
+        settings.nomefile = photo;
+        EXPECT_EQ(document_name(settings, "PDFCreator"), document);
     }
 }
 
