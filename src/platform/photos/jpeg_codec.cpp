@@ -253,13 +253,6 @@ std::unique_ptr<MemoryBitmap> png_photo(std::FILE* file, WholeBytes whole_bytes,
     return png_photo_marked([&](bool* cut_short) { return decode_png(file, most_pixels, cut_short); });
 }
 
-long long size_of(std::FILE* file) {
-    const long at = std::ftell(file);
-    if (at < 0 || std::fseek(file, 0, SEEK_END) != 0) return -1;
-    const long size = std::ftell(file);
-    return std::fseek(file, at, SEEK_SET) == 0 ? size : -1;
-}
-
 // The photo in `file`, read from its start; `whole_bytes()` gives all of the file's bytes and is
 // asked only for a photo whose own data a page can embed. The photo is refused before any pixel is decoded when its header claims
 // more than the file could hold, or more than memory holds. A JPEG that PDF carries as it is needs
@@ -268,7 +261,7 @@ long long size_of(std::FILE* file) {
 template <typename WholeBytes>
 std::unique_ptr<MemoryBitmap> photo_in(std::FILE* file, WholeBytes whole_bytes, long long most_pixels) {
     const auto header = read_photo_header(file);
-    if (!header || !header_fits_file(*header, size_of(file))) return nullptr;
+    if (!header || !header_fits_file(*header, file_size(file))) return nullptr;
     // A sheet of no size says nothing about how many pixels it takes.
     most_pixels = most_pixels > 0 ? std::min(most_pixels, kMostDecodedPixels) : kMostDecodedPixels;
     if (header->kind == PhotoKind::Png) return png_photo(file, whole_bytes, *header, most_pixels);

@@ -5,13 +5,14 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <vector>
 
-#include "platform/photos/cairo_stretch.h"
 #include "platform/photos/jpeg_errors.h"
 #include "platform/photos/jpeg_structure.h"
 #include "platform/photos/lcms_colour_profile.h"
 #include "platform/photos/photo_header.h"
+#include "platform/photos/row_reducer.h"
 
 namespace posteri {
 
@@ -59,64 +60,22 @@ unsigned char* row_of(cairo_surface_t* surface, int y) {
            static_cast<std::ptrdiff_t>(y) * cairo_image_surface_get_stride(surface);
 }
 
-// Where decoded rows go: straight into the surface, or, reduced by a whole factor, into a band of
-// that many rows that is shrunk into one row of the surface once it is full, so that the decode at
-// libjpeg's scale is never held whole.
-class RowSink {
-  public:
-    RowSink(cairo_surface_t* surface, int width, int reduction)
-        : surface_(surface), width_(width), reduction_(reduction) {
-        if (reduction > 1) band_ = cairo_image_surface_create(CAIRO_FORMAT_RGB24, width, reduction);
-    }
-    ~RowSink() { cairo_surface_destroy(band_); }
-    RowSink(const RowSink&) = delete;
-    RowSink& operator=(const RowSink&) = delete;
-
-    bool ready() const {
-        return cairo_image_surface_get_data(surface_) != nullptr &&
-               (band_ == nullptr || cairo_image_surface_get_data(band_) != nullptr);
-    }
-    // Where decoded row `y` goes.
-    unsigned char* row(int y) const {
-        return band_ == nullptr ? row_of(surface_, y) : row_of(band_, y % reduction_);
-    }
-    // Row `y` holds its pixels; the last row of a band, or of the picture (`last`), shrinks the band.
-    void keep(int y, bool last) {
-        if (band_ != nullptr && ((y + 1) % reduction_ == 0 || last))
-            shrink_band(y / reduction_, y % reduction_ + 1);
-    }
-
-  private:
-    void shrink_band(int into, int rows) {
-        cairo_surface_mark_dirty(band_);
-        cairo_t* cr = cairo_create(surface_);
-        paint_stretched(cr, band_, {0, 0, width_ - 1, rows - 1},
-                        {0, static_cast<double>(into), cairo_image_surface_get_width(surface_) - 1.0,
-                         static_cast<double>(into)});
-        cairo_destroy(cr);
-        cairo_surface_flush(band_);
-    }
-
-    cairo_surface_t* surface_;
-    int width_;
-    int reduction_;
-    cairo_surface_t* band_ = nullptr;
-};
-
-// Reads the rows into the sink, each through `colours`; CMYK ones by way of `cmyk_row`.
-bool read_rows(JpegDecompressor& decoder, RowSink& sink, unsigned char* cmyk_row,
-               const SrgbColours& colours) {
+// Reads the rows, each through `colours` (CMYK ones by way of `cmyk_row`), straight into the surface,
+// or, given a `reducer`, through `band_row` into it, so that the decode at libjpeg's scale is never
+// held whole.
+bool read_rows(JpegDecompressor& decoder, cairo_surface_t* surface, RowReducer* reducer,
+               unsigned char* band_row, unsigned char* cmyk_row, const SrgbColours& colours) {
     if (setjmp(decoder.errors.jump)) return false;
     jpeg_decompress_struct& info = decoder.info;
     jpeg_start_decompress(&info);
     while (info.output_scanline < info.output_height) {
-        const int y = static_cast<int>(info.output_scanline);
-        unsigned char* target = sink.row(y);
+        unsigned char* target = reducer != nullptr ? band_row : row_of(surface, static_cast<int>(info.output_scanline));
         JSAMPROW row = cmyk_row != nullptr ? cmyk_row : target;
         jpeg_read_scanlines(&info, &row, 1);
         if (colours.converts()) colours.to_bgrx(row, target, info.output_width);
-        sink.keep(y, info.output_scanline == info.output_height);
+        if (reducer != nullptr) reducer->add(target, info.output_width);
     }
+    if (reducer != nullptr) reducer->flush();
     jpeg_finish_decompress(&info);
     return !decoder.errors.damaged;
 }
@@ -227,11 +186,16 @@ cairo_surface_t* decode_jpeg(std::string_view bytes, int eighths, int reduction)
     cairo_surface_t* surface =
         cairo_image_surface_create(CAIRO_FORMAT_RGB24, static_cast<int>((width + reduction - 1) / reduction),
                                    static_cast<int>((height + reduction - 1) / reduction));
-    RowSink sink(surface, static_cast<int>(width), reduction);
     std::vector<unsigned char> cmyk_row(decoder.info.out_color_space == JCS_CMYK ? width * 4 : 0);
+    std::vector<unsigned char> band_row(reduction > 1 ? width * 4 : 0);
+    std::optional<RowReducer> reducer;
+    if (cairo_surface_status(surface) == CAIRO_STATUS_SUCCESS && reduction > 1) {
+        reducer.emplace(surface, reduction, reduction);
+    }
     const SrgbColours colours(icc, samples_of(decoder.info));
-    const bool decoded =
-        sink.ready() && read_rows(decoder, sink, cmyk_row.empty() ? nullptr : cmyk_row.data(), colours);
+    const bool decoded = cairo_surface_status(surface) == CAIRO_STATUS_SUCCESS &&
+                         read_rows(decoder, surface, reducer ? &*reducer : nullptr, band_row.data(),
+                                   cmyk_row.empty() ? nullptr : cmyk_row.data(), colours);
     if (!decoded) {
         cairo_surface_destroy(surface);
         return nullptr;

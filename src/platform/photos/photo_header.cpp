@@ -114,6 +114,13 @@ std::optional<PhotoHeader> read_photo_header(std::FILE* file) {
     return header;
 }
 
+long long file_size(std::FILE* file) {
+    const long at = std::ftell(file);
+    if (at < 0 || std::fseek(file, 0, SEEK_END) != 0) return -1;
+    const long size = std::ftell(file);
+    return std::fseek(file, at, SEEK_SET) == 0 ? size : -1;
+}
+
 // Even a picture of one flat colour takes at least one bit for each 8 x 8 block in a Huffman-coded
 // JPEG, and in a PNG one byte for every 1032 bytes of its rows (deflate's best ratio; a row is its
 // filter byte and at least one bit a pixel). An arithmetic-coded JPEG has no such floor: only memory

@@ -52,6 +52,9 @@ bool fits_in_memory(long long width, long long height);
 // The same without the raster's limit on a side, for what is held other than as a raster.
 bool memory_holds(long long width, long long height);
 
+// The bytes of the open file, a memory stream too, its position kept; -1 when they cannot be told.
+long long file_size(std::FILE* file);
+
 // Whether a file of `file_bytes` could code as many pixels as the header claims. A header that
 // claims more is refused before anything is allocated for its pixels.
 bool header_fits_file(const PhotoHeader& header, long long file_bytes);

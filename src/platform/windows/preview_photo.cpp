@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/windows/preview_photo.h"
 
-#include <sys/stat.h>
-
 #include <cstdio>
 #include <utility>
 
@@ -39,11 +37,6 @@ class ScaledPhoto : public CairoBitmap {
     int height_;
 };
 
-long long size_of(std::FILE* file) {
-    struct stat facts {};
-    return fstat(fileno(file), &facts) == 0 ? facts.st_size : -1;
-}
-
 // A damaged stream shows as its repair, as the printed photo does.
 cairo_surface_t* jpeg_pixels_of(std::FILE* file, const PhotoHeader& header, int long_side) {
     std::unique_ptr<ByteBlock> bytes = ByteBlock::read_file(fileno(file));
@@ -61,7 +54,7 @@ std::unique_ptr<MemoryBitmap> preview_photo(const std::string& path, int long_si
     const PhotoFile file = open_photo(path);
     if (!file) return nullptr;
     const auto header = read_photo_header(file.get());
-    if (!header || !header_fits_file(*header, size_of(file.get()))) return nullptr;
+    if (!header || !header_fits_file(*header, file_size(file.get()))) return nullptr;
     std::rewind(file.get());
     cairo_surface_t* pixels =
         header->kind == PhotoKind::Png

@@ -11,6 +11,7 @@
 #include "platform/photos/lcms_colour_profile.h"
 #include "platform/photos/photo_header.h"
 #include "platform/photos/png/png_reader.h"
+#include "platform/photos/row_reducer.h"
 
 namespace posteri {
 
@@ -85,50 +86,6 @@ void finish_row(unsigned char* row, long long width, const SrgbColours& colours)
     if (colours.converts()) colours.to_bgrx(row, row, static_cast<unsigned>(width));
     lay_pixels_over_white(row, width);
 }
-
-// Sums the rows of one band of output rows and writes their means into the surface.
-class RowReducer {
-  public:
-    RowReducer(cairo_surface_t* surface, int factor, int rows_per_band)
-        : surface_(surface), factor_(factor), rows_per_band_(rows_per_band),
-          sums_(4 * static_cast<std::size_t>(cairo_image_surface_get_width(surface))) {}
-
-    // A row of BGRA pixels, `width` of them, already over white.
-    void add(const unsigned char* row, long long width) {
-        std::uint64_t* sum = sums_.data();
-        for (long long x = 0; x < width; sum += 4) {
-            const long long end = std::min(width, x + factor_);
-            sum[3] += static_cast<std::uint64_t>(end - x);
-            for (; x < end; ++x) {
-                for (int channel = 0; channel < 3; ++channel) sum[channel] += row[4 * x + channel];
-            }
-        }
-        if (++rows_ == rows_per_band_) flush();
-    }
-
-    // Writes the band summed so far, if any.
-    void flush() {
-        if (rows_ == 0 || y_ >= cairo_image_surface_get_height(surface_)) return;
-        unsigned char* out =
-            cairo_image_surface_get_data(surface_) + static_cast<std::ptrdiff_t>(y_) * cairo_image_surface_get_stride(surface_);
-        for (std::size_t i = 0; i < sums_.size(); i += 4) {
-            const std::uint64_t count = std::max<std::uint64_t>(sums_[i + 3], 1);
-            for (int channel = 0; channel < 3; ++channel) out[i + channel] = static_cast<unsigned char>((sums_[i + channel] + count / 2) / count);
-            out[i + 3] = 0;
-        }
-        std::fill(sums_.begin(), sums_.end(), 0);
-        rows_ = 0;
-        ++y_;
-    }
-
-  private:
-    cairo_surface_t* surface_;
-    int factor_;
-    int rows_per_band_;
-    std::vector<std::uint64_t> sums_;
-    int rows_ = 0;
-    int y_ = 0;
-};
 
 // The whole factor by which a width x height image must shrink to be decoded; even for an
 // interlaced one, whose last pass holds every second row.

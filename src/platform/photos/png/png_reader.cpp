@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/photos/photo_header.h"
 #include "platform/photos/png/png_chunks.h"
 
 namespace posteri {
@@ -30,10 +31,8 @@ void say_nothing(png_structp, png_const_charp) {}
 // The bytes from the file's position to its end; 0 when they cannot be told.
 png_alloc_size_t bytes_left(std::FILE* file) {
     const long at = std::ftell(file);
-    if (at < 0 || std::fseek(file, 0, SEEK_END) != 0) return 0;
-    const long end = std::ftell(file);
-    if (std::fseek(file, at, SEEK_SET) != 0 || end < at) return 0;
-    return static_cast<png_alloc_size_t>(end - at);
+    const long long size = file_size(file);
+    return at >= 0 && size > at ? static_cast<png_alloc_size_t>(size - at) : 0;
 }
 
 }  // namespace
