@@ -15,7 +15,7 @@ for case in "${cases[@]}"; do
     rm -rf "$WORK/lavoro" && mkdir -p "$WORK/lavoro"
     "$BATCH" --set "nomefont=$face" "$SAMPLE" "pdfcreator A4" "$WORK/lavoro" >"$WORK/out" 2>"$WORK/err" ||
         fail "$face: exit $?: $(cat "$WORK/err")"
-    grep -qx "Font usata *: $face" "$WORK/out" || fail "$face: the summary names another face: $(cat "$WORK/out")"
+    grep -qx "Font usata *: $face" "$WORK/out" || fail "$face: the summary names another face"
     pdf=$(sed -n 's/^PDF: //p' "$WORK/out")
     # The one font in the PDF, without its subset tag: "NotoSans-Bold".
     printed=$(pdffonts "$pdf" | tail -n +3 | awk '{print $1}' | sed 's/^[A-Z]*+//' | sort -u)
@@ -28,7 +28,8 @@ for case in "${cases[@]}"; do
         [ "$installed" != yes ] || fail "$face: an installed face said missing: $err"
         substitute=$(sed -n "s/^Il font «$face» non è installato: ho stampato con \(.*\)\.$/\1/p" <<<"$err")
         [ -n "$substitute" ] && [ "$(wc -l <<<"$err")" -eq 1 ] || fail "$face: standard error: $err"
-        [ "$(folded "$substitute")" = "$(folded "$printed")" ] || fail "$face: says $substitute, printed $printed"
+        [ "$(folded "$substitute")" = "$(folded "$printed")" ] ||
+            fail "$face: says $substitute, printed $printed"
     fi
 done
 echo "ok"

@@ -20,7 +20,8 @@ expect_refusal "no terminal" env LANG=C.UTF-8 TERM=xterm-256color "$POSTERI_BIN"
 
 # A locale that is not UTF-8, in a real terminal.
 tmux -L "$SOCKET" -f /dev/null new-session -d -x 80 -y 24 -s e2e \
-    "cd '$WORK'; LANG=C LC_ALL=C TERM=tmux-256color '$POSTERI_BIN' 2>'$WORK/err1'; echo \$? >'$WORK/st1'; sleep 30"
+    "cd '$WORK'; LANG=C LC_ALL=C TERM=tmux-256color '$POSTERI_BIN' 2>'$WORK/err1'; echo \$? >'$WORK/st1';
+     sleep 30"
 for _ in $(seq 1 100); do [ -s "$WORK/st1" ] && break; sleep 0.1; done
 [ "$(cat "$WORK/st1")" = 2 ] || fail "non-UTF-8 locale: status $(cat "$WORK/st1")"
 grep -q 'UTF-8' "$WORK/err1" || fail "non-UTF-8 locale: message $(cat "$WORK/err1")"
