@@ -66,6 +66,16 @@ void PRE_STAM(Printers& printers, const PosterLayout& layout) {
     }
 }
 
+// The summary names the face asked for; when another one printed in its place, the person is told
+// which, once the screen is gone.
+void tell_face_printed(Platform& platform, const PosterSettings& settings) {
+    const std::string face(trim_spaces(settings.nomefont.view()));
+    const std::string substitute = platform.fonts.substitute_face(face, true);
+    if (substitute.empty()) return;
+    platform.system.tell("Il font \xAB" + face + "\xBB non \xE8 installato: ho stampato con " + substitute +
+                         ".");
+}
+
 }  // namespace
 
 TextMeasurer measure_on(Printers& printers) {
@@ -93,7 +103,11 @@ void SUB_STAM(Platform& platform, PosterSettings& settings, Summary& summary) {
     settings.y_testo_px = layout.y_testo_px;
 
     const int failure = printers.end_job();
-    if (failure != 0) raise_failure(platform.fault, failure);
+    if (failure != 0) {
+        raise_failure(platform.fault, failure);
+        return;
+    }
+    tell_face_printed(platform, settings);
 }
 
 }  // namespace posteri

@@ -96,8 +96,18 @@ std::string whole(std::int32_t value) {
     return general_number(value, 15);
 }
 
+// The face as stored; one that is not installed is marked so, the mark taking the end of the field
+// (cutting a long name) rather than widening the row. Posters print in bold.
+std::string font_value(FontCatalog& fonts, const FixedText<64>& face) {
+    constexpr std::string_view kNotInstalled = " (non installato)";
+    const std::string_view name = trim_spaces(face.view());
+    if (fonts.substitute_face(name, true).empty()) return face.str();
+    const std::string_view shown = name.substr(0, face.width - kNotInstalled.size());
+    return fit_width(std::string(shown) + std::string(kNotInstalled), face.width);
+}
+
 // Black on white: every row takes the title row's colours.
-PickerList main_list(const PosterSettings& s) {
+PickerList main_list(const PosterSettings& s, FontCatalog& fonts) {
     PickerList list;
     list.items = {
         "Cambio parametri (* reset   esc fine)",
@@ -112,7 +122,7 @@ PickerList main_list(const PosterSettings& s) {
         "08 a.testo2                = " + s.testo2.str(),
         "09 a.testo3                = " + s.testo3.str(),
         "",
-        "10 a.nomefont              = " + s.nomefont.str(),
+        "10 a.nomefont              = " + font_value(fonts, s.nomefont),
         "11 a.tipoautore   (1)      = " + s.tipoautore.str(),
         "12 a.logorroico   (si)     = " + s.logorroico.str(),
         "",
@@ -300,7 +310,7 @@ std::string SCP_CAMB(Platform& platform, PosterSettings& settings, const Setting
     if (watcher) watcher(settings);
     for (;;) {
         ++current;
-        PickerList list = main_list(settings);
+        PickerList list = main_list(settings, platform.fonts);
         const Picked picked = pick(platform, list, current, kMainVisibleRows, main_options());
         current = picked.selection;
         if (picked.options == keys::kEsc) return keys::kEsc;

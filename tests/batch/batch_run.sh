@@ -10,7 +10,7 @@ run_batch() {
     status=0
     (cd "$WORK/altrove" && "$BATCH" "$@" >"$WORK/out" 2>"$WORK/err") || status=$?
     out=$(cat "$WORK/out")
-    err=$(cat "$WORK/err")
+    err=$(errors_but_face "$WORK/err")
 }
 
 # A photo with an accented name, given by a path relative to where the command runs.

@@ -19,7 +19,7 @@ run_batch() {
     timeout 5 "$BATCH" "$1" "pdfcreator A4" "$WORK/lavoro" >"$WORK/out" 2>"$WORK/err" || status=$?
     ms=$((($(date +%s%N) - started) / 1000000))
     out=$(cat "$WORK/out")
-    err=$(cat "$WORK/err")
+    err=$(errors_but_face "$WORK/err")
 }
 
 # A FIFO as the settings file is no file to load: the notice 75, at once.

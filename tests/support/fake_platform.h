@@ -170,11 +170,17 @@ public:
     void stretch(const MemoryBitmap&, const PixelRect&, MemoryBitmap&, const DeviceRect&) override {}
 };
 
-// Installed fonts: the family names a test gives, in its order.
+// Installed fonts: the family names a test gives, in its order, and the faces it calls missing,
+// each with the face that prints instead.
 class FakeFonts : public FontCatalog {
 public:
     std::vector<std::string> names;
+    std::map<std::string, std::string, std::less<>> substitutes;
     std::vector<std::string> family_names() override { return names; }
+    std::string substitute_face(std::string_view face, bool) override {
+        const auto found = substitutes.find(face);
+        return found == substitutes.end() ? std::string() : found->second;
+    }
 };
 
 // The Platform refers to the members, so a FakePlatform stays where it was made.

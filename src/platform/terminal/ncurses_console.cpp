@@ -5,6 +5,7 @@
 #include <langinfo.h>
 #include <poll.h>
 #include <sys/ioctl.h>
+#include <term.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -30,9 +31,10 @@ namespace posteri {
 namespace {
 
 constexpr const char* kNoTerminal = "posteri: serve un terminale (stdin e stdout).";
-constexpr const char* kUnknownTerminal = "posteri: tipo di terminale sconosciuto (controllare TERM).";
-constexpr const char* kFewColours = "posteri: il terminale deve avere almeno 8 colori.";
-constexpr const char* kNoCursorAddressing = "posteri: il terminale non ha l'indirizzamento del cursore.";
+constexpr const char* kNoTermVariable =
+    "posteri: la variabile TERM non è impostata (ad esempio TERM=xterm-256color).";
+constexpr const char* kEmptyTermVariable =
+    "posteri: la variabile TERM è vuota (ad esempio TERM=xterm-256color).";
 constexpr std::string_view kMouseOn = "\x1b[?1000h\x1b[?1006h";
 constexpr std::string_view kMouseOff = "\x1b[?1006l\x1b[?1000l";
 // xterm window operation 9;1: maximise.
@@ -178,6 +180,38 @@ std::string no_utf8_message() {
            "\" (va bene LANG=C.UTF-8, o it_IT.UTF-8 se generata).";
 }
 
+// The terminal type as the refusal lines name it, with nothing in it that the terminal would act on.
+std::string named_type(const char* term) {
+    return "«" + utf8_controls_shown(term) + "»";
+}
+
+std::string unknown_type_message(const char* term) {
+    return "posteri: tipo di terminale " + named_type(term) + " sconosciuto (controllare TERM).";
+}
+
+std::string few_colours_message(const char* term) {
+    return "posteri: il terminale " + named_type(term) + " ha meno di 8 colori (ne servono almeno 8).";
+}
+
+// Why the terminal type cannot serve, read from its terminfo entry alone: decided before the terminal
+// is set up, nothing has been written to it, and the line stands where the prompt was. Nothing when
+// the type serves.
+std::optional<std::string> terminal_type_refusal() {
+    const char* term = std::getenv("TERM");
+    if (term == nullptr) return kNoTermVariable;
+    if (*term == '\0') return kEmptyTermVariable;
+    int found = 0;
+    if (setupterm(term, STDOUT_FILENO, &found) != OK) return unknown_type_message(term);
+    std::optional<std::string> refusal;
+    if (terminal_capability("cup").empty()) {
+        refusal = "posteri: il terminale " + named_type(term) + " non ha l'indirizzamento del cursore.";
+    } else if (tigetnum("colors") < 8) {
+        refusal = few_colours_message(term);
+    }
+    del_curterm(cur_term);
+    return refusal;
+}
+
 void store_reset_sequence(std::string_view sequence) {
     g_reset_length = std::min(sequence.size(), g_reset_sequence.size());
     std::memcpy(g_reset_sequence.data(), sequence.data(), g_reset_length);
@@ -188,7 +222,7 @@ void restore_at_exit() {
 }
 
 // Undoes a failed start.
-void give_up(SCREEN* screen, const char* message) {
+void give_up(SCREEN* screen, const std::string& message) {
     endwin();
     delscreen(screen);
     ::tcsetattr(STDIN_FILENO, TCSADRAIN, &g_saved_termios);
@@ -205,16 +239,18 @@ std::unique_ptr<TerminalConsole> TerminalConsole::open() {
     std::setlocale(LC_CTYPE, "");
     if (std::strcmp(nl_langinfo(CODESET), "UTF-8") != 0) throw TerminalError(no_utf8_message());
     if (::tcgetattr(STDIN_FILENO, &g_saved_termios) != 0) throw TerminalError(kNoTerminal);
+    if (const std::optional<std::string> refusal = terminal_type_refusal()) throw TerminalError(*refusal);
 
     install_signal_handlers();
-    SCREEN* screen = newterm(nullptr, stdout, stdin);
+    const char* term = std::getenv("TERM");
+    SCREEN* screen = newterm(term, stdout, stdin);
     if (screen == nullptr) {
         uninstall_signal_handlers();
-        throw TerminalError(kUnknownTerminal);
+        throw TerminalError(unknown_type_message(term));
     }
-    if (terminal_capability("cup").empty()) give_up(screen, kNoCursorAddressing);
+    // The colour pairs are known only once the colours are started.
     const std::optional<ColourDepth> depth = start_terminal_colours();
-    if (!depth) give_up(screen, kFewColours);
+    if (!depth) give_up(screen, few_colours_message(term));
 
     // cbreak, not raw: Ctrl-C and Ctrl-Z stay signals. Input is read from stdin directly, so
     // curses neither decodes keys nor looks ahead for typed keys in the middle of an update.

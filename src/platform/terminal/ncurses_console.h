@@ -31,8 +31,9 @@ class TerminalError : public std::runtime_error {
 class TerminalConsole : public BufferedConsole {
   public:
     // Takes over the terminal on stdin and stdout. Throws TerminalError when they are not a
-    // terminal, the locale is not UTF-8, the terminal type is unknown, has no cursor addressing or
-    // fewer than 8 colours.
+    // terminal, the locale is not UTF-8, TERM is unset or empty, or the terminal type is unknown,
+    // has no cursor addressing or fewer than 8 colours; all but too few colour pairs are found
+    // before anything is written to the terminal.
     // Only one may be open at a time.
     static std::unique_ptr<TerminalConsole> open();
     ~TerminalConsole() override;

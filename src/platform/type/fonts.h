@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace posteri {
@@ -39,6 +40,10 @@ class FontCatalog {
     // Every distinct family name in the order the font configuration reports them, as Windows-1252
     // text; names Windows-1252 cannot hold are left out, since a face could never be found by them.
     virtual std::vector<std::string> family_names() = 0;
+    // What prints in place of `face` (Windows-1252) when no installed family bears that name: the
+    // family and style the font configuration chose instead, as a person reads them ("Noto Sans
+    // Bold"), in Windows-1252; empty when the face is installed.
+    virtual std::string substitute_face(std::string_view face, bool bold) = 0;
 };
 
 }  // namespace posteri

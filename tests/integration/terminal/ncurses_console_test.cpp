@@ -357,18 +357,20 @@ TEST(TerminalConsole, ACrashStillGivesTheTerminalBack) {
     expect_terminal_given_back(child);
 }
 
-// Terminals with 8 colours serve; the refusal line names what is missing, and recommends no TERM.
+// Terminals with 8 colours serve; the refusal line names the terminal type and what it lacks.
 TEST(TerminalConsole, RefusesOnlyTerminalsItCannotDrawOn) {
     const std::vector<std::array<std::string, 3>> cases{
         {"linux", "C.UTF-8", "ready"},
         {"xterm", "C.UTF-8", "ready"},
         {"screen", "C.UTF-8", "ready"},
-        {"vt100", "C.UTF-8", "error posteri: il terminale deve avere almeno 8 colori."},
-        {"dumb", "C.UTF-8", "error posteri: il terminale non ha l'indirizzamento del cursore."},
+        {"vt100", "C.UTF-8",
+         "error posteri: il terminale «vt100» ha meno di 8 colori (ne servono almeno 8)."},
+        {"dumb", "C.UTF-8", "error posteri: il terminale «dumb» non ha l'indirizzamento del cursore."},
         {"xterm-256color", "C",
          "error posteri: serve una localizzazione UTF-8, trovata \"C\" (va bene LANG=C.UTF-8, o it_IT.UTF-8 "
          "se generata)."},
-        {"no-such-terminal", "C.UTF-8", "error posteri: tipo di terminale sconosciuto (controllare TERM)."},
+        {"no-such-terminal", "C.UTF-8",
+         "error posteri: tipo di terminale «no-such-terminal» sconosciuto (controllare TERM)."},
     };
     for (const auto& [term, locale, expected] : cases) {
         PtyChild child("keys", term, locale);

@@ -150,6 +150,32 @@ TEST_F(ParameterEditorTest, OddValuesHaveNoDescriptionOrTheirOwn) {
     }
 }
 
+TEST_F(ParameterEditorTest, TheFontRowMarksAFaceThatIsNotInstalledWithinItsWidth) {
+    const std::string prefix = "10 a.nomefont              = ";
+    const std::string long_face(64, 'x');
+    struct Case {
+        std::string face;
+        bool installed;
+        std::string row;
+    };
+    const std::vector<Case> cases = {
+        {"ar bonnie", true, prefix + "ar bonnie"},
+        {"ar bonnie", false, prefix + "ar bonnie (non installato)"},
+        {long_face, true, prefix + long_face},
+        {long_face, false, prefix + std::string(47, 'x') + " (non installato)"},
+    };
+    for (const Case& c : cases) {
+        settings.nomefont = c.face;
+        fake.fonts.substitutes.clear();
+        if (!c.installed) fake.fonts.substitutes[c.face] = "Noto Sans Bold";
+        seen.clear();
+        console.push_key(keys::kEsc);
+        run();
+        ASSERT_EQ(seen.size(), 1u);
+        EXPECT_EQ(seen[0].rows[11], c.row) << c.face << (c.installed ? " installed" : " missing");
+    }
+}
+
 TEST_F(ParameterEditorTest, ValueListsOfferTheRangeAndApplyTheChoice) {
     struct Case {
         int main_row;
