@@ -254,7 +254,7 @@ std::unique_ptr<TerminalConsole> TerminalConsole::open() {
 }
 
 TerminalConsole::TerminalConsole(SCREEN* screen, Capabilities caps)
-    : BufferedConsole(ScreenSize{COLS, LINES}),
+    : BufferedConsole(laid_out_size(ScreenSize{COLS, LINES}, {})),
       screen_(screen),
       caps_(std::make_unique<Capabilities>(std::move(caps))) {}
 
@@ -297,7 +297,12 @@ std::string TerminalConsole::read_key() {
         if (decoded_key_waiting()) {
             DecodedKey key = std::move(*waiting_key_);
             waiting_key_.reset();
-            if (key.is_mouse) mouse_position_ = key.mouse;
+            if (key.is_mouse) {
+                // While the terminal asks to be enlarged, a click points at nothing shown.
+                if (shown_view_.needed) continue;
+                mouse_position_ = {key.mouse.row + shown_view_.row_offset,
+                                   key.mouse.col + shown_view_.col_offset};
+            }
             return std::move(key.key);
         }
         if (side_key_waiting()) return std::exchange(side_key_, {});
