@@ -21,6 +21,16 @@ expect_reading_points() {
     done
 }
 
+# A new run with the square photo chosen and the orientation question answered.
+start_at_printer_list() {
+    start_posteri
+    wait_for "Scegli il file"
+    type_text "quadrata"; keys Enter
+    wait_for "Quale orientamento?"
+    keys Enter
+    wait_for "Scelta della stampante"
+}
+
 start_posteri
 wait_for "Scegli il file"
 # "..", "??.jpg", a01.jpg to a30.jpg, quadrata.jpg; twenty rows show.
@@ -72,12 +82,7 @@ TABLE
 keys Enter
 exit_status >/dev/null
 
-start_posteri
-wait_for "Scegli il file"
-type_text "quadrata"; keys Enter
-wait_for "Quale orientamento?"
-keys Enter
-wait_for "Scelta della stampante"
+start_at_printer_list
 type_text "pdfcreator A4"; keys Enter
 wait_for "ok, vai con questi parametri."
 expect_reading_points "parameter editor" <<'TABLE'
@@ -107,12 +112,7 @@ exit_status >/dev/null
 
 # The settings file made a folder cannot be written: the failure notice.
 rm -f "$WORK/impostazioni.log" && mkdir "$WORK/impostazioni.log"
-start_posteri
-wait_for "Scegli il file"
-type_text "quadrata"; keys Enter
-wait_for "Quale orientamento?"
-keys Enter
-wait_for "Scelta della stampante"
+start_at_printer_list
 keys Home Enter
 wait_for "Untrapped Error"
 expect_reading_points "failure notice" <<'TABLE'
