@@ -1,8 +1,8 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # With a list open, a terminal shrunk below what is drawn shows it moved just enough to stay whole,
-# or, smaller than the drawing, one centred line asking for a larger terminal (cut to the width),
-# never a cut border; grown back, it shows the whole frame again at once, without a key. Ctrl-L
-# repaints what something else wrote over the screen.
+# or, smaller than the drawing, one centred line asking for a larger terminal (cut to the width)
+# while keys are dropped, never a cut border; grown back, it shows the whole frame again at once,
+# without a key. Ctrl-L repaints what something else wrote over the screen.
 source "$(dirname "$0")/lib.sh"
 export LC_ALL=C.UTF-8  # rows are cut by characters, not bytes
 
@@ -49,6 +49,17 @@ for size in "70 20 moved 1 13" "65 20 request" "66 19 request" "20 5 request"; d
     for _ in $(seq 1 30); do [ "$(screen_text)" = "$frame" ] && break; sleep 0.1; done
     [ "$(screen_text)" = "$frame" ] || fail "after shrinking to $cols x $rows the screen is not whole again"
 done
+
+# A key typed while the request shows is dropped: it would act on a list nobody sees. It is read
+# by the time a second request shows, and the frame grown back still has its selection.
+tmux -L "$SOCKET" resize-window -t e2e -x 65 -y 20
+wait_for "Ingrandisci il terminale"
+keys Home
+tmux -L "$SOCKET" resize-window -t e2e -x 20 -y 5
+for _ in $(seq 1 30); do [ "$(text_at_cursor)" = "${request:0:20}" ] && break; sleep 0.1; done
+tmux -L "$SOCKET" resize-window -t e2e -x "$COLS" -y "$ROWS"
+for _ in $(seq 1 30); do [ "$(screen_text)" = "$frame" ] && break; sleep 0.1; done
+[ "$(screen_text)" = "$frame" ] || fail "a key typed while the request showed moved the selection"
 
 printf 'SCRITTO SOPRA' >"$(tmux -L "$SOCKET" display -p -t e2e '#{pane_tty}')"
 wait_for "SCRITTO SOPRA"

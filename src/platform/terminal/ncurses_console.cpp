@@ -298,8 +298,6 @@ std::string TerminalConsole::read_key() {
             DecodedKey key = std::move(*waiting_key_);
             waiting_key_.reset();
             if (key.is_mouse) {
-                // While the terminal asks to be enlarged, a click points at nothing shown.
-                if (shown_view_.needed) continue;
                 mouse_position_ = {key.mouse.row + shown_view_.row_offset,
                                    key.mouse.col + shown_view_.col_offset};
             }
@@ -310,15 +308,14 @@ std::string TerminalConsole::read_key() {
     }
 }
 
-// Ctrl-L is answered here, in every widget, and never given out.
+// Ctrl-L is answered here, in every widget, and never given out. While the terminal asks to be
+// enlarged, keys and clicks are dropped: they would act on a screen nobody sees.
 bool TerminalConsole::decoded_key_waiting() {
     while (!waiting_key_) {
         waiting_key_ = decoder_.next_key(now_ms());
         if (!waiting_key_) return false;
-        if (waiting_key_->key == kRepaintKey) {
-            waiting_key_.reset();
-            redraw_all();
-        }
+        if (waiting_key_->key == kRepaintKey) redraw_all();
+        if (waiting_key_->key == kRepaintKey || shown_view_.needed) waiting_key_.reset();
     }
     return true;
 }
