@@ -21,11 +21,11 @@ expect_reading_points() {
     done
 }
 
-# A new run with the square photo chosen and the orientation question answered.
+# A new run with the (square) photo $1 chosen and the orientation question answered.
 start_at_printer_list() {
     start_posteri
     wait_for "Scegli il file"
-    type_text "quadrata"; keys Enter
+    type_text "$1"; keys Enter
     wait_for "Quale orientamento?"
     keys Enter
     wait_for "Scelta della stampante"
@@ -82,7 +82,7 @@ TABLE
 keys Enter
 exit_status >/dev/null
 
-start_at_printer_list
+start_at_printer_list quadrata
 type_text "pdfcreator A4"; keys Enter
 wait_for "ok, vai con questi parametri."
 expect_reading_points "parameter editor" <<'TABLE'
@@ -110,9 +110,19 @@ TABLE
 keys Escape
 exit_status >/dev/null
 
+# The photo gone before printing: the line that says so.
+start_at_printer_list a01
+type_text "pdfcreator A4"; keys Enter
+wait_for "ok, vai con questi parametri."
+rm "$WORK/a01.jpg"
+keys Up Enter
+expect_reading_points "missing photo" <<<"-|Non trovo il file"
+keys Enter
+exit_status >/dev/null
+
 # The settings file made a folder cannot be written: the failure notice.
 rm -f "$WORK/impostazioni.log" && mkdir "$WORK/impostazioni.log"
-start_at_printer_list
+start_at_printer_list quadrata
 keys Home Enter
 wait_for "Untrapped Error"
 expect_reading_points "failure notice" <<'TABLE'
