@@ -18,18 +18,7 @@ int shift_into(int first, int last, int length) {
     return std::clamp(last - length, 0, first - 1);
 }
 
-std::u32string digits(int number) {
-    const std::string text = std::to_string(number);
-    return {text.begin(), text.end()};
-}
-
-}  // namespace
-
-ScreenSize laid_out_size(ScreenSize terminal, ScreenSize before) {
-    return {std::max({terminal.cols, before.cols, kSmallestScreen.cols}),
-            std::max({terminal.rows, before.rows, kSmallestScreen.rows})};
-}
-
+// The cells that show something; none when the screen is blank.
 std::optional<CellRect> drawn_area(const ConsoleBuffer& screen) {
     const ScreenSize size = screen.size();
     std::optional<CellRect> area;
@@ -43,6 +32,18 @@ std::optional<CellRect> drawn_area(const ConsoleBuffer& screen) {
         }
     }
     return area;
+}
+
+std::u32string digits(int number) {
+    const std::string text = std::to_string(number);
+    return {text.begin(), text.end()};
+}
+
+}  // namespace
+
+ScreenSize laid_out_size(ScreenSize terminal, ScreenSize before) {
+    return {std::max({terminal.cols, before.cols, kSmallestScreen.cols}),
+            std::max({terminal.rows, before.rows, kSmallestScreen.rows})};
 }
 
 Viewport fit_viewport(const ConsoleBuffer& screen, ScreenSize terminal) {

@@ -25,12 +25,9 @@ struct Viewport {
 // than a classic 80 x 24 terminal, nor than the screen was before.
 ScreenSize laid_out_size(ScreenSize terminal, ScreenSize before);
 
-// The cells that show something: a character or a background other than black. None when the
-// screen is blank.
-std::optional<CellRect> drawn_area(const ConsoleBuffer& screen);
-
 // Shows the screen from its top-left corner when the terminal holds it; otherwise moves the drawn
-// area only as far as it takes to bring it whole into the terminal.
+// area (the cells that show a character or a background other than black) only as far as it takes
+// to bring it whole into the terminal.
 Viewport fit_viewport(const ConsoleBuffer& screen, ScreenSize terminal);
 
 // The line that asks for a terminal of at least `needed`, cut to the terminal's width (a line that

@@ -51,15 +51,5 @@ TEST(Viewport, TheScreenNeverShrinksNorGoesBelowEightyByTwentyFour) {
     EXPECT_EQ(laid_out_size({120, 40}, {100, 30}), (ScreenSize{120, 40}));
 }
 
-TEST(Viewport, TheRequestIsOneCentredLineCutToTheTerminal) {
-    const std::u32string whole = U"Ingrandisci il terminale: servono almeno 66 \u00D7 20 caratteri.";
-    const EnlargeRequest wide = enlarge_request({66, 20}, {65, 20});
-    EXPECT_EQ(wide.text, whole);
-    EXPECT_EQ(wide.at, (CellPos{10, 4}));
-    const EnlargeRequest narrow = enlarge_request({66, 20}, {20, 5});
-    EXPECT_EQ(narrow.text, whole.substr(0, 20));
-    EXPECT_EQ(narrow.at, (CellPos{3, 1}));
-}
-
 }  // namespace
 }  // namespace posteri
