@@ -315,6 +315,11 @@ class Chooser {
         canvas.border(height - 1, glyphs::kBottomLeft, glyphs::kBottomRight);
         platform_.console.write_cells(
             CellRect{box.top, box.left, box.top + height - 1, box.left + box.width - 1}, canvas.cells());
+        // A screen reader reads the line at the terminal's cursor: a message when there is one to
+        // read, otherwise the highlighted name.
+        const int read_row =
+            message_.empty() ? box.first_list_row() + selected_ - top_ : box.top + height - 2;
+        platform_.console.show_reading_point({read_row, box.left + 2});
     }
 
     // A row between the side borders, its inside in the given colours.

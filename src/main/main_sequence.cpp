@@ -253,8 +253,10 @@ void run_main_sequence(Platform& platform, std::string_view given_photo) {
 
     const std::string photo = trimmed(settings.nomefile.view());
     if (!platform.system.is_file(photo)) {
+        const CellPos message = console.cursor();
         console.write("Non trovo il file " + controls_shown(photo) + "... (un tasto)");
         console.new_line();
+        console.show_reading_point(message);
         console.read_key();
         return platform.printers.release();
     }

@@ -91,6 +91,8 @@ FaultAnswer ConsoleFault::show_notice(std::string_view text) {
     FaultAnswer focus = FaultAnswer::Ok;
     for (;;) {
         draw_buttons(console_, box, focus);
+        // The focused button is what Enter answers, so a screen reader follows it.
+        console_.show_reading_point({box.button_row, focus == FaultAnswer::Ok ? box.ok_col : box.cancel_col});
         const std::string key = console_.read_key();
         const std::string upper = to_upper(key);
         if (key == "\r") return focus;

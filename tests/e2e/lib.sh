@@ -187,3 +187,11 @@ start_print_server() {
         -o TitlePref=1 >/dev/null 2>&1 || fail "lpadmin could not add $queue"
     export CUPS_SERVER="$cups/cups.sock"
 }
+
+# What the terminal shows from its cursor to the end of the cursor's row.
+text_at_cursor() {
+    local x y line
+    IFS=, read -r x y < <(tmux -L "$SOCKET" display -p -t e2e '#{cursor_x},#{cursor_y}')
+    line=$(screen_text | sed -n "$((y + 1))p")
+    printf '%s' "${line:x}"
+}

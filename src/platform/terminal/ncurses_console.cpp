@@ -290,7 +290,7 @@ std::unique_ptr<TerminalConsole> TerminalConsole::open() {
 }
 
 TerminalConsole::TerminalConsole(SCREEN* screen, Capabilities caps)
-    : BufferedConsole(ScreenSize{COLS, LINES}),
+    : BufferedConsole(laid_out_size(ScreenSize{COLS, LINES}, {})),
       screen_(screen),
       caps_(std::make_unique<Capabilities>(std::move(caps))) {}
 
@@ -333,7 +333,10 @@ std::string TerminalConsole::read_key() {
         if (decoded_key_waiting()) {
             DecodedKey key = std::move(*waiting_key_);
             waiting_key_.reset();
-            if (key.is_mouse) mouse_position_ = key.mouse;
+            if (key.is_mouse) {
+                mouse_position_ = {key.mouse.row + shown_view_.row_offset,
+                                   key.mouse.col + shown_view_.col_offset};
+            }
             return std::move(key.key);
         }
         if (side_key_waiting()) return std::exchange(side_key_, {});
@@ -341,15 +344,14 @@ std::string TerminalConsole::read_key() {
     }
 }
 
-// Ctrl-L is answered here, in every widget, and never given out.
+// Ctrl-L is answered here, in every widget, and never given out. While the terminal asks to be
+// enlarged, keys and clicks are dropped: they would act on a screen nobody sees.
 bool TerminalConsole::decoded_key_waiting() {
     while (!waiting_key_) {
         waiting_key_ = decoder_.next_key(now_ms());
         if (!waiting_key_) return false;
-        if (waiting_key_->key == kRepaintKey) {
-            waiting_key_.reset();
-            redraw_all();
-        }
+        if (waiting_key_->key == kRepaintKey) redraw_all();
+        if (waiting_key_->key == kRepaintKey || shown_view_.needed) waiting_key_.reset();
     }
     return true;
 }

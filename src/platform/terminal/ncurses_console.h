@@ -5,8 +5,9 @@
 // turned into key strings by the KeyDecoder. The terminal is given back, with the title it had, on
 // every way out: restore(), the destructor, exit(), Ctrl-C, SIGTERM, SIGHUP, SIGQUIT and crashes;
 // what libraries wrote to stderr meanwhile follows it. Ctrl-Z suspends and resumes with the screen
-// redrawn; a resized terminal is repainted at once, and the screen keeps what a smaller terminal
-// hid; Ctrl-L repaints.
+// redrawn; a resized terminal is repainted at once: the screen keeps its size, and a smaller
+// terminal shows its drawing moved to fit whole, or one line asking for a larger terminal, never a
+// cut window; Ctrl-L repaints.
 
 #include <functional>
 #include <memory>
@@ -17,6 +18,7 @@
 #include "platform/terminal/console_buffer.h"
 #include "platform/terminal/key_decoder.h"
 #include "platform/terminal/terminal_colours.h"
+#include "platform/terminal/viewport.h"
 
 struct screen;
 
@@ -77,6 +79,11 @@ class TerminalConsole : public BufferedConsole {
 
     // Draws the changed cells, cursor and title.
     void present();
+    // The changed cells the terminal shows of the screen; a new viewport draws them all.
+    void draw_cells(const Viewport& view);
+    // Where the terminal's cursor goes: the reading point or the screen's cursor, moved as the
+    // viewport moves the screen, or the start of the line that asks for a larger terminal.
+    CellPos terminal_cursor(const Viewport& view) const;
     std::string cursor_shape_sequence() const;
     // Acts on the signals that arrived since the last call: ends the run, suspends, redraws.
     void handle_signals();
@@ -102,6 +109,8 @@ class TerminalConsole : public BufferedConsole {
     // The terminal's own title stands until the program sets one.
     bool title_set_ = false;
     CellPos mouse_position_;
+    // What the terminal shows of the screen since the last present().
+    Viewport shown_view_;
     std::function<std::string()> side_keys_;
     std::string side_key_;
 };

@@ -4,6 +4,7 @@
 #include <curses.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cwchar>
@@ -79,15 +80,13 @@ void TerminalConsole::present() {
     if (!active_) return;
     handle_signals();
     ConsoleBuffer& screen = edit_buffer();
-    const ScreenSize size = screen.size();
-    for (int row = 1; row <= size.rows; ++row) {
-        if (!screen.row_changed(row)) continue;
-        for (int col = 1; col <= size.cols; ++col) {
-            if (screen.cell_changed(row, col)) draw_cell(row, col, screen.at(row, col), caps_->colours);
-        }
+    const Viewport view = fit_viewport(screen, ScreenSize{COLS, LINES});
+    if (view != shown_view_) {
+        shown_view_ = view;
+        screen.mark_all_changed();
     }
-    // While a widget waits for a key, a screen reader finds the selection at the hidden cursor.
-    const CellPos cursor = reading_point_.value_or(screen.cursor());
+    draw_cells(view);
+    const CellPos cursor = terminal_cursor(view);
     wmove(stdscr, cursor.row - 1, cursor.col - 1);
     if (screen.cursor_look_changed()) curs_set(screen.cursor_visible() ? 1 : 0);
     wnoutrefresh(stdscr);
@@ -100,6 +99,37 @@ void TerminalConsole::present() {
     std::fflush(stdout);
     write_to_terminal(sequences);
     screen.mark_shown();
+}
+
+void TerminalConsole::draw_cells(const Viewport& view) {
+    const ScreenSize terminal{COLS, LINES};
+    if (view.needed) {
+        werase(stdscr);
+        const EnlargeRequest request = enlarge_request(*view.needed, terminal);
+        for (std::size_t i = 0; i < request.text.size(); ++i) {
+            draw_cell(request.at.row, request.at.col + int(i), Cell{request.text[i], 7}, caps_->colours);
+        }
+        return;
+    }
+    const ConsoleBuffer& screen = buffer();
+    const int last_row = std::min(terminal.rows + view.row_offset, screen.size().rows);
+    const int last_col = std::min(terminal.cols + view.col_offset, screen.size().cols);
+    for (int row = view.row_offset + 1; row <= last_row; ++row) {
+        if (!screen.row_changed(row)) continue;
+        for (int col = view.col_offset + 1; col <= last_col; ++col) {
+            if (!screen.cell_changed(row, col)) continue;
+            draw_cell(row - view.row_offset, col - view.col_offset, screen.at(row, col), caps_->colours);
+        }
+    }
+}
+
+// While a widget waits for a key, a screen reader finds the selection at the hidden cursor.
+CellPos TerminalConsole::terminal_cursor(const Viewport& view) const {
+    const ScreenSize terminal{COLS, LINES};
+    if (view.needed) return enlarge_request(*view.needed, terminal).at;
+    const CellPos cursor = reading_point_.value_or(buffer().cursor());
+    return {std::clamp(cursor.row - view.row_offset, 1, terminal.rows),
+            std::clamp(cursor.col - view.col_offset, 1, terminal.cols)};
 }
 
 std::string TerminalConsole::cursor_shape_sequence() const {
@@ -115,7 +145,7 @@ std::string TerminalConsole::cursor_shape_sequence() const {
 void TerminalConsole::follow_terminal_size() {
     const ScreenSize size = largest_size();
     resize_term(size.rows, size.cols);
-    edit_buffer().resize(size);
+    edit_buffer().resize(laid_out_size(size, buffer().size()));
     reset_prog_mode();
     redraw_all();
 }

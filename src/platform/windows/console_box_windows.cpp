@@ -202,6 +202,19 @@ void ConsoleBoxWindows::present(WindowHandle window) {
         for (int col = 0; col < inner_width; ++col) at(row + 1, col + 1) = *cell(*box, row, col);
     }
     console_.write_cells(outer, cells);
+    // Until the program points at something in the box, a screen reader starts at its first text.
+    console_.show_reading_point(first_text_cell(*box));
+}
+
+CellPos ConsoleBoxWindows::first_text_cell(Box& box) {
+    const int inner_width = box.outer.width() - 2;
+    const int inner_height = box.outer.height() - 2;
+    for (int row = 0; row < inner_height; ++row) {
+        for (int col = 0; col < inner_width; ++col) {
+            if (cell(box, row, col)->ch != U' ') return {box.outer.top + 1 + row, box.outer.left + 1 + col};
+        }
+    }
+    return {box.outer.top + 1, box.outer.left + 1};
 }
 
 std::string ConsoleBoxWindows::poll_key(WindowHandle) {

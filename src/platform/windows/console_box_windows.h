@@ -64,6 +64,8 @@ class ConsoleBoxWindows : public GraphicWindows {
 
     Box* find(WindowHandle window);
     Cell* cell(Box& box, int row, int col);
+    // The screen cell of the first character the box shows (its first inner cell when it shows none).
+    CellPos first_text_cell(Box& box);
     void take_click(const std::string& key);
 
     Console& console_;
