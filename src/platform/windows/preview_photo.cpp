@@ -46,6 +46,21 @@ cairo_surface_t* jpeg_pixels_of(std::FILE* file, const PhotoHeader& header, int 
     return jpeg_screen_pixels(bytes->view(), header.stored_width, header.stored_height, long_side);
 }
 
+cairo_surface_t* webp_pixels_of(std::FILE* file, const PhotoHeader& header, int long_side) {
+    const std::unique_ptr<ByteBlock> bytes = ByteBlock::read_file(fileno(file));
+    if (bytes == nullptr) return nullptr;
+    return webp_screen_pixels(bytes->view(), header.stored_width, header.stored_height, long_side);
+}
+
+cairo_surface_t* screen_pixels_of(std::FILE* file, const PhotoHeader& header, int long_side) {
+    switch (header.kind) {
+        case PhotoKind::Png:
+            return png_screen_pixels(file, header.stored_width, header.stored_height, long_side);
+        case PhotoKind::Webp: return webp_pixels_of(file, header, long_side);
+        default: return jpeg_pixels_of(file, header, long_side);
+    }
+}
+
 }  // namespace
 
 // The header is checked against the file's size before anything is decoded, so a header that
@@ -56,10 +71,7 @@ std::unique_ptr<MemoryBitmap> preview_photo(const std::string& path, int long_si
     const auto header = read_photo_header(file.get());
     if (!header || !header_fits_file(*header, file_size(file.get()))) return nullptr;
     std::rewind(file.get());
-    cairo_surface_t* pixels =
-        header->kind == PhotoKind::Png
-            ? png_screen_pixels(file.get(), header->stored_width, header->stored_height, long_side)
-            : jpeg_pixels_of(file.get(), *header, long_side);
+    cairo_surface_t* pixels = screen_pixels_of(file.get(), *header, long_side);
     if (pixels == nullptr) return nullptr;
     const PhotoFacts upright = upright_facts(*header);
     EmbeddedPhoto stand_in{nullptr, header->stored_width, header->stored_height, header->orientation, pixels};
