@@ -34,18 +34,20 @@ cairo_surface_t* white_surface(long long width, long long height) {
     return surface;
 }
 
-void finish_row(unsigned char* row, long long width, const SrgbColours& colours) {
+void finish_row(unsigned char* row, long long width, const SrgbColours& colours, OverWhite over_white) {
+    if (over_white == OverWhite::InOwnColours) lay_pixels_over_white(row, width);
     if (colours.converts()) colours.to_bgrx(row, row, static_cast<unsigned>(width));
-    lay_pixels_over_white(row, width);
+    if (over_white == OverWhite::InSrgb) lay_pixels_over_white(row, width);
 }
 
-void finish_rows(cairo_surface_t* surface, const SrgbColours& colours) {
+void finish_rows(cairo_surface_t* surface, const SrgbColours& colours, OverWhite over_white) {
     unsigned char* data = cairo_image_surface_get_data(surface);
     const int stride = cairo_image_surface_get_stride(surface);
     const int width = cairo_image_surface_get_width(surface);
     const int height = cairo_image_surface_get_height(surface);
-    for (int y = 0; y < height; ++y)
-        finish_row(data + static_cast<std::ptrdiff_t>(y) * stride, width, colours);
+    for (int y = 0; y < height; ++y) {
+        finish_row(data + static_cast<std::ptrdiff_t>(y) * stride, width, colours, over_white);
+    }
 }
 
 }  // namespace posteri

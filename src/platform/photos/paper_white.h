@@ -20,11 +20,16 @@ inline std::uint8_t over_white(unsigned colour, unsigned alpha) {
 // as nothing; nullptr when it cannot be made.
 cairo_surface_t* white_surface(long long width, long long height);
 
-// A row of blue, green, red, alpha pixels as the screen shows them: through the photo's profile,
-// then over white; each fourth byte becomes 0.
-void finish_row(unsigned char* row, long long width, const SrgbColours& colours);
+// Where transparency meets the paper: in the screen's sRGB, as a decoded PNG is drawn, or in the
+// photo's own colours, as a page that carries them lays them over white.
+enum class OverWhite { InSrgb, InOwnColours };
+
+// A row of blue, green, red, alpha pixels as the screen shows them: through the photo's profile and
+// over white, in the order `over_white` says; each fourth byte becomes 0.
+void finish_row(unsigned char* row, long long width, const SrgbColours& colours,
+                OverWhite over_white = OverWhite::InSrgb);
 
 // Every row of the surface finished so.
-void finish_rows(cairo_surface_t* surface, const SrgbColours& colours);
+void finish_rows(cairo_surface_t* surface, const SrgbColours& colours, OverWhite over_white = OverWhite::InSrgb);
 
 }  // namespace posteri

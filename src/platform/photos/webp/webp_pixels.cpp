@@ -81,7 +81,8 @@ cairo_surface_t* decode_webp(std::string_view file, long long most_pixels, bool*
         cairo_surface_destroy(surface);
         return nullptr;
     }
-    finish_rows(surface, SrgbColours(features.icc, Samples::Bgrx));
+    // Laid over white before its colours are converted, as the printed page lays it.
+    finish_rows(surface, SrgbColours(features.icc, Samples::Bgrx), OverWhite::InOwnColours);
     cairo_surface_mark_dirty(surface);
     if (cut_short != nullptr) *cut_short = decoded == WebpDecoded::Part;
     return surface;
