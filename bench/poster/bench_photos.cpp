@@ -8,6 +8,8 @@
 #include <cmath>
 #include <cstdint>
 
+#include "support/test_webp.h"
+
 namespace posteri::bench {
 
 namespace {
@@ -62,6 +64,14 @@ std::string photo_bytes(const PhotoSpec& photo) {
             recipe.pixel = pixel;
             recipe.idat_bytes = kPngIdatBytes;
             return posteri::test::make_png(recipe);
+        }
+        case PhotoKind::Webp: {
+            posteri::test::WebpSpec recipe;
+            recipe.width = photo.width;
+            recipe.height = photo.height;
+            recipe.lossless = false;
+            recipe.pixel = pixel;
+            return posteri::test::make_webp(recipe);
         }
         default:
             break;

@@ -55,8 +55,12 @@ void check_row(Tally& tally, const Row& row) {
     const double seconds = row.ours.median_seconds(), peak_mb = row.ours.peak_kb() / 1024.0;
     if (limits.time_share > 0 && row.baseline && row.baseline->ok()) {
         const double share = seconds / row.baseline->median_seconds();
-        tally.check(share <= limits.time_share, format("time <= %.2f x img2pdf", limits.time_share, 0),
-                    format("%.3f x img2pdf (%.0f ms)", share, 1000 * seconds));
+        tally.check(share <= limits.time_share, format("time <= %.2f x baseline", limits.time_share, 0),
+                    format("%.3f x ", share, 0) + row.baseline->name + format(" (%.0f ms)", 1000 * seconds, 0));
+    }
+    if (limits.most_seconds > 0) {
+        tally.check(seconds <= limits.most_seconds, format("time <= %.0f ms", 1000 * limits.most_seconds, 0),
+                    format("%.1f ms", 1000 * seconds, 0));
     }
     if (limits.huge) {
         tally.check(seconds <= kHugeMostSeconds, "time <= 10 s",
