@@ -19,7 +19,8 @@ double megabytes(std::uintmax_t bytes) {
     return static_cast<double>(bytes) / (1 << 20);
 }
 
-void print_measured(const Measured& m, const std::optional<Measured>& baseline) {
+// `photo_bytes` 0 leaves the photo's size out.
+void print_measured(const Measured& m, const std::optional<Measured>& baseline, std::uintmax_t photo_bytes = 0) {
     if (!m.ok()) {
         std::printf("  %-40s FAILED: %s\n", m.name.c_str(), m.failure.c_str());
         return;
@@ -27,8 +28,10 @@ void print_measured(const Measured& m, const std::optional<Measured>& baseline) 
     char share[32] = "";
     if (baseline && baseline->ok())
         std::snprintf(share, sizeof share, "%.3f", m.median_seconds() / baseline->median_seconds());
-    std::printf("  %-40s %9.1f %9s %9.1f %9.2f\n", m.name.c_str(), 1000 * m.median_seconds(), share,
-                m.peak_kb() / 1024.0, megabytes(m.pdf_bytes()));
+    char photo[32] = "";
+    if (photo_bytes > 0) std::snprintf(photo, sizeof photo, "%.2f", megabytes(photo_bytes));
+    std::printf("  %-40s %9.1f %9s %9.1f %9.2f %9s\n", m.name.c_str(), 1000 * m.median_seconds(), share,
+                m.peak_kb() / 1024.0, megabytes(m.pdf_bytes()), photo);
 }
 
 std::string format(const char* pattern, double a, double b) {
@@ -84,9 +87,9 @@ void check_row(Tally& tally, const Row& row) {
 }  // namespace
 
 void print_table(const std::vector<Row>& rows) {
-    std::printf("  %-40s %9s %9s %9s %9s\n", "case", "wall ms", "x base", "peak MB", "PDF MB");
+    std::printf("  %-40s %9s %9s %9s %9s %9s\n", "case", "wall ms", "x base", "peak MB", "PDF MB", "photo MB");
     for (const Row& row : rows) {
-        print_measured(row.ours, row.baseline);
+        print_measured(row.ours, row.baseline, row.photo_bytes);
         if (row.baseline) print_measured(*row.baseline, std::nullopt);
     }
     rusage self{};
