@@ -121,11 +121,12 @@ int run_bench(const std::string& scratch) {
         side_by_side(poster(photo.label() + fits, photo), img2pdf(kFitsForAll, photo), size_of(photo),
                      {0, true, true});
     }
-    const Case dwebp{"dwebp (to PNG)", child({"dwebp", "-quiet", photo_path(kWebp), "-o", scratch + "/dwebp.png"}),
-                     {}};
-    side_by_side(poster(kWebp.label() + fits, kWebp), dwebp, size_of(kWebp), {.time_share = kDecodedMostShare});
-    side_by_side(poster(kSmallJpeg.label() + fits, kSmallJpeg), img2pdf(kFitsForAll, kSmallJpeg), size_of(kSmallJpeg),
-                 {.most_seconds = kSmallJpegMostSeconds});
+    const Case dwebp{
+        "dwebp (to PNG)", child({"dwebp", "-quiet", photo_path(kWebp), "-o", scratch + "/dwebp.png"}), {}};
+    side_by_side(poster(kWebp.label() + fits, kWebp), dwebp, size_of(kWebp),
+                 {.time_share = kDecodedMostShare});
+    side_by_side(poster(kSmallJpeg.label() + fits, kSmallJpeg), img2pdf(kFitsForAll, kSmallJpeg),
+                 size_of(kSmallJpeg), {.most_seconds = kSmallJpegMostSeconds});
     side_by_side(poster("PNG 20000x20000" + fits, kHugePng), img2pdf(kFitsForAll, kHugePng), 0,
                  {0, false, false, true});
     // The floor: the program loads every library it prints with, then only prints its version.

@@ -50,7 +50,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const posteri::PhotoFacts facts = posteri::upright_facts(header);
     const long long pixels = static_cast<long long>(facts.width) * facts.height;
     if (facts.width <= 0 || facts.height <= 0 || pixels > posteri::kMostDecodedPixels) std::abort();
-    if (!(facts.dpi_x > 0) || !(facts.dpi_y > 0) || header.orientation < 1 || header.orientation > 8) std::abort();
+    if (!(facts.dpi_x > 0) || !(facts.dpi_y > 0) || header.orientation < 1 || header.orientation > 8)
+        std::abort();
     if (pixels <= kLargestDecodedPixels) check_decoded(bytes);
     return 0;
 }

@@ -20,7 +20,8 @@ double megabytes(std::uintmax_t bytes) {
 }
 
 // `photo_bytes` 0 leaves the photo's size out.
-void print_measured(const Measured& m, const std::optional<Measured>& baseline, std::uintmax_t photo_bytes = 0) {
+void print_measured(const Measured& m, const std::optional<Measured>& baseline,
+                    std::uintmax_t photo_bytes = 0) {
     if (!m.ok()) {
         std::printf("  %-40s FAILED: %s\n", m.name.c_str(), m.failure.c_str());
         return;
@@ -58,8 +59,9 @@ void check_row(Tally& tally, const Row& row) {
     const double seconds = row.ours.median_seconds(), peak_mb = row.ours.peak_kb() / 1024.0;
     if (limits.time_share > 0 && row.baseline && row.baseline->ok()) {
         const double share = seconds / row.baseline->median_seconds();
-        tally.check(share <= limits.time_share, format("time <= %.2f x baseline", limits.time_share, 0),
-                    format("%.3f x ", share, 0) + row.baseline->name + format(" (%.0f ms)", 1000 * seconds, 0));
+        tally.check(
+            share <= limits.time_share, format("time <= %.2f x baseline", limits.time_share, 0),
+            format("%.3f x ", share, 0) + row.baseline->name + format(" (%.0f ms)", 1000 * seconds, 0));
     }
     if (limits.most_seconds > 0) {
         tally.check(seconds <= limits.most_seconds, format("time <= %.0f ms", 1000 * limits.most_seconds, 0),
@@ -87,7 +89,8 @@ void check_row(Tally& tally, const Row& row) {
 }  // namespace
 
 void print_table(const std::vector<Row>& rows) {
-    std::printf("  %-40s %9s %9s %9s %9s %9s\n", "case", "wall ms", "x base", "peak MB", "PDF MB", "photo MB");
+    std::printf("  %-40s %9s %9s %9s %9s %9s\n", "case", "wall ms", "x base", "peak MB", "PDF MB",
+                "photo MB");
     for (const Row& row : rows) {
         print_measured(row.ours, row.baseline, row.photo_bytes);
         if (row.baseline) print_measured(*row.baseline, std::nullopt);

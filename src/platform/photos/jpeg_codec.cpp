@@ -143,9 +143,12 @@ public:
 private:
     cairo_surface_t* decoded() const {
         switch (kind_) {
-            case PhotoKind::Jpeg: return decode_jpeg(file_->view());
-            case PhotoKind::Webp: return decode_webp(file_->view(), kMostDecodedPixels);
-            default: return decode_png_in(file_->view(), kMostDecodedPixels);
+            case PhotoKind::Jpeg:
+                return decode_jpeg(file_->view());
+            case PhotoKind::Webp:
+                return decode_webp(file_->view(), kMostDecodedPixels);
+            default:
+                return decode_png_in(file_->view(), kMostDecodedPixels);
         }
     }
 
@@ -277,9 +280,9 @@ std::unique_ptr<MemoryBitmap> webp_photo(std::unique_ptr<ByteBlock> bytes, const
 }
 
 // The photo in `file`, read from its start; `whole_bytes()` gives all of the file's bytes and is
-// asked only for a photo whose own data a page can embed. The photo is refused before any pixel is decoded when its header claims
-// more than the file could hold, or more than memory holds. A JPEG that PDF carries as it is needs
-// no pixels, whatever its size (a panorama wider than a raster may be); other photos are decoded
+// asked only for a photo whose own data a page can embed. The photo is refused before any pixel is decoded
+// when its header claims more than the file could hold, or more than memory holds. A JPEG that PDF carries as
+// it is needs no pixels, whatever its size (a panorama wider than a raster may be); other photos are decoded
 // within `most_pixels`, reduced through the codec's own scaling. A photo `printed` is let go once
 // its page is made; one that is not is wanted for its pixels.
 template <typename WholeBytes>

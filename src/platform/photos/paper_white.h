@@ -30,6 +30,7 @@ void finish_row(unsigned char* row, long long width, const SrgbColours& colours,
                 OverWhite over_white = OverWhite::InSrgb);
 
 // Every row of the surface finished so.
-void finish_rows(cairo_surface_t* surface, const SrgbColours& colours, OverWhite over_white = OverWhite::InSrgb);
+void finish_rows(cairo_surface_t* surface, const SrgbColours& colours,
+                 OverWhite over_white = OverWhite::InSrgb);
 
 }  // namespace posteri

@@ -117,10 +117,14 @@ std::optional<PhotoHeader> read_photo_header(std::FILE* file) {
     if (!kind) return std::nullopt;
     PhotoHeader header;
     switch (*kind) {
-        case PhotoKind::Jpeg: return read_jpeg_header(file, header) ? std::optional(header) : std::nullopt;
-        case PhotoKind::Png: return read_png(file, header) ? std::optional(header) : std::nullopt;
-        case PhotoKind::Webp: return read_webp(file, header) ? std::optional(header) : std::nullopt;
-        default: return std::nullopt;  // no reader yet
+        case PhotoKind::Jpeg:
+            return read_jpeg_header(file, header) ? std::optional(header) : std::nullopt;
+        case PhotoKind::Png:
+            return read_png(file, header) ? std::optional(header) : std::nullopt;
+        case PhotoKind::Webp:
+            return read_webp(file, header) ? std::optional(header) : std::nullopt;
+        default:
+            return std::nullopt;  // no reader yet
     }
 }
 

@@ -45,7 +45,8 @@ cairo_surface_t* png_screen_pixels(std::FILE* file, int stored_width, int stored
     return decode_png(file, reduced(stored_width, factor) * reduced(stored_height, factor));
 }
 
-cairo_surface_t* webp_screen_pixels(std::string_view bytes, int stored_width, int stored_height, int long_side) {
+cairo_surface_t* webp_screen_pixels(std::string_view bytes, int stored_width, int stored_height,
+                                    int long_side) {
     const long long longer = std::max(stored_width, stored_height);
     const long long shorter = std::min(stored_width, stored_height);
     const long long kept_longer = std::min<long long>(longer, std::max(long_side, 1));

@@ -21,6 +21,7 @@ cairo_surface_t* jpeg_screen_pixels(std::string_view bytes, int stored_width, in
 // A PNG from its file, read from its start: reduced row by row by a whole factor while it is read.
 cairo_surface_t* png_screen_pixels(std::FILE* file, int stored_width, int stored_height, int long_side);
 // A WebP from its bytes: scaled by libwebp while it decodes.
-cairo_surface_t* webp_screen_pixels(std::string_view bytes, int stored_width, int stored_height, int long_side);
+cairo_surface_t* webp_screen_pixels(std::string_view bytes, int stored_width, int stored_height,
+                                    int long_side);
 
 }  // namespace posteri

@@ -56,8 +56,10 @@ cairo_surface_t* screen_pixels_of(std::FILE* file, const PhotoHeader& header, in
     switch (header.kind) {
         case PhotoKind::Png:
             return png_screen_pixels(file, header.stored_width, header.stored_height, long_side);
-        case PhotoKind::Webp: return webp_pixels_of(file, header, long_side);
-        default: return jpeg_pixels_of(file, header, long_side);
+        case PhotoKind::Webp:
+            return webp_pixels_of(file, header, long_side);
+        default:
+            return jpeg_pixels_of(file, header, long_side);
     }
 }
 
