@@ -8,14 +8,13 @@
 
 #include "platform/photos/cairo_bitmap.h"
 #include "platform/photos/cairo_stretch.h"
+#include "platform/photos/decoded_kinds.h"
 #include "platform/photos/jpeg_pixels.h"
 #include "platform/photos/jpeg_structure.h"
 #include "platform/photos/lcms_colour_profile.h"
 #include "platform/photos/photo_header.h"
 #include "platform/photos/png/png_image.h"
 #include "platform/photos/png/png_pixels.h"
-#include "platform/photos/webp/webp_image.h"
-#include "platform/photos/webp/webp_pixels.h"
 #include "platform/photos/x11_clipboard.h"
 
 namespace posteri {
@@ -142,14 +141,11 @@ public:
 
 private:
     cairo_surface_t* decoded() const {
-        switch (kind_) {
-            case PhotoKind::Jpeg:
-                return decode_jpeg(file_->view());
-            case PhotoKind::Webp:
-                return decode_webp(file_->view(), kMostDecodedPixels);
-            default:
-                return decode_png_in(file_->view(), kMostDecodedPixels);
+        if (kind_ == PhotoKind::Jpeg) return decode_jpeg(file_->view());
+        if (const DecodedKind* reader = decoded_kind(kind_)) {
+            return reader->screen_pixels(file_->view(), kMostDecodedPixels, nullptr);
         }
+        return decode_png_in(file_->view(), kMostDecodedPixels);
     }
 
     EmbeddedPhoto photo_;
@@ -262,17 +258,18 @@ std::unique_ptr<MemoryBitmap> png_photo(std::FILE* file, WholeBytes whole_bytes,
     return png_photo_marked([&](bool* cut_short) { return decode_png(file, most_pixels, cut_short); });
 }
 
-// A WebP, which PDF has no filter for: to print, its first frame is decoded in its own colours into
-// rows the page carries losslessly, at most `most_pixels` of them; to be shown, as a screen shows it.
-std::unique_ptr<MemoryBitmap> webp_photo(std::unique_ptr<ByteBlock> bytes, const PhotoHeader& header,
-                                         long long most_pixels, bool printed) {
+// A photo of a kind PDF has no filter for: to print, its first image is decoded in its own colours
+// into rows the page carries losslessly, at most `most_pixels` of them; to be shown, as a screen
+// shows it.
+std::unique_ptr<MemoryBitmap> decoded_photo(const DecodedKind& reader, std::unique_ptr<ByteBlock> bytes,
+                                            const PhotoHeader& header, long long most_pixels, bool printed) {
     if (bytes == nullptr) return nullptr;
     bool cut_short = false;
     std::unique_ptr<CodecBitmap> photo;
     if (!printed) {
-        cairo_surface_t* stored = decode_webp(bytes->view(), most_pixels, &cut_short);
+        cairo_surface_t* stored = reader.screen_pixels(bytes->view(), most_pixels, &cut_short);
         if (stored != nullptr) photo = bitmap_of(turned_upright(stored, header.orientation));
-    } else if (std::optional<PdfImage> image = webp_image(bytes->view(), most_pixels, cut_short)) {
+    } else if (std::optional<PdfImage> image = reader.pdf_image(bytes->view(), most_pixels, cut_short)) {
         photo = embedded_photo(std::move(*image), std::move(bytes), header);
     }
     if (photo) photo->mark_incomplete(cut_short);
@@ -293,7 +290,9 @@ std::unique_ptr<MemoryBitmap> photo_in(std::FILE* file, WholeBytes whole_bytes, 
     // A sheet of no size says nothing about how many pixels it takes.
     most_pixels = most_pixels > 0 ? std::min(most_pixels, kMostDecodedPixels) : kMostDecodedPixels;
     if (header->kind == PhotoKind::Png) return png_photo(file, whole_bytes, *header, most_pixels);
-    if (header->kind == PhotoKind::Webp) return webp_photo(whole_bytes(), *header, most_pixels, printed);
+    if (const DecodedKind* reader = decoded_kind(header->kind)) {
+        return decoded_photo(*reader, whole_bytes(), *header, most_pixels, printed);
+    }
     if (!memory_holds(header->stored_width, header->stored_height)) return nullptr;
     return jpeg_photo_marked(whole_bytes(), *header, most_pixels);
 }

@@ -6,10 +6,10 @@
 #include <unistd.h>
 
 #include "format/codepage.h"
+#include "platform/photos/decoded_kinds.h"
 #include "platform/photos/exif_reader.h"
 #include "platform/photos/jpeg_errors.h"
 #include "platform/photos/png/png_pixels.h"
-#include "platform/photos/webp/webp_pixels.h"
 #include "platform/system/trusted_names.h"
 
 namespace posteri {
@@ -82,12 +82,13 @@ bool read_png(std::FILE* file, PhotoHeader& header) {
     return true;
 }
 
-// A WebP's chunks of EXIF facts most often follow its image data: the whole file is read.
-bool read_webp(std::FILE* file, PhotoHeader& header) {
+// A decoded kind's facts may follow its image data (a WebP's EXIF chunk most often does): the
+// whole file is read.
+bool read_decoded(std::FILE* file, const DecodedKind& reader, PhotoHeader& header) {
     std::string bytes;
     char buffer[65536];
     for (std::size_t got; (got = std::fread(buffer, 1, sizeof buffer, file)) > 0;) bytes.append(buffer, got);
-    return !std::ferror(file) && read_webp_header(bytes, header);
+    return !std::ferror(file) && reader.read_header(bytes, header);
 }
 
 }  // namespace
@@ -121,10 +122,11 @@ std::optional<PhotoHeader> read_photo_header(std::FILE* file) {
             return read_jpeg_header(file, header) ? std::optional(header) : std::nullopt;
         case PhotoKind::Png:
             return read_png(file, header) ? std::optional(header) : std::nullopt;
-        case PhotoKind::Webp:
-            return read_webp(file, header) ? std::optional(header) : std::nullopt;
-        default:
-            return std::nullopt;  // no reader yet
+        default: {
+            const DecodedKind* reader = decoded_kind(*kind);  // none for a kind not read yet
+            return reader != nullptr && read_decoded(file, *reader, header) ? std::optional(header)
+                                                                            : std::nullopt;
+        }
     }
 }
 
@@ -137,8 +139,8 @@ long long file_size(std::FILE* file) {
 
 // Even a picture of one flat colour takes at least one bit for each 8 x 8 block in a Huffman-coded
 // JPEG, and in a PNG one byte for every 1032 bytes of its rows (deflate's best ratio; a row is its
-// filter byte and at least one bit a pixel). An arithmetic-coded JPEG and a WebP (whose lossless
-// coding can give a flat canvas in a few bytes) have no such floor: only the decoded size bounds them.
+// filter byte and at least one bit a pixel). An arithmetic-coded JPEG and the decoded kinds (a WebP's
+// lossless coding gives a flat canvas in a few bytes) have no such floor: their readers bound them.
 bool header_fits_file(const PhotoHeader& header, long long file_bytes) {
     constexpr long long kBitsPerByte = 8;
     constexpr long long kBlockSide = 8;
@@ -148,7 +150,7 @@ bool header_fits_file(const PhotoHeader& header, long long file_bytes) {
     if (header.kind == PhotoKind::Png) {
         return (1 + (width + kBitsPerByte - 1) / kBitsPerByte) * height / kDeflateBestRatio <= file_bytes;
     }
-    if (header.arithmetic || header.kind == PhotoKind::Webp) return true;
+    if (header.arithmetic || decoded_kind(header.kind) != nullptr) return true;
     const long long blocks = ((width + kBlockSide - 1) / kBlockSide) * ((height + kBlockSide - 1) / kBlockSide);
     return blocks / kBitsPerByte <= file_bytes;
 }

@@ -6,6 +6,7 @@
 
 #include "platform/photos/byte_block.h"
 #include "platform/photos/cairo_bitmap.h"
+#include "platform/photos/decoded_kinds.h"
 #include "platform/photos/jpeg_pixels.h"
 #include "platform/photos/jpeg_structure.h"
 #include "platform/photos/photo_header.h"
@@ -46,21 +47,20 @@ cairo_surface_t* jpeg_pixels_of(std::FILE* file, const PhotoHeader& header, int 
     return jpeg_screen_pixels(bytes->view(), header.stored_width, header.stored_height, long_side);
 }
 
-cairo_surface_t* webp_pixels_of(std::FILE* file, const PhotoHeader& header, int long_side) {
+cairo_surface_t* decoded_pixels_of(const DecodedKind& reader, std::FILE* file, const PhotoHeader& header,
+                                   int long_side) {
     const std::unique_ptr<ByteBlock> bytes = ByteBlock::read_file(fileno(file));
     if (bytes == nullptr) return nullptr;
-    return webp_screen_pixels(bytes->view(), header.stored_width, header.stored_height, long_side);
+    return decoded_screen_pixels(reader, bytes->view(), header.stored_width, header.stored_height, long_side);
 }
 
 cairo_surface_t* screen_pixels_of(std::FILE* file, const PhotoHeader& header, int long_side) {
-    switch (header.kind) {
-        case PhotoKind::Png:
-            return png_screen_pixels(file, header.stored_width, header.stored_height, long_side);
-        case PhotoKind::Webp:
-            return webp_pixels_of(file, header, long_side);
-        default:
-            return jpeg_pixels_of(file, header, long_side);
+    if (header.kind == PhotoKind::Png) {
+        return png_screen_pixels(file, header.stored_width, header.stored_height, long_side);
     }
+    if (const DecodedKind* reader = decoded_kind(header.kind))
+        return decoded_pixels_of(*reader, file, header, long_side);
+    return jpeg_pixels_of(file, header, long_side);
 }
 
 }  // namespace
