@@ -21,8 +21,8 @@ done
 
 status=0
 "$BATCH" IMG_0042.HEIC "pdfcreator A4" lavoro >out 2>err || status=$?
-[ "$status" -eq 1 ] && [ "$(cat err)" = "posteri-batch: IMG_0042.HEIC: Questo file non è una foto JPEG o PNG." ] ||
-    fail "HEIC: exit $status: $(cat err)"
+refused="posteri-batch: IMG_0042.HEIC: Questo file non è una foto JPEG o PNG."
+[ "$status" -eq 1 ] && [ "$(cat err)" = "$refused" ] || fail "HEIC: exit $status: $(cat err)"
 
 LD_DEBUG=libs "$BATCH" gita.jpeg "pdfcreator A4" lavoro >out 2>libs || fail "JPEG run: $(tail -3 libs)"
 ! grep -q "libwebp" libs || fail "a JPEG run loaded $(grep -o 'libwebp[^ ]*' libs | sort -u | tr '\n' ' ')"
