@@ -10,6 +10,7 @@
 #include "platform/photos/cairo_bitmap.h"
 #include "platform/photos/jpeg_codec.h"
 #include "platform/photos/photo_kinds.h"
+#include "support/bitmap_colours.h"
 #include "support/temp_folder.h"
 #include "support/test_webp.h"
 
@@ -19,13 +20,11 @@ namespace {
 using test::Rgb;
 using test::WebpSpec;
 
-MATCHER_P(LooksLike, expected, "") {
-    const auto near = [](int a, int b) { return std::abs(a - b) <= 24; };
-    *result_listener << "is " << arg.r << "," << arg.g << "," << arg.b;
-    return near(arg.r, expected.r) && near(arg.g, expected.g) && near(arg.b, expected.b);
-}
-
-const Rgb kRed{255, 0, 0}, kGreen{0, 255, 0}, kBlue{0, 0, 255}, kWhite{255, 255, 255};
+using test::kBlue;
+using test::kGreen;
+using test::kRed;
+using test::kWhite;
+using test::LooksLike;
 
 class WebpReaderTest : public ::testing::Test {
   protected:
@@ -34,15 +33,7 @@ class WebpReaderTest : public ::testing::Test {
         test::write_file(path, bytes);
         return path;
     }
-    // The colour of an upright pixel of a bitmap, from its BitmapBits.
-    Rgb colour_at(const MemoryBitmap& bitmap, int x, int y) {
-        const std::string bits = codec_.read_bits(bitmap);
-        const std::size_t at = 8 + 4 * (static_cast<std::size_t>(y) * bitmap.width() + x);
-        const auto byte = [&](std::size_t i) {
-            return static_cast<int>(static_cast<unsigned char>(bits.at(i)));
-        };
-        return {byte(at + 2), byte(at + 1), byte(at)};
-    }
+    Rgb colour_at(const MemoryBitmap& bitmap, int x, int y) { return test::colour_at(codec_, bitmap, x, y); }
     std::array<Rgb, 4> corners(const MemoryBitmap& bitmap) {
         const int right = bitmap.width() - 1, bottom = bitmap.height() - 1;
         return {colour_at(bitmap, 0, 0), colour_at(bitmap, right, 0), colour_at(bitmap, 0, bottom),
