@@ -8,6 +8,8 @@
 #include <cmath>
 #include <cstdint>
 
+#include "support/test_webp.h"
+
 namespace posteri::bench {
 
 namespace {
@@ -48,32 +50,40 @@ Rgb photo_pixel(int x, int y, int width, int height) {
             channel((60 + 10 * ground) * light + detail)};
 }
 
+// A writer's recipe for the photo's size and picture, the rest as the writer defaults it.
+template <typename Recipe>
+Recipe recipe_for(const PhotoSpec& photo) {
+    Recipe recipe;
+    recipe.width = photo.width;
+    recipe.height = photo.height;
+    recipe.pixel = [&photo](int x, int y) { return photo_pixel(x, y, photo.width, photo.height); };
+    return recipe;
+}
+
 std::string photo_bytes(const PhotoSpec& photo) {
-    const auto pixel = [&photo](int x, int y) { return photo_pixel(x, y, photo.width, photo.height); };
     switch (photo.kind) {
         case PhotoKind::FlatPng:
             return posteri::test::make_png(photo.width, photo.height, [](int, int) {
                 return Rgb{200, 40, 40};
             });
         case PhotoKind::Png: {  // img2pdf joins IDAT chunks one by one: minutes for 8 KB ones at this size
-            posteri::test::PngSpec recipe;
-            recipe.width = photo.width;
-            recipe.height = photo.height;
-            recipe.pixel = pixel;
+            auto recipe = recipe_for<posteri::test::PngSpec>(photo);
             recipe.idat_bytes = kPngIdatBytes;
             return posteri::test::make_png(recipe);
+        }
+        case PhotoKind::Webp: {
+            auto recipe = recipe_for<posteri::test::WebpSpec>(photo);
+            recipe.lossless = false;
+            return posteri::test::make_webp(recipe);
         }
         default:
             break;
     }
-    posteri::test::JpegSpec recipe;
-    recipe.width = photo.width;
-    recipe.height = photo.height;
+    auto recipe = recipe_for<posteri::test::JpegSpec>(photo);
     recipe.coding = photo.coding;
     recipe.density_unit = 1;
     recipe.x_density = 300;
     recipe.y_density = 300;
-    recipe.pixel = pixel;
     if (photo.kind == PhotoKind::CmykJpeg) recipe.colours = posteri::test::Colours::AdobeCmyk;
     if (photo.kind == PhotoKind::IccJpeg) recipe.icc = posteri::test::wide_gamut_profile();
     return posteri::test::make_jpeg(recipe);

@@ -17,6 +17,7 @@ struct Limits {
     bool memory = false;       // peak RSS at most the photo's size + 40 MB
     bool compact_pdf = false;  // the PDF at most the photo's size + 200 KB
     bool huge = false;         // at most 10 s and 600 MB
+    double most_seconds = 0;   // most median wall time; 0 for none
 };
 
 struct Row {

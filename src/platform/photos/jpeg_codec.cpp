@@ -8,6 +8,7 @@
 
 #include "platform/photos/cairo_bitmap.h"
 #include "platform/photos/cairo_stretch.h"
+#include "platform/photos/decoded_kinds.h"
 #include "platform/photos/jpeg_pixels.h"
 #include "platform/photos/jpeg_structure.h"
 #include "platform/photos/lcms_colour_profile.h"
@@ -140,7 +141,11 @@ public:
 
 private:
     cairo_surface_t* decoded() const {
-        return kind_ == PhotoKind::Jpeg ? decode_jpeg(file_->view()) : decode_png_in(file_->view(), kMostDecodedPixels);
+        if (kind_ == PhotoKind::Jpeg) return decode_jpeg(file_->view());
+        if (const DecodedKind* reader = decoded_kind(kind_)) {
+            return reader->screen_pixels(file_->view(), kMostDecodedPixels, nullptr);
+        }
+        return decode_png_in(file_->view(), kMostDecodedPixels);
     }
 
     EmbeddedPhoto photo_;
@@ -253,18 +258,41 @@ std::unique_ptr<MemoryBitmap> png_photo(std::FILE* file, WholeBytes whole_bytes,
     return png_photo_marked([&](bool* cut_short) { return decode_png(file, most_pixels, cut_short); });
 }
 
+// A photo of a kind PDF has no filter for: to print, its first image is decoded in its own colours
+// into rows the page carries losslessly, at most `most_pixels` of them; to be shown, as a screen
+// shows it.
+std::unique_ptr<MemoryBitmap> decoded_photo(const DecodedKind& reader, std::unique_ptr<ByteBlock> bytes,
+                                            const PhotoHeader& header, long long most_pixels, bool printed) {
+    if (bytes == nullptr) return nullptr;
+    bool cut_short = false;
+    std::unique_ptr<CodecBitmap> photo;
+    if (!printed) {
+        cairo_surface_t* stored = reader.screen_pixels(bytes->view(), most_pixels, &cut_short);
+        if (stored != nullptr) photo = bitmap_of(turned_upright(stored, header.orientation));
+    } else if (std::optional<PdfImage> image = reader.pdf_image(bytes->view(), most_pixels, cut_short)) {
+        photo = embedded_photo(std::move(*image), std::move(bytes), header);
+    }
+    if (photo) photo->mark_incomplete(cut_short);
+    return photo;
+}
+
 // The photo in `file`, read from its start; `whole_bytes()` gives all of the file's bytes and is
-// asked only for a photo whose own data a page can embed. The photo is refused before any pixel is decoded when its header claims
-// more than the file could hold, or more than memory holds. A JPEG that PDF carries as it is needs
-// no pixels, whatever its size (a panorama wider than a raster may be); other photos are decoded
-// within `most_pixels`, reduced through the codec's own scaling.
+// asked only for a photo whose own data a page can embed. The photo is refused before any pixel is decoded
+// when its header claims more than the file could hold, or more than memory holds. A JPEG that PDF carries as
+// it is needs no pixels, whatever its size (a panorama wider than a raster may be); other photos are decoded
+// within `most_pixels`, reduced through the codec's own scaling. A photo `printed` is let go once
+// its page is made; one that is not is wanted for its pixels.
 template <typename WholeBytes>
-std::unique_ptr<MemoryBitmap> photo_in(std::FILE* file, WholeBytes whole_bytes, long long most_pixels) {
+std::unique_ptr<MemoryBitmap> photo_in(std::FILE* file, WholeBytes whole_bytes, long long most_pixels,
+                                       bool printed) {
     const auto header = read_photo_header(file);
     if (!header || !header_fits_file(*header, file_size(file))) return nullptr;
     // A sheet of no size says nothing about how many pixels it takes.
     most_pixels = most_pixels > 0 ? std::min(most_pixels, kMostDecodedPixels) : kMostDecodedPixels;
     if (header->kind == PhotoKind::Png) return png_photo(file, whole_bytes, *header, most_pixels);
+    if (const DecodedKind* reader = decoded_kind(header->kind)) {
+        return decoded_photo(*reader, whole_bytes(), *header, most_pixels, printed);
+    }
     if (!memory_holds(header->stored_width, header->stored_height)) return nullptr;
     return jpeg_photo_marked(whole_bytes(), *header, most_pixels);
 }
@@ -303,7 +331,8 @@ std::optional<PhotoFacts> JpegCodec::facts(const std::string& path) {
 std::unique_ptr<MemoryBitmap> JpegCodec::load_photo(const std::string& path) {
     const PhotoFile file = open_photo(path);
     if (!file) return nullptr;
-    return photo_in(file.get(), [&] { return ByteBlock::read_file(fileno(file.get())); }, kMostDecodedPixels);
+    return photo_in(
+        file.get(), [&] { return ByteBlock::read_file(fileno(file.get())); }, kMostDecodedPixels, false);
 }
 
 std::unique_ptr<MemoryBitmap> JpegCodec::load_photo_to_print(const std::string& path, long long most_pixels) {
@@ -315,7 +344,7 @@ std::unique_ptr<MemoryBitmap> JpegCodec::load_photo_to_print(const std::string& 
             std::unique_ptr<ByteBlock> bytes = ByteBlock::map_leased_file(fileno(file.get()));
             return bytes != nullptr ? std::move(bytes) : ByteBlock::read_file(fileno(file.get()));
         },
-        most_pixels);
+        most_pixels, true);
 }
 
 std::unique_ptr<MemoryBitmap> JpegCodec::take_clipboard_image() {
@@ -329,7 +358,7 @@ std::unique_ptr<MemoryBitmap> JpegCodec::take_clipboard_image() {
             memory.reset();
             return std::make_unique<ByteBlock>(std::move(*bytes));
         },
-        kMostDecodedPixels);
+        kMostDecodedPixels, false);
 }
 
 std::unique_ptr<MemoryBitmap> JpegCodec::create_bitmap(int width, int height) {

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include "format/codepage.h"
+#include "platform/photos/decoded_kinds.h"
 #include "platform/photos/exif_reader.h"
 #include "platform/photos/jpeg_errors.h"
 #include "platform/photos/png/png_pixels.h"
@@ -69,8 +70,25 @@ bool read_jpeg_header(std::FILE* file, PhotoHeader& header) {
     return true;
 }
 
-bool starts_like_jpeg(const unsigned char* start) {
-    return start[0] == 0xFF && start[1] == 0xD8;
+bool read_png(std::FILE* file, PhotoHeader& header) {
+    const auto png = read_png_header(file);
+    if (!png) return false;
+    header.kind = PhotoKind::Png;
+    header.stored_width = png->width;
+    header.stored_height = png->height;
+    header.dpi_x = png->dpi_x.value_or(kDefaultDpi);
+    header.dpi_y = png->dpi_y.value_or(kDefaultDpi);
+    header.pdf_colours = png->opaque_rows;
+    return true;
+}
+
+// A decoded kind's facts may follow its image data (a WebP's EXIF chunk most often does): the
+// whole file is read.
+bool read_decoded(std::FILE* file, const DecodedKind& reader, PhotoHeader& header) {
+    std::string bytes;
+    char buffer[65536];
+    for (std::size_t got; (got = std::fread(buffer, 1, sizeof buffer, file)) > 0;) bytes.append(buffer, got);
+    return !std::ferror(file) && reader.read_header(bytes, header);
 }
 
 }  // namespace
@@ -92,26 +110,24 @@ PhotoFile open_photo(const std::string& path) {
 }
 
 std::optional<PhotoHeader> read_photo_header(std::FILE* file) {
-    unsigned char start[8] = {};
+    char start[kKindBytes] = {};
     const long origin = std::ftell(file);
     const std::size_t got = std::fread(start, 1, sizeof start, file);
     if (origin < 0 || std::fseek(file, origin, SEEK_SET) != 0) return std::nullopt;
+    const std::optional<PhotoKind> kind = photo_kind(std::string_view(start, got));
+    if (!kind) return std::nullopt;
     PhotoHeader header;
-    if (got >= 2 && starts_like_jpeg(start)) {
-        if (!read_jpeg_header(file, header)) return std::nullopt;
-    } else if (got == sizeof start && is_png_signature(start)) {
-        const auto png = read_png_header(file);
-        if (!png) return std::nullopt;
-        header.kind = PhotoKind::Png;
-        header.stored_width = png->width;
-        header.stored_height = png->height;
-        header.dpi_x = png->dpi_x.value_or(kDefaultDpi);
-        header.dpi_y = png->dpi_y.value_or(kDefaultDpi);
-        header.pdf_colours = png->opaque_rows;
-    } else {
-        return std::nullopt;
+    switch (*kind) {
+        case PhotoKind::Jpeg:
+            return read_jpeg_header(file, header) ? std::optional(header) : std::nullopt;
+        case PhotoKind::Png:
+            return read_png(file, header) ? std::optional(header) : std::nullopt;
+        default: {
+            const DecodedKind* reader = decoded_kind(*kind);  // none for a kind not read yet
+            return reader != nullptr && read_decoded(file, *reader, header) ? std::optional(header)
+                                                                            : std::nullopt;
+        }
     }
-    return header;
 }
 
 long long file_size(std::FILE* file) {
@@ -123,8 +139,8 @@ long long file_size(std::FILE* file) {
 
 // Even a picture of one flat colour takes at least one bit for each 8 x 8 block in a Huffman-coded
 // JPEG, and in a PNG one byte for every 1032 bytes of its rows (deflate's best ratio; a row is its
-// filter byte and at least one bit a pixel). An arithmetic-coded JPEG has no such floor: only memory
-// bounds it.
+// filter byte and at least one bit a pixel). An arithmetic-coded JPEG and the decoded kinds (a WebP's
+// lossless coding gives a flat canvas in a few bytes) have no such floor: their readers bound them.
 bool header_fits_file(const PhotoHeader& header, long long file_bytes) {
     constexpr long long kBitsPerByte = 8;
     constexpr long long kBlockSide = 8;
@@ -134,7 +150,7 @@ bool header_fits_file(const PhotoHeader& header, long long file_bytes) {
     if (header.kind == PhotoKind::Png) {
         return (1 + (width + kBitsPerByte - 1) / kBitsPerByte) * height / kDeflateBestRatio <= file_bytes;
     }
-    if (header.arithmetic) return true;
+    if (header.arithmetic || decoded_kind(header.kind) != nullptr) return true;
     const long long blocks = ((width + kBlockSide - 1) / kBlockSide) * ((height + kBlockSide - 1) / kBlockSide);
     return blocks / kBitsPerByte <= file_bytes;
 }

@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What a photo file's headers say, read without decoding any pixels: a JPEG through libjpeg's
-// header reader and its EXIF block, or a PNG (a PNG saved under a .jpg name is still a photo).
+// header reader and its EXIF block, a PNG, or a WebP. The kind is told by the file's first bytes (a
+// PNG saved under a .jpg name is still a photo).
 
 #include <cstdio>
 #include <memory>
@@ -9,10 +10,9 @@
 #include <string>
 
 #include "platform/photos/images.h"
+#include "platform/photos/photo_kinds.h"
 
 namespace posteri {
-
-enum class PhotoKind { Jpeg, Png };
 
 struct PhotoHeader {
     PhotoKind kind = PhotoKind::Jpeg;
@@ -22,14 +22,15 @@ struct PhotoHeader {
     float dpi_y = 96;
     int orientation = 1;   // EXIF 1..8
     // Colours a PDF page can carry in the file's own data: a JPEG's gray, YCbCr, CMYK or YCCK
-    // (once Huffman-coded), a PNG's opaque rows stored in order.
+    // (once Huffman-coded), a PNG's opaque rows stored in order; a WebP's, decoded, always.
     bool pdf_colours = false;
     bool arithmetic = false;  // JPEG only, as are the rest
     int components = 3;
     // Four components stored as Adobe's applications store them, inverted (0 = full ink); their
     // APP14 marker says so, whatever its transform.
     bool inverted = false;
-    std::string icc_profile;  // as its APP2 chunks carry it, reassembled; empty when there is none
+    // As a JPEG's APP2 chunks carry it, reassembled, or a WebP's ICCP chunk; empty when there is none.
+    std::string icc_profile;
 };
 
 using PhotoFile = std::unique_ptr<std::FILE, int (*)(std::FILE*)>;
@@ -37,7 +38,8 @@ using PhotoFile = std::unique_ptr<std::FILE, int (*)(std::FILE*)>;
 // Opens a photo by its Windows-1252 name; a null handle when it cannot be opened.
 PhotoFile open_photo(const std::string& path);
 
-// Reads from the file's current position; nothing when the headers cannot be read.
+// Reads from the file's current position; nothing when the headers cannot be read, or the file is
+// of a kind not read here.
 std::optional<PhotoHeader> read_photo_header(std::FILE* file);
 
 // Orientations 5..8 turn the stored grid a quarter: width and height change places.

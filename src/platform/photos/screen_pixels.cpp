@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "platform/photos/decoded_kinds.h"
 #include "platform/photos/jpeg_pixels.h"
 #include "platform/photos/png/png_pixels.h"
 
@@ -42,6 +43,14 @@ cairo_surface_t* jpeg_screen_pixels(std::string_view bytes, int stored_width, in
 cairo_surface_t* png_screen_pixels(std::FILE* file, int stored_width, int stored_height, int long_side) {
     const long long factor = reduction_keeping(std::max(stored_width, stored_height), long_side);
     return decode_png(file, reduced(stored_width, factor) * reduced(stored_height, factor));
+}
+
+cairo_surface_t* decoded_screen_pixels(const DecodedKind& reader, std::string_view bytes, int stored_width,
+                                       int stored_height, int long_side) {
+    const long long longer = std::max(stored_width, stored_height);
+    const long long shorter = std::min(stored_width, stored_height);
+    const long long kept_longer = std::min<long long>(longer, std::max(long_side, 1));
+    return reader.screen_pixels(bytes, kept_longer * std::max(1LL, shorter * kept_longer / longer), nullptr);
 }
 
 }  // namespace posteri

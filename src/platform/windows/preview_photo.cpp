@@ -6,6 +6,7 @@
 
 #include "platform/photos/byte_block.h"
 #include "platform/photos/cairo_bitmap.h"
+#include "platform/photos/decoded_kinds.h"
 #include "platform/photos/jpeg_pixels.h"
 #include "platform/photos/jpeg_structure.h"
 #include "platform/photos/photo_header.h"
@@ -46,6 +47,22 @@ cairo_surface_t* jpeg_pixels_of(std::FILE* file, const PhotoHeader& header, int 
     return jpeg_screen_pixels(bytes->view(), header.stored_width, header.stored_height, long_side);
 }
 
+cairo_surface_t* decoded_pixels_of(const DecodedKind& reader, std::FILE* file, const PhotoHeader& header,
+                                   int long_side) {
+    const std::unique_ptr<ByteBlock> bytes = ByteBlock::read_file(fileno(file));
+    if (bytes == nullptr) return nullptr;
+    return decoded_screen_pixels(reader, bytes->view(), header.stored_width, header.stored_height, long_side);
+}
+
+cairo_surface_t* screen_pixels_of(std::FILE* file, const PhotoHeader& header, int long_side) {
+    if (header.kind == PhotoKind::Png) {
+        return png_screen_pixels(file, header.stored_width, header.stored_height, long_side);
+    }
+    if (const DecodedKind* reader = decoded_kind(header.kind))
+        return decoded_pixels_of(*reader, file, header, long_side);
+    return jpeg_pixels_of(file, header, long_side);
+}
+
 }  // namespace
 
 // The header is checked against the file's size before anything is decoded, so a header that
@@ -56,10 +73,7 @@ std::unique_ptr<MemoryBitmap> preview_photo(const std::string& path, int long_si
     const auto header = read_photo_header(file.get());
     if (!header || !header_fits_file(*header, file_size(file.get()))) return nullptr;
     std::rewind(file.get());
-    cairo_surface_t* pixels =
-        header->kind == PhotoKind::Png
-            ? png_screen_pixels(file.get(), header->stored_width, header->stored_height, long_side)
-            : jpeg_pixels_of(file.get(), *header, long_side);
+    cairo_surface_t* pixels = screen_pixels_of(file.get(), *header, long_side);
     if (pixels == nullptr) return nullptr;
     const PhotoFacts upright = upright_facts(*header);
     EmbeddedPhoto stand_in{nullptr, header->stored_width, header->stored_height, header->orientation, pixels};

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/photos/jpeg_codec.h"
 
+#include <fcntl.h>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-#include <fcntl.h>
 #include <spawn.h>
 #include <stdlib.h>
 #include <sys/wait.h>
@@ -11,15 +11,16 @@
 
 #include <array>
 #include <chrono>
-#include <map>
-#include <tuple>
 #include <filesystem>
+#include <map>
 #include <thread>
+#include <tuple>
 
 #include "image/photo_bits.h"
 #include "main/run_operations.h"
 #include "platform/photos/cairo_bitmap.h"
 #include "platform/photos/jpeg_structure.h"
+#include "support/bitmap_colours.h"
 #include "support/child_run.h"
 #include "support/fake_platform.h"
 #include "support/temp_folder.h"
@@ -48,26 +49,18 @@ protected:
     static const CairoBitmap& cairo(const std::unique_ptr<MemoryBitmap>& bitmap) {
         return dynamic_cast<const CairoBitmap&>(*bitmap);
     }
-    // The colour of an upright pixel of a bitmap, from its BitmapBits.
-    Rgb colour_at(const MemoryBitmap& bitmap, int x, int y) {
-        const std::string bits = codec_.read_bits(bitmap);
-        const std::size_t at = 8 + 4 * (static_cast<std::size_t>(y) * bitmap.width() + x);
-        const auto byte = [&](std::size_t i) { return static_cast<int>(static_cast<unsigned char>(bits.at(i))); };
-        return {byte(at + 2), byte(at + 1), byte(at)};
-    }
+    Rgb colour_at(const MemoryBitmap& bitmap, int x, int y) { return test::colour_at(codec_, bitmap, x, y); }
 
     TempFolder folder_{"posteri-jpeg"};
     const fs::path& dir_ = folder_.path();
     JpegCodec codec_;
 };
 
-MATCHER_P(LooksLike, expected, "") {
-    const auto near = [](int a, int b) { return std::abs(a - b) <= 24; };
-    *result_listener << "is " << arg.r << "," << arg.g << "," << arg.b;
-    return near(arg.r, expected.r) && near(arg.g, expected.g) && near(arg.b, expected.b);
-}
-
-const Rgb kRed{255, 0, 0}, kGreen{0, 255, 0}, kBlue{0, 0, 255}, kWhite{255, 255, 255};
+using test::kBlue;
+using test::kGreen;
+using test::kRed;
+using test::kWhite;
+using test::LooksLike;
 // The red, green and blue quadrants of a CMYK test photo as PDF readers show their inks.
 const Rgb kInkRed{237, 28, 36}, kInkGreen{0, 166, 80}, kInkBlue{46, 49, 146};
 

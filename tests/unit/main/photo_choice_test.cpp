@@ -38,6 +38,10 @@ TEST(FilePatterns, WildcardsIgnoreLetterCase) {
     EXPECT_FALSE(matches_patterns("mare.jpeg", "*.jpg"));
     EXPECT_FALSE(matches_patterns("mare.jpg.txt", "*.jpg"));
     EXPECT_TRUE(matches_patterns("mare.jpeg", "*.jpg; *.jpeg"));
+    for (const char* photo : {"a.jpg", "b.JPEG", "c.Jpe", "d.jfif", "e.PNG", "f.webp", "g.WebP"}) {
+        EXPECT_TRUE(matches_patterns(photo, kPhotoPatterns)) << photo;
+    }
+    EXPECT_FALSE(matches_patterns("h.webp.txt", kPhotoPatterns));
     EXPECT_TRUE(matches_patterns("a.jpg", "?.jpg"));
     EXPECT_FALSE(matches_patterns("ab.jpg", "?.jpg"));
     EXPECT_TRUE(matches_patterns("axbxxc", "a*b*c"));
@@ -52,16 +56,17 @@ class FileChooserTest : public ::testing::Test {
     static constexpr int kFirstListRow = 4;
 
     FileChooserTest() {
-        for (const char* path : {"/home/utente/mare.jpg", "/home/utente/FOTO.JPG", "/home/utente/note.txt",
-                                 "/home/utente/.nascosta.jpg", "/home/utente/vacanze/spiaggia.jpg",
-                                 "/home/utente/vacanze/l'isola, d\xEC sera.jpg"}) {
+        for (const char* path :
+             {"/home/utente/mare.jpg", "/home/utente/FOTO.JPG", "/home/utente/note.txt",
+              "/home/utente/zaino.WebP", "/home/utente/.nascosta.jpg", "/home/utente/vacanze/spiaggia.jpg",
+              "/home/utente/vacanze/l'isola, d\xEC sera.jpg"}) {
             fake.system.files[path] = "jpeg";
         }
         fake.system.folders.insert("/home/utente/vuota");
         fake.console.before_read = [this] { screens.push_back(fake.console.screen_text()); };
     }
 
-    std::string choose() { return FUN_SCELTA_FILE(fake.platform(), "*.jpg"); }
+    std::string choose() { return FUN_SCELTA_FILE(fake.platform(), kPhotoPatterns); }
     void keys(std::initializer_list<std::string> keys) { fake.console.push_keys(keys); }
     void down(int times) {
         for (int i = 0; i < times; ++i) fake.console.push_key(keys::kDown);
@@ -79,7 +84,7 @@ TEST_F(FileChooserTest, ShowsTitleFolderFilterThenParentFoldersAndMatchingFiles)
     const std::string& screen = screens[0];
     EXPECT_THAT(screen, HasSubstr(" Scegli il file "));
     EXPECT_THAT(screen, HasSubstr("\xE2\x94\x82 /home/utente "));
-    EXPECT_THAT(screen, HasSubstr("File: *.jpg"));
+    EXPECT_THAT(screen, HasSubstr("File: *.jpg;*.jpeg;*.jpe;*.jfif;*.png;*.webp "));
     EXPECT_THAT(screen, HasSubstr("vacanze/"));
     EXPECT_THAT(screen, HasSubstr("FOTO.JPG"));
     EXPECT_THAT(screen, Not(HasSubstr("note.txt")));
@@ -95,6 +100,7 @@ TEST_F(FileChooserTest, ShowsTitleFolderFilterThenParentFoldersAndMatchingFiles)
     EXPECT_THAT(row(kFirstListRow + 2), HasSubstr(" vuota/ "));
     EXPECT_THAT(row(kFirstListRow + 3), HasSubstr(" FOTO.JPG "));
     EXPECT_THAT(row(kFirstListRow + 4), HasSubstr(" mare.jpg "));
+    EXPECT_THAT(row(kFirstListRow + 5), HasSubstr(" zaino.WebP "));
 }
 
 TEST_F(FileChooserTest, EnterOnAFileGivesItsFullPath) {

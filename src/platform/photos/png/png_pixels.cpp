@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/photos/lcms_colour_profile.h"
+#include "platform/photos/paper_white.h"
 #include "platform/photos/photo_header.h"
 #include "platform/photos/png/png_reader.h"
 #include "platform/photos/row_reducer.h"
@@ -63,28 +64,9 @@ bool read_one_row(PngReader& reader, png_bytep row) {
     return true;
 }
 
-std::uint8_t over_white(unsigned colour, unsigned alpha) {
-    return static_cast<std::uint8_t>((colour * alpha + 255 * (255 - alpha) + 127) / 255);
-}
-
-void lay_pixels_over_white(unsigned char* pixel, long long count) {
-    for (long long x = 0; x < count; ++x, pixel += 4) {
-        if (pixel[3] != 0xFF) {
-            for (int channel = 0; channel < 3; ++channel) pixel[channel] = over_white(pixel[channel], pixel[3]);
-        }
-        pixel[3] = 0;
-    }
-}
-
 // Pixels come out as blue, green, red, alpha, grey ones spread over the three colours.
 Samples samples_of(const PngReader& reader) {
     return png_get_color_type(reader.png, reader.info) & PNG_COLOR_MASK_COLOR ? Samples::Bgrx : Samples::GreyInBgrx;
-}
-
-// A row of pixels as the screen shows them: through the image's profile, then over white.
-void finish_row(unsigned char* row, long long width, const SrgbColours& colours) {
-    if (colours.converts()) colours.to_bgrx(row, row, static_cast<unsigned>(width));
-    lay_pixels_over_white(row, width);
 }
 
 // The whole factor by which a width x height image must shrink to be decoded; even for an
@@ -99,22 +81,6 @@ int reduction_for(long long width, long long height, long long most_pixels, bool
     int factor = 2;
     while (!within(factor)) factor += interlaced ? 2 : 1;
     return factor;
-}
-
-// A surface of paper white, so that what damaged or missing data leaves unread prints as nothing;
-// nullptr when it cannot be made.
-cairo_surface_t* white_surface(long long width, long long height) {
-    cairo_surface_t* surface =
-        cairo_image_surface_create(CAIRO_FORMAT_RGB24, static_cast<int>(width), static_cast<int>(height));
-    if (cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS) {
-        cairo_surface_destroy(surface);
-        return nullptr;
-    }
-    std::fill_n(
-        cairo_image_surface_get_data(surface),
-        static_cast<std::size_t>(cairo_image_surface_get_stride(surface)) * static_cast<std::size_t>(height),
-        0xFF);
-    return surface;
 }
 
 // The surface, marked as drawn, when at least one row was read into it; nullptr otherwise.
@@ -167,14 +133,6 @@ std::uint64_t read_rows(PngReader& reader, const std::vector<png_bytep>& rows, i
         }
     }
     return read;
-}
-
-void finish_rows(cairo_surface_t* surface, const SrgbColours& colours) {
-    unsigned char* data = cairo_image_surface_get_data(surface);
-    const int stride = cairo_image_surface_get_stride(surface);
-    const int width = cairo_image_surface_get_width(surface);
-    const int height = cairo_image_surface_get_height(surface);
-    for (int y = 0; y < height; ++y) finish_row(data + static_cast<std::ptrdiff_t>(y) * stride, width, colours);
 }
 
 // Reads the image at its full size, until libpng fails on damaged or missing data (`cut_short`);

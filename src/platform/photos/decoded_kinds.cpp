@@ -1,0 +1,26 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "platform/photos/decoded_kinds.h"
+
+#include <array>
+
+#include "platform/photos/webp/webp_image.h"
+#include "platform/photos/webp/webp_pixels.h"
+
+namespace posteri {
+
+namespace {
+
+constexpr std::array kDecodedKinds{
+    DecodedKind{PhotoKind::Webp, read_webp_header, decode_webp, webp_image},
+};
+
+}  // namespace
+
+const DecodedKind* decoded_kind(PhotoKind kind) {
+    for (const DecodedKind& reader : kDecodedKinds) {
+        if (reader.kind == kind) return &reader;
+    }
+    return nullptr;
+}
+
+}  // namespace posteri
