@@ -65,7 +65,7 @@ void choose_photo(Platform& platform, PosterSettings& settings, std::string_view
         return;
     }
     const std::string noted_directory = platform.system.working_directory();
-    settings.nomefile = FUN_SCELTA_FILE(platform, kPhotoPatterns);
+    settings.nomefile = FUN_SCELTA_FILE(platform, kPhotoPatterns, kPhotoKindNames);
     raise_for_errno(platform.fault, platform.system.set_working_directory(noted_directory));
 }
 

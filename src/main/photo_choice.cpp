@@ -132,11 +132,11 @@ std::string photo_refusal_line(std::string_view native, std::string_view refusal
 
 // The pattern serves as its own description. A path longer than the run's file-name field would be
 // cut there and name another file, so such a file cannot be chosen.
-std::string FUN_SCELTA_FILE(Platform& platform, std::string_view pattern) {
+std::string FUN_SCELTA_FILE(Platform& platform, std::string_view pattern, std::string_view description) {
     RoutineName routine("FUN_SCEL");
     const std::string initial_directory = platform.system.working_directory();
     std::string file_name;
-    const std::string filter = std::string(pattern) + "|" + std::string(pattern) + "|";
+    const std::string filter = std::string(description) + "|" + std::string(pattern) + "|";
     std::int32_t flags = kOfnHideReadOnly | kOfnFileMustExist | kOfnExplorer | kOfnLongNames;
     const std::int32_t ok = OPENFILE(platform, "Scegli il file", file_name, initial_directory, filter, "",
                                      flags, decltype(PosterSettings::nomefile)::width);

@@ -66,7 +66,7 @@ class FileChooserTest : public ::testing::Test {
         fake.console.before_read = [this] { screens.push_back(fake.console.screen_text()); };
     }
 
-    std::string choose() { return FUN_SCELTA_FILE(fake.platform(), kPhotoPatterns); }
+    std::string choose() { return FUN_SCELTA_FILE(fake.platform(), kPhotoPatterns, kPhotoKindNames); }
     void keys(std::initializer_list<std::string> keys) { fake.console.push_keys(keys); }
     void down(int times) {
         for (int i = 0; i < times; ++i) fake.console.push_key(keys::kDown);
@@ -84,7 +84,7 @@ TEST_F(FileChooserTest, ShowsTitleFolderFilterThenParentFoldersAndMatchingFiles)
     const std::string& screen = screens[0];
     EXPECT_THAT(screen, HasSubstr(" Scegli il file "));
     EXPECT_THAT(screen, HasSubstr("\xE2\x94\x82 /home/utente "));
-    EXPECT_THAT(screen, HasSubstr("File: *.jpg;*.jpeg;*.jpe;*.jfif;*.png;*.webp "));
+    EXPECT_THAT(screen, HasSubstr("File: JPEG PNG WebP   Invio apre, Esc annulla"));
     EXPECT_THAT(screen, HasSubstr("vacanze/"));
     EXPECT_THAT(screen, HasSubstr("FOTO.JPG"));
     EXPECT_THAT(screen, Not(HasSubstr("note.txt")));
