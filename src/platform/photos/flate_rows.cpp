@@ -82,20 +82,21 @@ std::string deflated(const std::string& rows) {
 
 }  // namespace
 
-std::optional<PdfImage> flate_image(std::string rows, int width, int height, int colours, bool alpha,
+std::optional<PdfImage> flate_image(std::string rows, const RowsShape& shape, bool alpha,
                                     std::string_view icc) {
-    if (alpha) lay_rows_over_white(rows, width, height, colours);
-    apply_up_filter(rows, rows.size() / static_cast<std::size_t>(height));
+    if (alpha) lay_rows_over_white(rows, shape.width, shape.height, shape.colours);
+    apply_up_filter(rows, rows.size() / static_cast<std::size_t>(shape.height));
     auto packed = std::make_shared<const ByteBlock>(deflated(rows));
     if (packed->view().empty()) return std::nullopt;
     PdfImage image;
     image.coding = PdfImageCoding::PngFlate;
     image.data = {packed->view()};
     image.block = std::move(packed);
-    image.width = width;
-    image.height = height;
-    image.components = colours;
-    if (usable_icc_profile(icc, colours)) image.icc = std::string(icc);
+    image.width = shape.width;
+    image.height = shape.height;
+    image.components = shape.colours;
+    image.bits_per_component = shape.bits;
+    if (usable_icc_profile(icc, shape.colours)) image.icc = std::string(icc);
     return image;
 }
 

@@ -11,10 +11,18 @@
 
 namespace posteri {
 
-// The image object of `height` rows, each a byte left for its filter type and then `width` pixels
-// of `colours` bytes (1 grey, 3 RGB) and, when `alpha`, an alpha byte, which is laid over white.
-// `icc` goes with it when it is usable for the colours. Nothing when the rows cannot be compressed.
-std::optional<PdfImage> flate_image(std::string rows, int width, int height, int colours, bool alpha,
+struct RowsShape {
+    int width = 0;
+    int height = 0;
+    int colours = 3;  // samples a pixel: 1 grey, 3 RGB
+    int bits = 8;     // a sample's: 8, or 16 with the high byte first
+};
+
+// The image object of `shape.height` rows, each a byte left for its filter type and then
+// `shape.width` pixels of its colours and, when `alpha` (8-bit rows only), an alpha byte, which is
+// laid over white. `icc` goes with it when it is usable for the colours. Nothing when the rows
+// cannot be compressed.
+std::optional<PdfImage> flate_image(std::string rows, const RowsShape& shape, bool alpha,
                                     std::string_view icc);
 
 }  // namespace posteri

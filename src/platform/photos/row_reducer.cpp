@@ -32,11 +32,24 @@ std::vector<int> span_starts(int length, int parts) {
     return starts;
 }
 
+unsigned sample_at(const unsigned char* samples, std::size_t i, int bytes) {
+    return bytes == 1 ? samples[i] : static_cast<unsigned>(samples[2 * i] << 8 | samples[2 * i + 1]);
+}
+
+void put_sample(unsigned char* samples, std::size_t i, int bytes, std::uint64_t value) {
+    if (bytes == 1) {
+        samples[i] = static_cast<unsigned char>(value);
+    } else {
+        samples[2 * i] = static_cast<unsigned char>(value >> 8);
+        samples[2 * i + 1] = static_cast<unsigned char>(value);
+    }
+}
+
 }  // namespace
 
 void reduce_grid(const Grid& from, unsigned char* to, std::size_t to_stride, ScaledSize to_size) {
     const std::size_t pixel = static_cast<std::size_t>(from.channels);
-    const std::size_t from_stride = pixel * static_cast<std::size_t>(from.width);
+    const std::size_t from_stride = pixel * static_cast<std::size_t>(from.width) * from.sample_bytes;
     if (to_size.width == from.width && to_size.height == from.height) {
         for (int y = 0; y < from.height; ++y)
             std::memcpy(to + y * to_stride, from.pixels + y * from_stride, from_stride);
@@ -53,7 +66,8 @@ void reduce_grid(const Grid& from, unsigned char* to, std::size_t to_stride, Sca
             for (int x = 0; x < to_size.width; ++x) {
                 std::uint64_t* sum = sums.data() + x * pixel;
                 for (int column = columns[x]; column < columns[x + 1]; ++column) {
-                    for (std::size_t c = 0; c < pixel; ++c) sum[c] += samples[column * pixel + c];
+                    for (std::size_t c = 0; c < pixel; ++c)
+                        sum[c] += sample_at(samples, column * pixel + c, from.sample_bytes);
                 }
             }
         }
@@ -61,7 +75,7 @@ void reduce_grid(const Grid& from, unsigned char* to, std::size_t to_stride, Sca
         for (std::size_t i = 0; i < sums.size(); ++i) {
             const std::uint64_t count = static_cast<std::uint64_t>(rows[y + 1] - rows[y]) *
                                         (columns[i / pixel + 1] - columns[i / pixel]);
-            out[i] = static_cast<unsigned char>((sums[i] + count / 2) / count);
+            put_sample(out, i, from.sample_bytes, (sums[i] + count / 2) / count);
         }
     }
 }

@@ -19,12 +19,14 @@ struct ScaledSize {
 };
 ScaledSize scaled_within(int width, int height, long long most_pixels);
 
-// Samples of `channels` bytes a pixel, rows of `width` pixels one after another.
+// Pixels of `channels` samples, rows of `width` pixels one after another; a sample is one byte, or
+// two, the high one first, as PDF stores 16-bit samples.
 struct Grid {
     const unsigned char* pixels = nullptr;
     int width = 0;
     int height = 0;
     int channels = 0;
+    int sample_bytes = 1;
 };
 
 // The grid copied into rows `to_stride` bytes apart at `to_size`, no larger than its own: each

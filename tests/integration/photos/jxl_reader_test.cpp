@@ -173,7 +173,7 @@ TEST_F(JxlReaderTest, HeadersClaimingMoreThan64MegapixelsAreRefused) {
 }
 
 // A grid keeps its samples at its own size; reduced, each pixel is the mean of the block it
-// covers, however the sizes divide, down to one pixel that is the mean of all.
+// covers, however the sizes divide, down to one pixel that is the mean of all, 16-bit samples too.
 TEST(ReduceGrid, EachPixelIsTheMeanOfTheBlockItCovers) {
     // Three columns of two-channel pixels over two rows: channel 0 counts up, channel 1 is 200.
     const std::vector<unsigned char> samples{0, 200, 10, 200, 20, 200, 30, 200, 40, 200, 50, 200};
@@ -186,6 +186,11 @@ TEST(ReduceGrid, EachPixelIsTheMeanOfTheBlockItCovers) {
         reduce_grid({samples.data(), 3, 2, 2}, out.data(), 2 * static_cast<std::size_t>(size.width), size);
         EXPECT_EQ(out, expected) << size.width << " x " << size.height;
     }
+    // 16-bit samples, the high byte first: 0x0180 and 0x0381 average to 0x0281.
+    const std::vector<unsigned char> wide{0x01, 0x80, 0x03, 0x81};
+    std::vector<unsigned char> mean(2);
+    reduce_grid({wide.data(), 2, 1, 1, 2}, mean.data(), 2, {1, 1});
+    EXPECT_EQ(mean, (std::vector<unsigned char>{0x02, 0x81}));
 }
 
 }  // namespace

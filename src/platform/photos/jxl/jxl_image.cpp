@@ -39,16 +39,19 @@ std::optional<PdfImage> jxl_image(std::string_view file, long long most_pixels, 
     }
     const int colours = facts.grey ? 1 : 3;
     const int channels = colours + (facts.alpha ? 1 : 0);
-    const DecodedGrid grid = decoded_grid(*reader, file, facts, channels);
+    // 16-bit samples stay 16-bit; transparency is laid over white at 8 bits.
+    const int sample_bytes = facts.sixteen_bits && !facts.alpha ? 2 : 1;
+    const DecodedGrid grid = decoded_grid(*reader, file, facts, channels, sample_bytes);
     if (!grid.pixels) return std::nullopt;
     cut_short = grid.cut_short;
     const ScaledSize size = scaled_within(facts.width, facts.height, most_pixels);
-    const std::size_t row_bytes = 1 + static_cast<std::size_t>(channels) * size.width;
+    const std::size_t row_bytes = 1 + static_cast<std::size_t>(channels) * sample_bytes * size.width;
     // Each row behind the byte its filter type takes.
     std::string rows(row_bytes * static_cast<std::size_t>(size.height), '\0');
-    reduce_grid({grid.pixels.get(), facts.width, facts.height, channels},
+    reduce_grid({grid.pixels.get(), facts.width, facts.height, channels, sample_bytes},
                 reinterpret_cast<unsigned char*>(rows.data() + 1), row_bytes, size);
-    return flate_image(std::move(rows), size.width, size.height, colours, facts.alpha, facts.icc);
+    return flate_image(std::move(rows), {size.width, size.height, colours, 8 * sample_bytes}, facts.alpha,
+                       facts.icc);
 }
 
 }  // namespace posteri

@@ -113,6 +113,7 @@ void take_basic_info(const JxlDecoder* decoder, JxlFacts& facts) {
     facts.orientation = static_cast<int>(info.orientation);
     facts.grey = info.num_color_channels == 1;
     facts.alpha = info.alpha_bits > 0;
+    facts.sixteen_bits = info.bits_per_sample > 8;
 }
 
 // A box read to its end is handed over as its type says: the Exif box kept, a JPEG's
@@ -156,8 +157,11 @@ bool read_facts(std::string_view file, JxlFacts& facts) {
 JxlDecoded decode(std::string_view file, const JxlOutput& output) {
     const Decoder decoder = decoder_for(file, JXL_DEC_BASIC_INFO | JXL_DEC_FULL_IMAGE);
     if (!decoder) return JxlDecoded::Nothing;
-    const JxlPixelFormat format{static_cast<uint32_t>(output.channels), JXL_TYPE_UINT8, JXL_NATIVE_ENDIAN, 0};
-    const std::size_t size = static_cast<std::size_t>(output.width) * output.height * output.channels;
+    const JxlPixelFormat format{static_cast<uint32_t>(output.channels),
+                                output.sample_bytes == 2 ? JXL_TYPE_UINT16 : JXL_TYPE_UINT8, JXL_BIG_ENDIAN,
+                                0};
+    const std::size_t size =
+        static_cast<std::size_t>(output.width) * output.height * output.channels * output.sample_bytes;
     bool out_set = false;
     for (;;) {
         switch (JxlDecoderProcessInput(decoder.get())) {

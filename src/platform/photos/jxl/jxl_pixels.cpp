@@ -56,15 +56,17 @@ bool read_jxl_header(std::string_view file, PhotoHeader& header) {
     return true;
 }
 
-DecodedGrid decoded_grid(const JxlReader& reader, std::string_view file, const JxlFacts& facts,
-                         int channels) {
+DecodedGrid decoded_grid(const JxlReader& reader, std::string_view file, const JxlFacts& facts, int channels,
+                         int sample_bytes) {
     DecodedGrid grid;
-    if (!memory_holds(facts.width, static_cast<long long>(facts.height) * channels)) return grid;
+    const int pixel = channels * sample_bytes;
+    if (!memory_holds(facts.width, static_cast<long long>(facts.height) * pixel)) return grid;
     // Left unfilled, so that a file whose data never comes costs no page of it: libjxl writes every
     // pixel, those its data did not reach too.
     grid.pixels = std::make_unique_for_overwrite<unsigned char[]>(static_cast<std::size_t>(facts.width) *
-                                                                  facts.height * channels);
-    const JxlDecoded decoded = reader.decode(file, {facts.width, facts.height, channels, grid.pixels.get()});
+                                                                  facts.height * pixel);
+    const JxlDecoded decoded =
+        reader.decode(file, {facts.width, facts.height, channels, sample_bytes, grid.pixels.get()});
     if (decoded == JxlDecoded::Nothing) grid.pixels.reset();
     grid.cut_short = decoded == JxlDecoded::Part;
     return grid;

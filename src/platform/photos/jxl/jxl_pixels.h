@@ -23,13 +23,15 @@ bool read_jxl_header(std::string_view file, PhotoHeader& header);
 // its grid is too large to decode.
 const JxlReader* jxl_facts(std::string_view file, JxlFacts& facts);
 
-// The first frame's stored grid in `channels` bytes a pixel; where data cut short did not reach, as
+// The first frame's stored grid in `channels` samples a pixel of `sample_bytes` (the high byte
+// first); where data cut short did not reach, as
 // libjxl renders it (black).
 struct DecodedGrid {
     std::unique_ptr<unsigned char[]> pixels;  // nullptr when nothing was decoded
     bool cut_short = false;
 };
-DecodedGrid decoded_grid(const JxlReader& reader, std::string_view file, const JxlFacts& facts, int channels);
+DecodedGrid decoded_grid(const JxlReader& reader, std::string_view file, const JxlFacts& facts, int channels,
+                         int sample_bytes = 1);
 
 // The first frame as an RGB24 surface of at most `most_pixels`, in sRGB through its ICC profile,
 // transparency laid over white; nullptr when it cannot be decoded. Data cut short gives what libjxl

@@ -16,17 +16,20 @@ struct JxlFacts {
     int orientation = 1;  // the codestream's, EXIF's 1..8
     bool grey = false;
     bool alpha = false;
-    std::string icc;    // the profile of the decoded pixels' colours
-    std::string exif;   // the Exif box's TIFF block; empty when there is none
-    bool jpeg = false;  // holds what rebuilds the JPEG it was made from
+    bool sixteen_bits = false;  // more than 8 bits a sample stored
+    std::string icc;            // the profile of the decoded pixels' colours
+    std::string exif;           // the Exif box's TIFF block; empty when there is none
+    bool jpeg = false;          // holds what rebuilds the JPEG it was made from
 };
 
-// Where the first frame's stored grid goes: `channels` bytes a pixel (1 grey, 2 grey and alpha,
-// 3 RGB, 4 RGBA), rows of `width` pixels one after another.
+// Where the first frame's stored grid goes: `channels` samples a pixel (1 grey, 2 grey and alpha,
+// 3 RGB, 4 RGBA) of `sample_bytes` (1, or 2 with the high byte first), rows of `width` pixels one
+// after another.
 struct JxlOutput {
     int width = 0;
     int height = 0;
     int channels = 3;
+    int sample_bytes = 1;
     unsigned char* pixels = nullptr;  // filled with the background
 };
 

@@ -25,7 +25,7 @@ std::optional<PdfImage> webp_image(std::string_view file, long long most_pixels,
     const WebpDecoded decoded = decoder->decode(file, output);
     if (decoded == WebpDecoded::Nothing) return std::nullopt;
     cut_short = decoded == WebpDecoded::Part;
-    return flate_image(std::move(rows), size.width, size.height, 3, features.alpha, features.icc);
+    return flate_image(std::move(rows), {size.width, size.height}, features.alpha, features.icc);
 }
 
 }  // namespace posteri
