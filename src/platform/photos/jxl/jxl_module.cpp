@@ -25,7 +25,7 @@ struct DecoderDelete {
 };
 using Decoder = std::unique_ptr<JxlDecoder, DecoderDelete>;
 
-// One pool for the process, made on first use.
+// One pool for the process, made on first use; without one, libjxl decodes on the calling thread.
 void* thread_pool() {
     static void* const pool =
         JxlThreadParallelRunnerCreate(nullptr, JxlThreadParallelRunnerDefaultNumWorkerThreads());
@@ -39,8 +39,8 @@ Decoder decoder_for(std::string_view file, int events) {
     Decoder decoder(JxlDecoderCreate(nullptr));
     if (!decoder || JxlDecoderSubscribeEvents(decoder.get(), events) != JXL_DEC_SUCCESS ||
         JxlDecoderSetKeepOrientation(decoder.get(), JXL_TRUE) != JXL_DEC_SUCCESS ||
-        JxlDecoderSetParallelRunner(decoder.get(), JxlThreadParallelRunner, thread_pool()) !=
-            JXL_DEC_SUCCESS ||
+        (thread_pool() != nullptr && JxlDecoderSetParallelRunner(decoder.get(), JxlThreadParallelRunner,
+                                                                 thread_pool()) != JXL_DEC_SUCCESS) ||
         JxlDecoderSetInput(decoder.get(), reinterpret_cast<const uint8_t*>(file.data()), file.size()) !=
             JXL_DEC_SUCCESS) {
         return nullptr;
