@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstdint>
 
+#include "support/test_jxl.h"
 #include "support/test_webp.h"
 
 namespace posteri::bench {
@@ -60,7 +61,7 @@ Recipe recipe_for(const PhotoSpec& photo) {
     return recipe;
 }
 
-std::string photo_bytes(const PhotoSpec& photo) {
+std::string photo_bytes(const PhotoSpec& photo, const std::string& folder) {
     switch (photo.kind) {
         case PhotoKind::FlatPng:
             return posteri::test::make_png(photo.width, photo.height, [](int, int) {
@@ -76,6 +77,12 @@ std::string photo_bytes(const PhotoSpec& photo) {
             recipe.lossless = false;
             return posteri::test::make_webp(recipe);
         }
+        case PhotoKind::Jxl:
+            return posteri::test::make_jxl(posteri::test::make_png(recipe_for<posteri::test::PngSpec>(photo)),
+                                           "-d 1", folder);
+        case PhotoKind::JpegJxl:
+            return posteri::test::make_jxl(photo_bytes({photo.name, photo.width, photo.height}, folder), "",
+                                           folder);
         default:
             break;
     }
@@ -100,7 +107,7 @@ bool make_photos(const std::string& folder, const std::vector<PhotoSpec>& photos
     if (pid < 0) return false;
     if (pid == 0) {
         for (const PhotoSpec& photo : photos)
-            posteri::test::write_file(folder + "/" + photo.name, photo_bytes(photo));
+            posteri::test::write_file(folder + "/" + photo.name, photo_bytes(photo, folder));
         _exit(0);
     }
     int status = 0;

@@ -53,6 +53,12 @@ void fill_row(const JpegSpec& recipe, int y, std::vector<unsigned char>& row) {
 
 }  // namespace
 
+Rgb noisy_halves(int x, int y) {
+    const unsigned hash = static_cast<unsigned>(x) * 73856093u ^ static_cast<unsigned>(y) * 19349663u;
+    const int n = static_cast<int>(hash % 41);
+    return y < 256 ? Rgb{200 + n, n, n} : Rgb{n, n, 200 + n};
+}
+
 Rgb quadrant_colour(int x, int y, int width, int height) {
     const bool right = x >= width / 2, bottom = y >= height / 2;
     if (!right && !bottom) return {255, 0, 0};

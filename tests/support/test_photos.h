@@ -41,6 +41,9 @@ Rgb quadrant_colour(int x, int y, int width, int height);
 
 std::string make_jpeg(const JpegSpec& recipe);
 
+// Noise that spreads a photo's data evenly over its rows: reddish above row 256, bluish below.
+Rgb noisy_halves(int x, int y);
+
 struct ExifSpec {
     bool big_endian = false;
     std::optional<int> orientation;

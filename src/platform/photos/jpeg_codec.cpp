@@ -11,7 +11,6 @@
 #include "platform/photos/decoded_kinds.h"
 #include "platform/photos/jpeg_pixels.h"
 #include "platform/photos/jpeg_structure.h"
-#include "platform/photos/lcms_colour_profile.h"
 #include "platform/photos/photo_header.h"
 #include "platform/photos/png/png_image.h"
 #include "platform/photos/png/png_pixels.h"
@@ -182,20 +181,6 @@ std::unique_ptr<CodecBitmap> embedded_photo(PdfImage image, std::shared_ptr<cons
                         header.orientation, proxy};
     return std::make_unique<PhotoBitmap>(std::move(photo), std::move(file), header.kind, upright.width,
                                          upright.height);
-}
-
-// The JPEG as its image object carries it: its bytes, DCT-coded, with its profile where PDF readers
-// can use it.
-PdfImage jpeg_image(std::shared_ptr<const ByteBlock> bytes, const PhotoHeader& header) {
-    PdfImage image;
-    image.data = {bytes->view()};
-    image.block = std::move(bytes);
-    image.width = header.stored_width;
-    image.height = header.stored_height;
-    image.components = header.components;
-    image.inverted = header.inverted;
-    if (usable_icc_profile(header.icc_profile, header.components)) image.icc = header.icc_profile;
-    return image;
 }
 
 // Photos whose colours PDF carries as they are keep their bytes, checked to be a whole stream

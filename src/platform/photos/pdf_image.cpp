@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <random>
 
+#include "platform/photos/lcms_colour_profile.h"
+
 namespace posteri {
 
 namespace {
@@ -32,6 +34,18 @@ std::uint64_t fresh_token() {
 }
 
 }  // namespace
+
+PdfImage jpeg_image(std::shared_ptr<const ByteBlock> bytes, const PhotoHeader& header) {
+    PdfImage image;
+    image.data = {bytes->view()};
+    image.block = std::move(bytes);
+    image.width = header.stored_width;
+    image.height = header.stored_height;
+    image.components = header.components;
+    image.inverted = header.inverted;
+    if (usable_icc_profile(header.icc_profile, header.components)) image.icc = header.icc_profile;
+    return image;
+}
 
 std::shared_ptr<const PdfImage> with_placeholder(PdfImage image) {
     image.placeholder = placeholder_jpeg(fresh_token());

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/photos/byte_block.h"
+#include "platform/photos/photo_header.h"
 
 namespace posteri {
 
@@ -34,6 +35,10 @@ struct PdfImage {
     // The JPEG cairo is given in the photo's place; unique to this image (see with_placeholder).
     std::string placeholder;
 };
+
+// The JPEG in `bytes`, whose headers `header` holds, as its image object carries it: its bytes,
+// DCT-coded, with its profile where PDF readers can use it.
+PdfImage jpeg_image(std::shared_ptr<const ByteBlock> bytes, const PhotoHeader& header);
 
 // The image with a placeholder of its own.
 std::shared_ptr<const PdfImage> with_placeholder(PdfImage image);

@@ -2,12 +2,88 @@
 #include "platform/photos/row_reducer.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstddef>
+#include <cstring>
 
 namespace posteri {
 
+ScaledSize scaled_within(int width, int height, long long most_pixels) {
+    const long long pixels = static_cast<long long>(width) * height;
+    if (pixels <= most_pixels) return {width, height};
+    const double scale =
+        std::sqrt(static_cast<double>(std::max(most_pixels, 1LL)) / static_cast<double>(pixels));
+    ScaledSize size{std::max(1, static_cast<int>(width * scale)),
+                    std::max(1, static_cast<int>(height * scale))};
+    // Rounding may leave one row or column too many.
+    while (static_cast<long long>(size.width) * size.height > most_pixels && size.width > 1 &&
+           size.height > 1) {
+        size.width > size.height ? --size.width : --size.height;
+    }
+    return size;
+}
+
+namespace {
+
+// Where each of `parts` equal spans of `length` starts, and where the last ends.
+std::vector<int> span_starts(int length, int parts) {
+    std::vector<int> starts(static_cast<std::size_t>(parts) + 1);
+    for (int i = 0; i <= parts; ++i) starts[i] = static_cast<int>(static_cast<long long>(i) * length / parts);
+    return starts;
+}
+
+unsigned sample_at(const unsigned char* samples, std::size_t i, int bytes) {
+    return bytes == 1 ? samples[i] : static_cast<unsigned>(samples[2 * i] << 8 | samples[2 * i + 1]);
+}
+
+void put_sample(unsigned char* samples, std::size_t i, int bytes, std::uint64_t value) {
+    if (bytes == 1) {
+        samples[i] = static_cast<unsigned char>(value);
+    } else {
+        samples[2 * i] = static_cast<unsigned char>(value >> 8);
+        samples[2 * i + 1] = static_cast<unsigned char>(value);
+    }
+}
+
+}  // namespace
+
+void reduce_grid(const Grid& from, unsigned char* to, std::size_t to_stride, ScaledSize to_size) {
+    const std::size_t pixel = static_cast<std::size_t>(from.channels);
+    const std::size_t from_stride = pixel * static_cast<std::size_t>(from.width) * from.sample_bytes;
+    if (to_size.width == from.width && to_size.height == from.height) {
+        for (int y = 0; y < from.height; ++y)
+            std::memcpy(to + y * to_stride, from.pixels + y * from_stride, from_stride);
+        return;
+    }
+    // No larger than the grid, every output pixel covers at least one column and one row of it.
+    const std::vector<int> columns = span_starts(from.width, to_size.width);
+    const std::vector<int> rows = span_starts(from.height, to_size.height);
+    std::vector<std::uint64_t> sums(pixel * static_cast<std::size_t>(to_size.width));
+    for (int y = 0; y < to_size.height; ++y) {
+        std::fill(sums.begin(), sums.end(), 0);
+        for (int row = rows[y]; row < rows[y + 1]; ++row) {
+            const unsigned char* samples = from.pixels + row * from_stride;
+            for (int x = 0; x < to_size.width; ++x) {
+                std::uint64_t* sum = sums.data() + x * pixel;
+                for (int column = columns[x]; column < columns[x + 1]; ++column) {
+                    for (std::size_t c = 0; c < pixel; ++c)
+                        sum[c] += sample_at(samples, column * pixel + c, from.sample_bytes);
+                }
+            }
+        }
+        unsigned char* out = to + y * to_stride;
+        for (std::size_t i = 0; i < sums.size(); ++i) {
+            const std::uint64_t count = static_cast<std::uint64_t>(rows[y + 1] - rows[y]) *
+                                        (columns[i / pixel + 1] - columns[i / pixel]);
+            put_sample(out, i, from.sample_bytes, (sums[i] + count / 2) / count);
+        }
+    }
+}
+
 RowReducer::RowReducer(cairo_surface_t* surface, int factor, int rows_per_band)
-    : surface_(surface), factor_(factor), rows_per_band_(rows_per_band),
+    : surface_(surface),
+      factor_(factor),
+      rows_per_band_(rows_per_band),
       sums_(4 * static_cast<std::size_t>(cairo_image_surface_get_width(surface))) {}
 
 void RowReducer::add(const unsigned char* row, long long width) {

@@ -5,10 +5,33 @@
 
 #include <cairo.h>
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
 namespace posteri {
+
+// The size a width x height picture is reduced to: its own, or scaled in its proportions to at
+// most `most_pixels` (at least 1 x 1).
+struct ScaledSize {
+    int width = 0;
+    int height = 0;
+};
+ScaledSize scaled_within(int width, int height, long long most_pixels);
+
+// Pixels of `channels` samples, rows of `width` pixels one after another; a sample is one byte, or
+// two, the high one first, as PDF stores 16-bit samples.
+struct Grid {
+    const unsigned char* pixels = nullptr;
+    int width = 0;
+    int height = 0;
+    int channels = 0;
+    int sample_bytes = 1;
+};
+
+// The grid copied into rows `to_stride` bytes apart at `to_size`, no larger than its own: each
+// output pixel the mean of the block of pixels it covers.
+void reduce_grid(const Grid& from, unsigned char* to, std::size_t to_stride, ScaledSize to_size);
 
 // Sums the rows of one band of output rows and writes their means into the surface.
 class RowReducer {

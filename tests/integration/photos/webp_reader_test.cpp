@@ -106,15 +106,9 @@ TEST_F(WebpReaderTest, PrintedPixelsAreAtMostTheSheetsDots) {
 // A file cut short prints what libwebp decoded of it, the rest white, marked incomplete; one cut
 // before any row gives no photo.
 TEST_F(WebpReaderTest, CutFilesPrintTheirReadablePartMarkedIncomplete) {
-    // Noise spreads the data evenly over the rows; the top half is reddish, the bottom bluish.
-    const auto noise = [](int x, int y) {
-        const int n = static_cast<int>(
-            (static_cast<unsigned>(x) * 73856093u ^ static_cast<unsigned>(y) * 19349663u) % 41);
-        return y < 256 ? Rgb{200 + n, n, n} : Rgb{n, n, 200 + n};
-    };
     for (const bool lossless : {true, false}) {
         const std::string whole =
-            test::make_webp({.width = 256, .height = 512, .lossless = lossless, .pixel = noise});
+            test::make_webp({.width = 256, .height = 512, .lossless = lossless, .pixel = test::noisy_halves});
         for (const auto& [cut, incomplete, any] :
              {std::tuple{whole.size(), false, true}, std::tuple{whole.size() * 6 / 10, true, true},
               std::tuple{std::size_t{40}, true, false}}) {

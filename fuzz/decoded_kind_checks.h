@@ -1,0 +1,46 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+// What the fuzz targets of the decoded photo kinds check of arbitrary bytes read as their kind: the
+// header reader must never crash, and whatever it accepts must describe a real picture within the
+// 64-megapixel bound. Small pictures are decoded for the screen and for a page as well; a page's
+// image must hold no more pixels than asked for.
+#include <cairo.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "platform/photos/decoded_kinds.h"
+#include "platform/photos/photo_header.h"
+
+namespace posteri::fuzz {
+
+inline constexpr long long kLargestDecodedPixels = 1 << 20;
+inline constexpr long long kMostPrintedPixels = 1 << 14;
+
+inline void check_decoded(const DecodedKind& kind, const std::string& bytes) {
+    bool cut_short = false;
+    cairo_surface_destroy(kind.screen_pixels(bytes, kMostPrintedPixels, &cut_short));
+    const auto image = kind.pdf_image(bytes, kMostPrintedPixels, cut_short);
+    if (!image) return;
+    if (image->data.empty() || image->width <= 0 || image->height <= 0) std::abort();
+    // A JPEG carried as it is keeps its own size; decoded rows are held to what was asked.
+    if (image->coding != PdfImageCoding::Dct &&
+        static_cast<long long>(image->width) * image->height > kMostPrintedPixels) {
+        std::abort();
+    }
+}
+
+inline int check_decoded_kind(const DecodedKind& kind, const std::uint8_t* data, std::size_t size) {
+    const std::string bytes(reinterpret_cast<const char*>(data), size);
+    PhotoHeader header;
+    if (!kind.read_header(bytes, header)) return 0;
+    const PhotoFacts facts = upright_facts(header);
+    const long long pixels = static_cast<long long>(facts.width) * facts.height;
+    if (facts.width <= 0 || facts.height <= 0 || pixels > kMostDecodedPixels) std::abort();
+    if (!(facts.dpi_x > 0) || !(facts.dpi_y > 0) || header.orientation < 1 || header.orientation > 8)
+        std::abort();
+    if (pixels <= kLargestDecodedPixels) check_decoded(kind, bytes);
+    return 0;
+}
+
+}  // namespace posteri::fuzz
