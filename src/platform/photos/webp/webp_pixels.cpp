@@ -51,21 +51,6 @@ bool read_webp_header(std::string_view file, PhotoHeader& header) {
     return true;
 }
 
-ScaledSize scaled_within(int width, int height, long long most_pixels) {
-    const long long pixels = static_cast<long long>(width) * height;
-    if (pixels <= most_pixels) return {width, height};
-    const double scale =
-        std::sqrt(static_cast<double>(std::max(most_pixels, 1LL)) / static_cast<double>(pixels));
-    ScaledSize size{std::max(1, static_cast<int>(width * scale)),
-                    std::max(1, static_cast<int>(height * scale))};
-    // Rounding may leave one row or column too many.
-    while (static_cast<long long>(size.width) * size.height > most_pixels && size.width > 1 &&
-           size.height > 1) {
-        size.width > size.height ? --size.width : --size.height;
-    }
-    return size;
-}
-
 cairo_surface_t* decode_webp(std::string_view file, long long most_pixels, bool* cut_short) {
     WebpFeatures features;
     const WebpDecoder* decoder = webp_features(file, features);

@@ -7,6 +7,7 @@
 
 #include <string_view>
 
+#include "platform/photos/decoded_rows.h"
 #include "platform/photos/photo_header.h"
 #include "platform/photos/webp/webp_decoder.h"
 
@@ -16,14 +17,6 @@ namespace posteri {
 // profile. False when they cannot be read, the decoder cannot be loaded, or the canvas claims more
 // than kMostDecodedPixels, which is refused before anything is allocated for its pixels.
 bool read_webp_header(std::string_view file, PhotoHeader& header);
-
-// The size a width x height canvas is decoded at: its own, or scaled by libwebp in its proportions
-// to at most `most_pixels` (at least 1 x 1).
-struct ScaledSize {
-    int width = 0;
-    int height = 0;
-};
-ScaledSize scaled_within(int width, int height, long long most_pixels);
 
 // The features of the file, and the decoder that read them; nullptr when it is no WebP it reads or
 // its canvas is too large to decode.
