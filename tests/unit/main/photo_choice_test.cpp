@@ -38,7 +38,7 @@ TEST(FilePatterns, WildcardsIgnoreLetterCase) {
     EXPECT_FALSE(matches_patterns("mare.jpeg", "*.jpg"));
     EXPECT_FALSE(matches_patterns("mare.jpg.txt", "*.jpg"));
     EXPECT_TRUE(matches_patterns("mare.jpeg", "*.jpg; *.jpeg"));
-    for (const char* photo : {"a.jpg", "b.JPEG", "c.Jpe", "d.jfif", "e.PNG", "f.webp", "g.WebP"}) {
+    for (const char* photo : {"a.jpg", "b.JPEG", "c.Jpe", "d.jfif", "e.PNG", "f.webp", "g.WebP", "i.TIF", "j.tiff"}) {
         EXPECT_TRUE(matches_patterns(photo, kPhotoPatterns)) << photo;
     }
     EXPECT_FALSE(matches_patterns("h.webp.txt", kPhotoPatterns));
@@ -84,7 +84,7 @@ TEST_F(FileChooserTest, ShowsTitleFolderFilterThenParentFoldersAndMatchingFiles)
     const std::string& screen = screens[0];
     EXPECT_THAT(screen, HasSubstr(" Scegli il file "));
     EXPECT_THAT(screen, HasSubstr("\xE2\x94\x82 /home/utente "));
-    EXPECT_THAT(screen, HasSubstr("File: *.jpg;*.jpeg;*.jpe;*.jfif;*.png;*.webp "));
+    EXPECT_THAT(screen, HasSubstr("File: *.jpg;*.jpeg;*.jpe;*.jfif;*.png;*.webp;*.tif;*.tiff "));
     EXPECT_THAT(screen, HasSubstr("vacanze/"));
     EXPECT_THAT(screen, HasSubstr("FOTO.JPG"));
     EXPECT_THAT(screen, Not(HasSubstr("note.txt")));
