@@ -4,12 +4,15 @@
 // orientation; cut files and headers claiming more than the file holds.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
+#include <cstdint>
 #include <string>
 #include <vector>
 
 #include "integration/pdf/builtin_printers_fixture.h"
 #include "platform/photos/cairo_bitmap.h"
+#include "support/bitmap_colours.h"
 
 namespace posteri::testing {
 namespace {
@@ -133,6 +136,100 @@ TEST_F(TiffReaderTest, EachVariantPrintsItsOwnStripsWherePdfCarriesThemElseDecod
         const std::array<Rgb, 4> seen = quadrants(pdf);
         for (int i = 0; i < 4; ++i) EXPECT_TRUE(near(seen[i], v.colours[i])) << "quadrant " << i;
     }
+}
+
+// A TIFF of one uncompressed grey strip at `offset`, `width` x `height` as its header claims, in 1 KB.
+std::string tiff_claiming(std::uint32_t width, std::uint32_t height, std::uint32_t offset) {
+    const auto u16 = [](std::string& out, unsigned value) { out += {char(value & 0xFF), char(value >> 8)}; };
+    const auto u32 = [&](std::string& out, std::uint32_t value) { u16(out, value & 0xFFFF), u16(out, value >> 16); };
+    const std::uint64_t bytes = std::min<std::uint64_t>(std::uint64_t{width} * height, 0xFFFFFFFF);
+    const std::array<std::array<std::uint32_t, 3>, 9> entries{{{256, 4, width}, {257, 4, height}, {258, 3, 8},
+        {259, 3, 1}, {262, 3, 1}, {273, 4, offset}, {277, 3, 1}, {278, 4, height},
+        {279, 4, static_cast<std::uint32_t>(bytes)}}};
+    std::string tiff = "II*";
+    tiff += '\0';
+    u32(tiff, 8);
+    u16(tiff, entries.size());
+    for (const auto& [tag, type, value] : entries) {
+        u16(tiff, tag), u16(tiff, type), u32(tiff, 1), u32(tiff, value);
+    }
+    u32(tiff, 0);
+    tiff.resize(1024, '\x80');
+    return tiff;
+}
+
+// Facts from the first page's directory: resolution in either unit or 96 dpi without one, and
+// the orientation, which turns the photo shown on the screen too.
+TEST_F(TiffReaderTest, FactsAndScreenPixelsComeUpright) {
+    make("convert -size 32x24 xc:red xc:lime +append \\( -size 32x24 xc:blue xc:white +append \\) -append "
+         "quadranti.png");
+    test::write_file((dir_ / "senza.tif").string(), tiff_claiming(32, 24, 200));
+    for (const auto& [file, command, facts, top_left] :
+         {std::tuple{"pollici.tif", "-units PixelsPerInch -density 300x200 -orient RightTop",
+                     PhotoFacts{48, 64, 200, 300}, test::kBlue},
+          std::tuple{"centimetri.tif", "-units PixelsPerCentimeter -density 100", PhotoFacts{64, 48, 254, 254}, test::kRed},
+          std::tuple{"senza.tif", "", PhotoFacts{32, 24, 96, 96}, test::Rgb{128, 128, 128}}}) {
+        SCOPED_TRACE(file);
+        if (*command != '\0') make(std::string("convert quadranti.png -type TrueColor ") + command + " " + file);
+        const std::string path = (dir_ / file).string();
+        const auto facts_read = codec_.facts(path);
+        ASSERT_TRUE(facts_read.has_value());
+        EXPECT_NEAR(facts_read->dpi_x, facts.dpi_x, 0.5);
+        EXPECT_NEAR(facts_read->dpi_y, facts.dpi_y, 0.5);
+        EXPECT_EQ(std::pair(facts_read->width, facts_read->height), std::pair(facts.width, facts.height));
+        const auto shown = codec_.load_photo(path);
+        ASSERT_NE(shown, nullptr);
+        EXPECT_EQ(std::pair(shown->width(), shown->height()), std::pair(facts.width, facts.height));
+        EXPECT_THAT(test::colour_at(codec_, *shown, 4, 4), test::LooksLike(top_left));
+    }
+}
+
+// A page carries no more decoded pixels than its printer's dots; its own strips at their own size.
+TEST_F(TiffReaderTest, DecodedPixelsAreAtMostTheSheetsDotsOwnStripsTheirOwn) {
+    make("convert -size 640x480 gradient:red-blue -type TrueColor -depth 8 -compress zip -define tiff:rows-per-strip=480 "
+         "proprio.tif && tiffcp -t -w 64 -l 64 proprio.tif piastrelle.tif");
+    for (const auto& [file, most_pixels, width, height] :
+         {std::tuple{"piastrelle.tif", 640LL * 480, 640, 480}, std::tuple{"piastrelle.tif", 640LL * 480 - 1, 639, 479},
+          std::tuple{"piastrelle.tif", 1LL, 1, 1}, std::tuple{"proprio.tif", 64LL * 48, 640, 480}}) {
+        SCOPED_TRACE(std::string(file) + " " + std::to_string(most_pixels));
+        const auto printed = codec_.load_photo_to_print((dir_ / file).string(), most_pixels);
+        ASSERT_NE(printed, nullptr);
+        const PdfImage& image = *dynamic_cast<const CairoBitmap&>(*printed).embedded()->image;
+        EXPECT_EQ(std::pair(image.width, image.height), std::pair(width, height));
+    }
+}
+
+// Damaged strips print the rows before them, the rest white, marked incomplete; a file cut before
+// its directory (libtiff writes it last) and headers claiming more than 64 megapixels, or strips
+// past the file's end, give no photo, refused before any pixel is allocated.
+TEST_F(TiffReaderTest, DamagedFilesPrintTheirReadablePartAndImpossibleHeadersNothing) {
+    make("convert -size 64x48 xc:red -size 64x48 xc:blue -append -type TrueColor -compress zip "
+         "-define tiff:rows-per-strip=8 intera.tif");
+    const std::string whole = file_content(dir_ / "intera.tif");
+    std::string damaged = whole;
+    const std::string seventh = strips_of("intera.tif").at(6);
+    damaged.replace(damaged.find(seventh), seventh.size(), seventh.size(), '\xFF');
+    for (const auto& [name, bytes, incomplete, bottom] :
+         {std::tuple{"whole", whole, false, test::kBlue}, std::tuple{"damaged", damaged, true, test::kWhite}}) {
+        SCOPED_TRACE(name);
+        test::write_file((dir_ / "foto.tif").string(), bytes);
+        const auto printed = codec_.load_photo_to_print((dir_ / "foto.tif").string(), 64 * 96);
+        ASSERT_NE(printed, nullptr);
+        EXPECT_EQ(printed->incomplete(), incomplete);
+        EXPECT_THAT(test::colour_at(codec_, *printed, 0, 0), test::LooksLike(test::kRed));
+        EXPECT_THAT(test::colour_at(codec_, *printed, 63, 95), test::LooksLike(bottom));
+    }
+    for (const auto& [name, bytes] : {std::tuple{"cut", whole.substr(0, whole.size() * 6 / 10)},
+                                      std::tuple{"100000 x 100000", tiff_claiming(100000, 100000, 200)},
+                                      std::tuple{"8001 x 8000", tiff_claiming(8001, 8000, 200)},
+                                      std::tuple{"strips past the end", tiff_claiming(8000, 8000, 5000)}}) {
+        SCOPED_TRACE(name);
+        test::write_file((dir_ / "foto.tif").string(), bytes);
+        EXPECT_EQ(codec_.facts((dir_ / "foto.tif").string()), std::nullopt);
+        EXPECT_EQ(codec_.load_photo_to_print((dir_ / "foto.tif").string(), 1000), nullptr);
+    }
+    test::write_file((dir_ / "foto.tif").string(), tiff_claiming(8000, 8000, 200));
+    EXPECT_EQ(codec_.facts((dir_ / "foto.tif").string()), (PhotoFacts{8000, 8000, 96, 96}));
 }
 
 }  // namespace
