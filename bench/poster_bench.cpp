@@ -5,7 +5,8 @@
 // .jpg name (decoded reduced, within 10 s and 600 MB), the floor of any run (the program started
 // with every library it prints with, doing nothing), and the print step of the interactive program
 // driven in tmux, from the confirmation in the parameter editor to the PDF on disk; a 12-megapixel
-// WebP against libwebp's own decoder writing it as a PNG (dwebp), and a small JPEG, which no
+// WebP against libwebp's own decoder writing it as a PNG (dwebp), a 12-megapixel TIFF of LZW strips
+// against ImageMagick writing it as a PNG through libtiff, and a small JPEG, which no
 // photo reader loaded on first use may slow down. Each case runs
 // in turn with its baseline, so that both meet the same machine: median wall time, peak memory of
 // the child and PDF size, each against its target. The exit status is 1 when a target is missed.
@@ -52,13 +53,14 @@ const PhotoSpec kOtherPhotos[] = {
 const PhotoSpec kHugePng{"enorme-png.jpg", 20000, 20000, PhotoKind::FlatPng};
 // Decoded photos cost little beyond their decoding: at most twice their own decoder's time.
 const PhotoSpec kWebp{"foto12mp.webp", 4240, 2832, PhotoKind::Webp};
+const PhotoSpec kTiff{"foto12mp.tif", 4240, 2832, PhotoKind::Tiff};
 constexpr double kDecodedMostShare = 2.0;
 // A small JPEG takes what it took before the first photo reader came in a module of its own.
 const PhotoSpec kSmallJpeg{"foto-piccola.jpg", 640, 480};
 constexpr double kSmallJpegMostSeconds = 0.035;
 
 std::vector<PhotoSpec> every_photo() {
-    std::vector<PhotoSpec> photos{kMainPhoto, kHugePng, kWebp, kSmallJpeg};
+    std::vector<PhotoSpec> photos{kMainPhoto, kHugePng, kWebp, kTiff, kSmallJpeg};
     photos.insert(photos.end(), std::begin(kOtherKinds), std::end(kOtherKinds));
     photos.insert(photos.end(), std::begin(kOtherPhotos), std::end(kOtherPhotos));
     return photos;
@@ -125,6 +127,9 @@ int run_bench(const std::string& scratch) {
         "dwebp (to PNG)", child({"dwebp", "-quiet", photo_path(kWebp), "-o", scratch + "/dwebp.png"}), {}};
     side_by_side(poster(kWebp.label() + fits, kWebp), dwebp, size_of(kWebp),
                  {.time_share = kDecodedMostShare});
+    // tiffcp writes no PNG: ImageMagick decodes through libtiff to one.
+    const Case to_png{"convert (to PNG)", child({"convert", photo_path(kTiff), scratch + "/convert.png"}), {}};
+    side_by_side(poster(kTiff.label() + fits, kTiff), to_png, size_of(kTiff), {.time_share = kDecodedMostShare});
     side_by_side(poster(kSmallJpeg.label() + fits, kSmallJpeg), img2pdf(kFitsForAll, kSmallJpeg),
                  size_of(kSmallJpeg), {.most_seconds = kSmallJpegMostSeconds});
     side_by_side(poster("PNG 20000x20000" + fits, kHugePng), img2pdf(kFitsForAll, kHugePng), 0,

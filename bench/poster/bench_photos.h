@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The photos the poster benchmark prints: camera-like pictures in the kinds a person brings (RGB
-// JPEGs, one with an ICC profile, an Adobe CMYK JPEG, an RGB PNG, a WebP) and a flat PNG too big to
-// decode whole.
+// JPEGs, one with an ICC profile, an Adobe CMYK JPEG, an RGB PNG, a WebP, a TIFF) and a flat PNG too
+// big to decode whole.
 
 #include <string>
 #include <vector>
@@ -18,6 +18,7 @@ enum class PhotoKind {
     Png,       // non-interlaced RGB
     FlatPng,   // RGB of one colour, which compresses to almost nothing
     Webp,      // lossy, as a browser saves a photo
+    Tiff,      // LZW strips of a few rows, as a photo editor saves one (written by ImageMagick)
 };
 
 struct PhotoSpec {
