@@ -41,7 +41,8 @@ class TiffReaderTest : public BuiltinPdfPrintersTest {
         });
     }
 
-    // Colours at the centres of the upright photo's quadrants: top left, top right, bottom left, bottom right.
+    // Colours at the centres of the upright photo's quadrants: top left, top right, bottom left, bottom
+    // right.
     std::array<Rgb, 4> quadrants(const fs::path& pdf) const {
         const Picture page = render(pdf, 60, 0, 0, size_[0] * 2, size_[1] * 2);
         const int w = size_[0], h = size_[1];
@@ -55,7 +56,8 @@ class TiffReaderTest : public BuiltinPdfPrintersTest {
         const std::string bytes = file_content(dir_ / file);
         std::vector<std::string> strips;
         std::string line;
-        for (int pages = 0; std::getline(listing, line) && (pages += line.starts_with("TIFF Directory")) < 2;) {
+        for (int pages = 0;
+             std::getline(listing, line) && (pages += line.starts_with("TIFF Directory")) < 2;) {
             unsigned long long offset = 0, count = 0;
             if (std::sscanf(line.c_str(), " %*u: [ %llu, %llu]", &offset, &count) == 2)
                 strips.push_back(bytes.substr(offset, count));
@@ -71,17 +73,25 @@ class TiffReaderTest : public BuiltinPdfPrintersTest {
 // photo (red, green / blue, white), the image object pdfimages lists, what its dictionary says,
 // whether the PDF carries the file's own strips, and the upright quadrants' colours.
 TEST_F(TiffReaderTest, EachVariantPrintsItsOwnStripsWherePdfCarriesThemElseDecoded) {
-    make("convert -size 32x24 xc:red xc:lime +append \\( -size 32x24 xc:blue xc:white +append \\) -append "
-         "quadranti.png");
+    make(
+        "convert -size 32x24 xc:red xc:lime +append \\( -size 32x24 xc:blue xc:white +append \\) -append "
+        "quadranti.png");
     test::write_file((dir_ / "cmyk.icc").string(), test::cmyk_profile());
-    make("convert quadranti.png -type TrueColor -depth 8 -compress none -define tiff:rows-per-strip=5 nudo.tif");
-    make("convert quadranti.png -type TrueColor -depth 16 -compress none grezzo16.tif && tiffcp -B grezzo16.tif nudo16.tif");
-    make("convert -size 64x48 xc:white -fill black -draw 'rectangle 0,0 31,47' -monochrome -compress group4 "
-         "fax.tif");
+    make(
+        "convert quadranti.png -type TrueColor -depth 8 -compress none -define tiff:rows-per-strip=5 "
+        "nudo.tif");
+    make(
+        "convert quadranti.png -type TrueColor -depth 16 -compress none grezzo16.tif && tiffcp -B "
+        "grezzo16.tif nudo16.tif");
+    make(
+        "convert -size 64x48 xc:white -fill black -draw 'rectangle 0,0 31,47' -monochrome -compress group4 "
+        "fax.tif");
     make("tiffcp -p separate nudo.tif piani.tif");
-    make("convert quadranti.png -type TrueColor -compress none -define tiff:rows-per-strip=48 -density 300 pagina1.tif && "
-         "convert -size 64x48 xc:black -type TrueColor -compress none pagina2.tif && "
-         "tiffcp pagina1.tif pagina2.tif pagine.tif");
+    make(
+        "convert quadranti.png -type TrueColor -compress none -define tiff:rows-per-strip=48 -density 300 "
+        "pagina1.tif && "
+        "convert -size 64x48 xc:black -type TrueColor -compress none pagina2.tif && "
+        "tiffcp pagina1.tif pagina2.tif pagine.tif");
     const std::array kQuadrants{kRed, kGreen, kBlue, kWhite};
     struct Variant {
         const char* file;
@@ -93,37 +103,51 @@ TEST_F(TiffReaderTest, EachVariantPrintsItsOwnStripsWherePdfCarriesThemElseDecod
     };
     for (const Variant& v : {
              Variant{"deflate.tif",
-                     "convert quadranti.png -type TrueColor -compress zip -define tiff:predictor=2 -define tiff:rows-per-strip=48",
-                     "64 48 rgb 3 8 image", "/DecodeParms << /BitsPerComponent 8 /Colors 3 /Columns 64 /Predictor 2",
-                     true, kQuadrants},
-             Variant{"lzw.tif", "convert quadranti.png -type TrueColor -compress lzw -define tiff:rows-per-strip=48",
+                     "convert quadranti.png -type TrueColor -compress zip -define tiff:predictor=2 -define "
+                     "tiff:rows-per-strip=48",
+                     "64 48 rgb 3 8 image",
+                     "/DecodeParms << /BitsPerComponent 8 /Colors 3 /Columns 64 /Predictor 2", true,
+                     kQuadrants},
+             Variant{"lzw.tif",
+                     "convert quadranti.png -type TrueColor -compress lzw -define tiff:rows-per-strip=48",
                      "64 48 rgb 3 8 image", "/Filter /LZWDecode", true, kQuadrants},
              Variant{"nudo.tif", "", "64 48 rgb 3 8 image", "/Length 9216", true, kQuadrants},
              Variant{"jpeg.tif", "tiffcp -c jpeg -r 48 nudo.tif", "64 48 rgb 3 8 jpeg", "/DCTDecode", true,
                      kQuadrants},
-             Variant{"sedici.tif", "convert quadranti.png -type TrueColor -depth 16 -compress zip", "64 48 rgb 3 16 image",
-                     "/Predictor 15", false, kQuadrants},
+             Variant{"sedici.tif", "convert quadranti.png -type TrueColor -depth 16 -compress zip",
+                     "64 48 rgb 3 16 image", "/Predictor 15", false, kQuadrants},
              Variant{"nudo16.tif", "", "64 48 rgb 3 16 image", "/BitsPerComponent 16", true, kQuadrants},
              Variant{"cmyk.tif",
-                     "convert quadranti.png -colorspace cmyk -type ColorSeparation -profile cmyk.icc -compress zip "
+                     "convert quadranti.png -colorspace cmyk -type ColorSeparation -profile cmyk.icc "
+                     "-compress zip "
                      "-define tiff:rows-per-strip=48",
                      "64 48 icc 4 8 image", "/ICCBased", true, kQuadrants},
-             Variant{"fax.tif", "", "64 48 gray 1 1 ccitt", "/BlackIs1 false /Columns 64 /K -1 /Rows 48", true,
+             Variant{"fax.tif",
+                     "",
+                     "64 48 gray 1 1 ccitt",
+                     "/BlackIs1 false /Columns 64 /K -1 /Rows 48",
+                     true,
                      {kBlack, kWhite, kBlack, kWhite}},
-             Variant{"tiled.tif", "tiffcp -t -w 16 -l 16 nudo.tif", "64 48 rgb 3 8 image", "/Predictor 15", false,
-                     kQuadrants},
+             Variant{"tiled.tif", "tiffcp -t -w 16 -l 16 nudo.tif", "64 48 rgb 3 8 image", "/Predictor 15",
+                     false, kQuadrants},
              Variant{"piani.tif", "", "64 48 rgb 3 8 image", "/Predictor 15", false, kQuadrants},
              Variant{"pagine.tif", "", "64 48 rgb 3 8 image", "/Length 9216", true, kQuadrants},
-             Variant{"girata.tif", "convert quadranti.png -type TrueColor -compress lzw -orient RightTop", "64 48 rgb 3 8 image",
-                     "/LZWDecode", true, {kBlue, kRed, kWhite, kGreen}},
+             Variant{"girata.tif",
+                     "convert quadranti.png -type TrueColor -compress lzw -orient RightTop",
+                     "64 48 rgb 3 8 image",
+                     "/LZWDecode",
+                     true,
+                     {kBlue, kRed, kWhite, kGreen}},
          }) {
         SCOPED_TRACE(v.file);
         if (*v.command != '\0') make(std::string(v.command) + " " + v.file);
         const fs::path pdf = print_photo(v.file);
         const std::vector<ImageRow> rows = image_rows(pdf);
         ASSERT_EQ(rows.size(), 1u);
-        const std::string listed = run("pdfimages -list " + quoted(pdf) + " | awk 'NR == 3 {print $4, $5, $6, $7, "
-                                       "$8, $9}'").output;
+        const std::string listed = run("pdfimages -list " + quoted(pdf) +
+                                       " | awk 'NR == 3 {print $4, $5, $6, $7, "
+                                       "$8, $9}'")
+                                       .output;
         EXPECT_EQ(listed, std::string(v.listed) + "\n");
         const std::string object = "--show-object=" + rows[0].object + " ";
         EXPECT_NE(run("qpdf " + object + quoted(pdf)).output.find(v.says), std::string::npos);
@@ -141,11 +165,19 @@ TEST_F(TiffReaderTest, EachVariantPrintsItsOwnStripsWherePdfCarriesThemElseDecod
 // A TIFF of one uncompressed grey strip at `offset`, `width` x `height` as its header claims, in 1 KB.
 std::string tiff_claiming(std::uint32_t width, std::uint32_t height, std::uint32_t offset) {
     const auto u16 = [](std::string& out, unsigned value) { out += {char(value & 0xFF), char(value >> 8)}; };
-    const auto u32 = [&](std::string& out, std::uint32_t value) { u16(out, value & 0xFFFF), u16(out, value >> 16); };
+    const auto u32 = [&](std::string& out, std::uint32_t value) {
+        u16(out, value & 0xFFFF), u16(out, value >> 16);
+    };
     const std::uint64_t bytes = std::min<std::uint64_t>(std::uint64_t{width} * height, 0xFFFFFFFF);
-    const std::array<std::array<std::uint32_t, 3>, 9> entries{{{256, 4, width}, {257, 4, height}, {258, 3, 8},
-        {259, 3, 1}, {262, 3, 1}, {273, 4, offset}, {277, 3, 1}, {278, 4, height},
-        {279, 4, static_cast<std::uint32_t>(bytes)}}};
+    const std::array<std::array<std::uint32_t, 3>, 9> entries{{{256, 4, width},
+                                                               {257, 4, height},
+                                                               {258, 3, 8},
+                                                               {259, 3, 1},
+                                                               {262, 3, 1},
+                                                               {273, 4, offset},
+                                                               {277, 3, 1},
+                                                               {278, 4, height},
+                                                               {279, 4, static_cast<std::uint32_t>(bytes)}}};
     std::string tiff = "II*";
     tiff += '\0';
     u32(tiff, 8);
@@ -161,16 +193,19 @@ std::string tiff_claiming(std::uint32_t width, std::uint32_t height, std::uint32
 // Facts from the first page's directory: resolution in either unit or 96 dpi without one, and
 // the orientation, which turns the photo shown on the screen too.
 TEST_F(TiffReaderTest, FactsAndScreenPixelsComeUpright) {
-    make("convert -size 32x24 xc:red xc:lime +append \\( -size 32x24 xc:blue xc:white +append \\) -append "
-         "quadranti.png");
+    make(
+        "convert -size 32x24 xc:red xc:lime +append \\( -size 32x24 xc:blue xc:white +append \\) -append "
+        "quadranti.png");
     test::write_file((dir_ / "senza.tif").string(), tiff_claiming(32, 24, 200));
     for (const auto& [file, command, facts, top_left] :
          {std::tuple{"pollici.tif", "-units PixelsPerInch -density 300x200 -orient RightTop",
                      PhotoFacts{48, 64, 200, 300}, test::kBlue},
-          std::tuple{"centimetri.tif", "-units PixelsPerCentimeter -density 100", PhotoFacts{64, 48, 254, 254}, test::kRed},
+          std::tuple{"centimetri.tif", "-units PixelsPerCentimeter -density 100",
+                     PhotoFacts{64, 48, 254, 254}, test::kRed},
           std::tuple{"senza.tif", "", PhotoFacts{32, 24, 96, 96}, test::Rgb{128, 128, 128}}}) {
         SCOPED_TRACE(file);
-        if (*command != '\0') make(std::string("convert quadranti.png -type TrueColor ") + command + " " + file);
+        if (*command != '\0')
+            make(std::string("convert quadranti.png -type TrueColor ") + command + " " + file);
         const std::string path = (dir_ / file).string();
         const auto facts_read = codec_.facts(path);
         ASSERT_TRUE(facts_read.has_value());
@@ -186,11 +221,14 @@ TEST_F(TiffReaderTest, FactsAndScreenPixelsComeUpright) {
 
 // A page carries no more decoded pixels than its printer's dots; its own strips at their own size.
 TEST_F(TiffReaderTest, DecodedPixelsAreAtMostTheSheetsDotsOwnStripsTheirOwn) {
-    make("convert -size 640x480 gradient:red-blue -type TrueColor -depth 8 -compress zip -define tiff:rows-per-strip=480 "
-         "proprio.tif && tiffcp -t -w 64 -l 64 proprio.tif piastrelle.tif");
+    make(
+        "convert -size 640x480 gradient:red-blue -type TrueColor -depth 8 -compress zip -define "
+        "tiff:rows-per-strip=480 "
+        "proprio.tif && tiffcp -t -w 64 -l 64 proprio.tif piastrelle.tif");
     for (const auto& [file, most_pixels, width, height] :
-         {std::tuple{"piastrelle.tif", 640LL * 480, 640, 480}, std::tuple{"piastrelle.tif", 640LL * 480 - 1, 639, 479},
-          std::tuple{"piastrelle.tif", 1LL, 1, 1}, std::tuple{"proprio.tif", 64LL * 48, 640, 480}}) {
+         {std::tuple{"piastrelle.tif", 640LL * 480, 640, 480},
+          std::tuple{"piastrelle.tif", 640LL * 480 - 1, 639, 479}, std::tuple{"piastrelle.tif", 1LL, 1, 1},
+          std::tuple{"proprio.tif", 64LL * 48, 640, 480}}) {
         SCOPED_TRACE(std::string(file) + " " + std::to_string(most_pixels));
         const auto printed = codec_.load_photo_to_print((dir_ / file).string(), most_pixels);
         ASSERT_NE(printed, nullptr);
@@ -203,14 +241,16 @@ TEST_F(TiffReaderTest, DecodedPixelsAreAtMostTheSheetsDotsOwnStripsTheirOwn) {
 // its directory (libtiff writes it last) and headers claiming more than 64 megapixels, or strips
 // past the file's end, give no photo, refused before any pixel is allocated.
 TEST_F(TiffReaderTest, DamagedFilesPrintTheirReadablePartAndImpossibleHeadersNothing) {
-    make("convert -size 64x48 xc:red -size 64x48 xc:blue -append -type TrueColor -compress zip "
-         "-define tiff:rows-per-strip=8 intera.tif");
+    make(
+        "convert -size 64x48 xc:red -size 64x48 xc:blue -append -type TrueColor -compress zip "
+        "-define tiff:rows-per-strip=8 intera.tif");
     const std::string whole = file_content(dir_ / "intera.tif");
     std::string damaged = whole;
     const std::string seventh = strips_of("intera.tif").at(6);
     damaged.replace(damaged.find(seventh), seventh.size(), seventh.size(), '\xFF');
     for (const auto& [name, bytes, incomplete, bottom] :
-         {std::tuple{"whole", whole, false, test::kBlue}, std::tuple{"damaged", damaged, true, test::kWhite}}) {
+         {std::tuple{"whole", whole, false, test::kBlue},
+          std::tuple{"damaged", damaged, true, test::kWhite}}) {
         SCOPED_TRACE(name);
         test::write_file((dir_ / "foto.tif").string(), bytes);
         const auto printed = codec_.load_photo_to_print((dir_ / "foto.tif").string(), 64 * 96);

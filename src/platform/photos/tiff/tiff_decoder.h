@@ -28,13 +28,13 @@ struct TiffFeatures {
     int photometric = 1;
     int compression = 1;
     int predictor = 1;
-    int ink_set = 1;  // 1 CMYK
+    int ink_set = 1;     // 1 CMYK
     int fill_order = 1;  // 1 most significant bit first
     int group4_options = 0;
     bool planar_contiguous = true;
     bool tiled = false;
     bool big_endian = false;
-    int orientation = 1;  // 1..8, as EXIF counts them
+    int orientation = 1;      // 1..8, as EXIF counts them
     int resolution_unit = 2;  // 1 none, 2 inch, 3 centimetre
     float x_resolution = 0;
     float y_resolution = 0;

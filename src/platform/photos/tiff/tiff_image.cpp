@@ -112,7 +112,7 @@ std::optional<std::string> own_stream(std::string_view file, const TiffFeatures&
         case kJpeg:
             image.coding = PdfImageCoding::Dct;
             return f.photometric == kYcbcr || f.photometric == kBlackIsZero ? whole_jpeg(strip, f.jpeg_tables)
-                                                                             : std::nullopt;
+                                                                            : std::nullopt;
         case kGroup4:
             image.coding = PdfImageCoding::CcittG4;
             image.black_is_1 = f.photometric == kBlackIsZero;
@@ -132,7 +132,8 @@ std::optional<PdfImage> decoded_image(std::string_view file, const TiffDecoder& 
     const std::size_t row_bytes =
         1 + static_cast<std::size_t>(size.width) * image.components * image.bits_per_component / 8;
     // Each row is decoded behind the byte its filter type takes; what is not decoded is paper white.
-    std::string rows(row_bytes * static_cast<std::size_t>(size.height), image.components == 4 ? '\0' : '\xFF');
+    std::string rows(row_bytes * static_cast<std::size_t>(size.height),
+                     image.components == 4 ? '\0' : '\xFF');
     if (!decode_tiff_rows(file, decoder, features, size, image.bits_per_component, rows, 1, cut_short) ||
         !carry_deflated(rows, row_bytes, image)) {
         return std::nullopt;

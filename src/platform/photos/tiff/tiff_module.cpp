@@ -32,7 +32,8 @@ MemoryFile& memory_of(thandle_t handle) {
 tmsize_t read_memory(thandle_t handle, void* buffer, tmsize_t size) {
     MemoryFile& file = memory_of(handle);
     if (size <= 0 || file.at >= file.bytes.size()) return 0;
-    const std::size_t count = std::min<std::size_t>(static_cast<std::size_t>(size), file.bytes.size() - file.at);
+    const std::size_t count =
+        std::min<std::size_t>(static_cast<std::size_t>(size), file.bytes.size() - file.at);
     std::memcpy(buffer, file.bytes.data() + file.at, count);
     file.at += count;
     return static_cast<tmsize_t>(count);
@@ -102,12 +103,14 @@ std::string bytes_field(TIFF* tiff, ttag_t tag) {
 
 // Grey, RGB or CMYK of whole bytes, interleaved, without alpha: what `decode` gives as stored.
 bool has_plain_samples(const TiffFeatures& f) {
-    const bool colours = (f.photometric == PHOTOMETRIC_MINISBLACK && f.samples == 1) ||
-                         (f.photometric == PHOTOMETRIC_RGB && f.samples == 3) ||
-                         (f.photometric == PHOTOMETRIC_SEPARATED && f.samples == 4 && f.ink_set == INKSET_CMYK) ||
-                         (f.photometric == PHOTOMETRIC_YCBCR && f.samples == 3 && f.compression == COMPRESSION_JPEG);
+    const bool colours =
+        (f.photometric == PHOTOMETRIC_MINISBLACK && f.samples == 1) ||
+        (f.photometric == PHOTOMETRIC_RGB && f.samples == 3) ||
+        (f.photometric == PHOTOMETRIC_SEPARATED && f.samples == 4 && f.ink_set == INKSET_CMYK) ||
+        (f.photometric == PHOTOMETRIC_YCBCR && f.samples == 3 && f.compression == COMPRESSION_JPEG);
     return colours && (f.bits == 8 || f.bits == 16) && f.sample_format == SAMPLEFORMAT_UINT &&
-           f.extra_samples == 0 && (f.planar_contiguous || f.samples == 1) && f.compression != COMPRESSION_OJPEG;
+           f.extra_samples == 0 && (f.planar_contiguous || f.samples == 1) &&
+           f.compression != COMPRESSION_OJPEG;
 }
 
 void read_strips(TIFF* tiff, TiffFeatures& features) {
@@ -123,8 +126,10 @@ bool read_features(std::string_view file, TiffFeatures& f) {
     const Tiff tiff = open_tiff(memory);
     if (!tiff) return false;
     TIFF* t = tiff.get();
-    f.width = static_cast<int>(std::min<std::uint32_t>(field<std::uint32_t>(t, TIFFTAG_IMAGEWIDTH, 0), 1u << 30));
-    f.height = static_cast<int>(std::min<std::uint32_t>(field<std::uint32_t>(t, TIFFTAG_IMAGELENGTH, 0), 1u << 30));
+    f.width =
+        static_cast<int>(std::min<std::uint32_t>(field<std::uint32_t>(t, TIFFTAG_IMAGEWIDTH, 0), 1u << 30));
+    f.height =
+        static_cast<int>(std::min<std::uint32_t>(field<std::uint32_t>(t, TIFFTAG_IMAGELENGTH, 0), 1u << 30));
     f.samples = field<std::uint16_t>(t, TIFFTAG_SAMPLESPERPIXEL, 1);
     f.bits = field<std::uint16_t>(t, TIFFTAG_BITSPERSAMPLE, 1);
     f.sample_format = field<std::uint16_t>(t, TIFFTAG_SAMPLEFORMAT, SAMPLEFORMAT_UINT);
@@ -137,8 +142,10 @@ bool read_features(std::string_view file, TiffFeatures& f) {
     f.predictor = std::max<int>(PREDICTOR_NONE, field<std::uint16_t>(t, TIFFTAG_PREDICTOR, PREDICTOR_NONE));
     f.ink_set = field<std::uint16_t>(t, TIFFTAG_INKSET, INKSET_CMYK);
     f.fill_order = field<std::uint16_t>(t, TIFFTAG_FILLORDER, FILLORDER_MSB2LSB);
-    if (f.compression == COMPRESSION_CCITTFAX4) f.group4_options = field<std::uint32_t>(t, TIFFTAG_GROUP4OPTIONS, 0);
-    f.planar_contiguous = field<std::uint16_t>(t, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG) == PLANARCONFIG_CONTIG;
+    if (f.compression == COMPRESSION_CCITTFAX4)
+        f.group4_options = field<std::uint32_t>(t, TIFFTAG_GROUP4OPTIONS, 0);
+    f.planar_contiguous =
+        field<std::uint16_t>(t, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG) == PLANARCONFIG_CONTIG;
     f.tiled = TIFFIsTiled(t) != 0;
     f.big_endian = TIFFIsBigEndian(t) != 0;
     f.orientation = field<std::uint16_t>(t, TIFFTAG_ORIENTATION, ORIENTATION_TOPLEFT);
@@ -159,14 +166,15 @@ bool read_features(std::string_view file, TiffFeatures& f) {
 std::vector<std::uint32_t> sampled_columns(std::uint32_t width, int output_width) {
     std::vector<std::uint32_t> columns(static_cast<std::size_t>(output_width));
     for (int x = 0; x < output_width; ++x) {
-        columns[static_cast<std::size_t>(x)] =
-            static_cast<std::uint32_t>(static_cast<std::uint64_t>(x) * width / static_cast<std::uint64_t>(output_width));
+        columns[static_cast<std::size_t>(x)] = static_cast<std::uint32_t>(
+            static_cast<std::uint64_t>(x) * width / static_cast<std::uint64_t>(output_width));
     }
     return columns;
 }
 
 std::uint32_t sampled_row(int y, std::uint32_t height, int output_height) {
-    return static_cast<std::uint32_t>(static_cast<std::uint64_t>(y) * height / static_cast<std::uint64_t>(output_height));
+    return static_cast<std::uint32_t>(static_cast<std::uint64_t>(y) * height /
+                                      static_cast<std::uint64_t>(output_height));
 }
 
 // The page's decoded rows one at a time, in increasing order: a strip's through libtiff's scanline
@@ -185,7 +193,8 @@ class StoredRows {
         if (tile_width_ == 0 || tile_height_ == 0 || tile_bytes <= 0) return;
         tile_row_bytes_ = static_cast<std::size_t>(tile_bytes) / tile_height_;
         const std::uint64_t across = (width_ + tile_width_ - 1) / tile_width_;
-        if (across * static_cast<std::uint64_t>(tile_bytes) > static_cast<std::uint64_t>(kLargestAllocation)) return;
+        if (across * static_cast<std::uint64_t>(tile_bytes) > static_cast<std::uint64_t>(kLargestAllocation))
+            return;
         tile_.resize(static_cast<std::size_t>(tile_bytes));
         band_.resize(static_cast<std::size_t>(across * tile_row_bytes_ * tile_height_));
     }
@@ -297,9 +306,10 @@ TiffDecoded decode_rgb(TIFF* tiff, std::uint32_t width, std::uint32_t height, co
     image.req_orientation = ORIENTATION_TOPLEFT;
     image.orientation = ORIENTATION_TOPLEFT;
     std::uint32_t band = TIFFIsTiled(tiff) != 0 ? field<std::uint32_t>(tiff, TIFFTAG_TILELENGTH, 1)
-                                                 : field<std::uint32_t>(tiff, TIFFTAG_ROWSPERSTRIP, height);
+                                                : field<std::uint32_t>(tiff, TIFFTAG_ROWSPERSTRIP, height);
     const std::uint64_t most_rows = static_cast<std::uint64_t>(kLargestAllocation) / 4 / width;
-    band = static_cast<std::uint32_t>(std::clamp<std::uint64_t>(band, 1, std::max<std::uint64_t>(1, most_rows)));
+    band =
+        static_cast<std::uint32_t>(std::clamp<std::uint64_t>(band, 1, std::max<std::uint64_t>(1, most_rows)));
     band = std::min(band, height);
     std::vector<std::uint32_t> raster(static_cast<std::size_t>(band) * width);
     const std::vector<std::uint32_t> columns = sampled_columns(width, output.width);
@@ -330,9 +340,11 @@ TiffDecoded decode(std::string_view file, const TiffOutput& output) {
     MemoryFile memory{file};
     const Tiff tiff = open_tiff(memory);
     std::uint32_t width = 0, height = 0;
-    if (!tiff || output.width <= 0 || output.height <= 0 || TIFFGetField(tiff.get(), TIFFTAG_IMAGEWIDTH, &width) != 1 ||
+    if (!tiff || output.width <= 0 || output.height <= 0 ||
+        TIFFGetField(tiff.get(), TIFFTAG_IMAGEWIDTH, &width) != 1 ||
         TIFFGetField(tiff.get(), TIFFTAG_IMAGELENGTH, &height) != 1 || width == 0 || height == 0 ||
-        static_cast<std::uint32_t>(output.width) > width || static_cast<std::uint32_t>(output.height) > height) {
+        static_cast<std::uint32_t>(output.width) > width ||
+        static_cast<std::uint32_t>(output.height) > height) {
         return TiffDecoded::Nothing;
     }
     return output.samples == TiffSamples::Stored ? decode_stored(tiff.get(), width, height, output)

@@ -76,9 +76,12 @@ int tiff_components(const TiffFeatures& features) {
 bool decode_tiff_rows(std::string_view file, const TiffDecoder& decoder, const TiffFeatures& features,
                       ScaledSize size, int bits, std::string& rows, std::size_t lead, bool& cut_short) {
     const std::size_t row_bytes = rows.size() / static_cast<std::size_t>(size.height);
-    const TiffOutput output{size.width, size.height,
-                            features.plain_samples ? TiffSamples::Stored : TiffSamples::Rgb, bits,
-                            reinterpret_cast<unsigned char*>(rows.data() + lead), row_bytes};
+    const TiffOutput output{size.width,
+                            size.height,
+                            features.plain_samples ? TiffSamples::Stored : TiffSamples::Rgb,
+                            bits,
+                            reinterpret_cast<unsigned char*>(rows.data() + lead),
+                            row_bytes};
     const TiffDecoded decoded = decoder.decode(file, output);
     cut_short = decoded == TiffDecoded::Part;
     return decoded != TiffDecoded::Nothing;
@@ -101,8 +104,9 @@ cairo_surface_t* decode_tiff(std::string_view file, long long most_pixels, bool*
         cairo_surface_destroy(surface);
         return nullptr;
     }
-    const SrgbColours colours(usable_icc_profile(features.icc, components) ? features.icc : std::string_view(),
-                              samples_of(components));
+    const SrgbColours colours(
+        usable_icc_profile(features.icc, components) ? features.icc : std::string_view(),
+        samples_of(components));
     unsigned char* pixels = cairo_image_surface_get_data(surface);
     const auto stride = static_cast<std::size_t>(cairo_image_surface_get_stride(surface));
     for (int y = 0; y < size.height; ++y) {
