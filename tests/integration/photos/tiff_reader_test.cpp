@@ -88,8 +88,7 @@ TEST_F(TiffReaderTest, EachVariantPrintsItsOwnStripsWherePdfCarriesThemElseDecod
         "fax.tif");
     make("tiffcp -p separate nudo.tif piani.tif");
     make(
-        "convert quadranti.png -type TrueColor -compress none -define tiff:rows-per-strip=48 -density 300 "
-        "pagina1.tif && "
+        "convert quadranti.png -type TrueColor -compress none -define tiff:rows-per-strip=48 pagina1.tif && "
         "convert -size 64x48 xc:black -type TrueColor -compress none pagina2.tif && "
         "tiffcp pagina1.tif pagina2.tif pagine.tif");
     const std::array kQuadrants{kRed, kGreen, kBlue, kWhite};
@@ -119,8 +118,7 @@ TEST_F(TiffReaderTest, EachVariantPrintsItsOwnStripsWherePdfCarriesThemElseDecod
              Variant{"nudo16.tif", "", "64 48 rgb 3 16 image", "/BitsPerComponent 16", true, kQuadrants},
              Variant{"cmyk.tif",
                      "convert quadranti.png -colorspace cmyk -type ColorSeparation -profile cmyk.icc "
-                     "-compress zip "
-                     "-define tiff:rows-per-strip=48",
+                     "-compress zip -define tiff:rows-per-strip=48",
                      "64 48 icc 4 8 image", "/ICCBased", true, kQuadrants},
              Variant{"fax.tif",
                      "",
@@ -144,10 +142,8 @@ TEST_F(TiffReaderTest, EachVariantPrintsItsOwnStripsWherePdfCarriesThemElseDecod
         const fs::path pdf = print_photo(v.file);
         const std::vector<ImageRow> rows = image_rows(pdf);
         ASSERT_EQ(rows.size(), 1u);
-        const std::string listed = run("pdfimages -list " + quoted(pdf) +
-                                       " | awk 'NR == 3 {print $4, $5, $6, $7, "
-                                       "$8, $9}'")
-                                       .output;
+        const std::string awk = " | awk 'NR == 3 {print $4, $5, $6, $7, $8, $9}'";
+        const std::string listed = run("pdfimages -list " + quoted(pdf) + awk).output;
         EXPECT_EQ(listed, std::string(v.listed) + "\n");
         const std::string object = "--show-object=" + rows[0].object + " ";
         EXPECT_NE(run("qpdf " + object + quoted(pdf)).output.find(v.says), std::string::npos);
