@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The TIFF decoder module: the one file that calls libtiff. The file is read from memory, mapped for
 // libtiff so that strips are read where they lie, with libtiff's own limit on a single allocation
-// and its messages silenced. The first page is decoded row by row, sampled down to the output's
+// and its messages silenced; strips are taken as the file holds them (libtiff's chopping of one
+// large uncompressed strip into many is turned off), so that their table is the file's own. The first page is decoded row by row, sampled down to the output's
 // size as it goes, so that no more than a strip or a band of tiles is held at its own size.
 #include <tiffio.h>
 
@@ -11,6 +12,7 @@
 #include <memory>
 #include <vector>
 
+#include "platform/photos/images.h"
 #include "platform/photos/tiff/tiff_decoder.h"
 
 namespace posteri {
@@ -82,7 +84,7 @@ Tiff open_tiff(MemoryFile& file) {
     TIFFOpenOptionsSetMaxSingleMemAlloc(options, kLargestAllocation);
     TIFFOpenOptionsSetErrorHandlerExtR(options, quiet, nullptr);
     TIFFOpenOptionsSetWarningHandlerExtR(options, quiet, nullptr);
-    Tiff tiff(TIFFClientOpenExt("photo", "r", &file, read_memory, write_nothing, seek_memory, close_nothing,
+    Tiff tiff(TIFFClientOpenExt("photo", "rc", &file, read_memory, write_nothing, seek_memory, close_nothing,
                                 memory_size, map_memory, unmap_nothing, options));
     TIFFOpenOptionsFree(options);
     return tiff;
@@ -113,12 +115,16 @@ bool has_plain_samples(const TiffFeatures& f) {
            f.compression != COMPRESSION_OJPEG;
 }
 
-void read_strips(TIFF* tiff, TiffFeatures& features) {
+// False for a strip table longer than the file could hold: each strip takes at least two bytes
+// of offset and two of byte count.
+bool read_strips(TIFF* tiff, std::size_t file_bytes, TiffFeatures& features) {
     const std::uint32_t count = TIFFNumberOfStrips(tiff);
+    if (count > file_bytes / 4 + 1) return false;
     features.strips.reserve(count);
     for (std::uint32_t strip = 0; strip < count; ++strip) {
         features.strips.push_back({TIFFGetStrileOffset(tiff, strip), TIFFGetStrileByteCount(tiff, strip)});
     }
+    return true;
 }
 
 bool read_features(std::string_view file, TiffFeatures& f) {
@@ -130,6 +136,8 @@ bool read_features(std::string_view file, TiffFeatures& f) {
         static_cast<int>(std::min<std::uint32_t>(field<std::uint32_t>(t, TIFFTAG_IMAGEWIDTH, 0), 1u << 30));
     f.height =
         static_cast<int>(std::min<std::uint32_t>(field<std::uint32_t>(t, TIFFTAG_IMAGELENGTH, 0), 1u << 30));
+    // Nothing more is read of a page too large to decode: its strip table could be as long as its rows.
+    if (!decodable_whole(f.width, f.height)) return false;
     f.samples = field<std::uint16_t>(t, TIFFTAG_SAMPLESPERPIXEL, 1);
     f.bits = field<std::uint16_t>(t, TIFFTAG_BITSPERSAMPLE, 1);
     f.sample_format = field<std::uint16_t>(t, TIFFTAG_SAMPLEFORMAT, SAMPLEFORMAT_UINT);
@@ -155,7 +163,7 @@ bool read_features(std::string_view file, TiffFeatures& f) {
     f.rows_per_strip = static_cast<int>(std::min<std::uint32_t>(
         field<std::uint32_t>(t, TIFFTAG_ROWSPERSTRIP, static_cast<std::uint32_t>(f.height)),
         static_cast<std::uint32_t>(f.height)));
-    if (!f.tiled) read_strips(t, f);
+    if (!f.tiled && !read_strips(t, file.size(), f)) return false;
     f.icc = bytes_field(t, TIFFTAG_ICCPROFILE);
     if (f.compression == COMPRESSION_JPEG) f.jpeg_tables = bytes_field(t, TIFFTAG_JPEGTABLES);
     f.plain_samples = has_plain_samples(f);
