@@ -215,16 +215,19 @@ TEST_F(TiffReaderTest, FactsAndScreenPixelsComeUpright) {
     }
 }
 
-// A page carries no more decoded pixels than its printer's dots; its own strips at their own size.
+// A page carries no more decoded pixels than its printer's dots, a photo one pixel wide too; its own
+// strips at their own size.
 TEST_F(TiffReaderTest, DecodedPixelsAreAtMostTheSheetsDotsOwnStripsTheirOwn) {
     make(
         "convert -size 640x480 gradient:red-blue -type TrueColor -depth 8 -compress zip -define "
         "tiff:rows-per-strip=480 "
-        "proprio.tif && tiffcp -t -w 64 -l 64 proprio.tif piastrelle.tif");
+        "proprio.tif && tiffcp -t -w 64 -l 64 proprio.tif piastrelle.tif && convert -size 1x400 "
+        "gradient:red-blue "
+        "-type TrueColor -depth 8 alta.tif && tiffcp -t -w 16 -l 16 alta.tif colonna.tif");
     for (const auto& [file, most_pixels, width, height] :
          {std::tuple{"piastrelle.tif", 640LL * 480, 640, 480},
           std::tuple{"piastrelle.tif", 640LL * 480 - 1, 639, 479}, std::tuple{"piastrelle.tif", 1LL, 1, 1},
-          std::tuple{"proprio.tif", 64LL * 48, 640, 480}}) {
+          std::tuple{"proprio.tif", 64LL * 48, 640, 480}, std::tuple{"colonna.tif", 100LL, 1, 100}}) {
         SCOPED_TRACE(std::string(file) + " " + std::to_string(most_pixels));
         const auto printed = codec_.load_photo_to_print((dir_ / file).string(), most_pixels);
         ASSERT_NE(printed, nullptr);

@@ -60,14 +60,15 @@ std::size_t row_bytes(const TiffFeatures& f) {
     return (static_cast<std::size_t>(f.width) * static_cast<std::size_t>(f.samples * f.bits) + 7) / 8;
 }
 
-// Uncompressed strips joined: each must hold its rows whole.
+// Uncompressed strips joined: each must hold its rows whole, and together no more than the file
+// (strips that all point at the same bytes would make a small file a stream of hundreds of MB).
 std::optional<std::string> joined_rows(std::string_view file, const TiffFeatures& f) {
     std::string rows;
     int row = 0;
     for (const TiffStrip& strip : f.strips) {
         const int count = std::min(f.rows_per_strip, f.height - row);
         const std::size_t wanted = row_bytes(f) * static_cast<std::size_t>(count);
-        if (count <= 0 || strip.bytes < wanted) return std::nullopt;
+        if (count <= 0 || strip.bytes < wanted || rows.size() + wanted > file.size()) return std::nullopt;
         rows += strip_bytes(file, strip).substr(0, wanted);
         row += count;
     }
