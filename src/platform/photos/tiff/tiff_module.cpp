@@ -2,8 +2,9 @@
 // The TIFF decoder module: the one file that calls libtiff. The file is read from memory, mapped for
 // libtiff so that strips are read where they lie, with libtiff's own limit on a single allocation
 // and its messages silenced; strips are taken as the file holds them (libtiff's chopping of one
-// large uncompressed strip into many is turned off), so that their table is the file's own. The first page is decoded row by row, sampled down to the output's
-// size as it goes, so that no more than a strip or a band of tiles is held at its own size.
+// large uncompressed strip into many is turned off), so that their table is the file's own. The first page is
+// decoded row by row, sampled down to the output's size as it goes, so that no more than a strip or a band of
+// tiles is held at its own size.
 #include <tiffio.h>
 
 #include <algorithm>
@@ -127,6 +128,17 @@ bool read_strips(TIFF* tiff, std::size_t file_bytes, TiffFeatures& features) {
     return true;
 }
 
+// Tiles of at most the page's size, or 1024 pixels a side for a small page: a 16 x 12 page that
+// claims tiles of 8192 x 8192 would have each read into hundreds of MB.
+bool tiles_fit(TIFF* tiff, const TiffFeatures& f) {
+    constexpr std::uint32_t kSmallPageSide = 1024;
+    const std::uint32_t width = field<std::uint32_t>(tiff, TIFFTAG_TILEWIDTH, 0);
+    const std::uint32_t height = field<std::uint32_t>(tiff, TIFFTAG_TILELENGTH, 0);
+    return width > 0 && height > 0 &&
+           width <= std::max(static_cast<std::uint32_t>(f.width), kSmallPageSide) &&
+           height <= std::max(static_cast<std::uint32_t>(f.height), kSmallPageSide);
+}
+
 bool read_features(std::string_view file, TiffFeatures& f) {
     MemoryFile memory{file};
     const Tiff tiff = open_tiff(memory);
@@ -163,7 +175,7 @@ bool read_features(std::string_view file, TiffFeatures& f) {
     f.rows_per_strip = static_cast<int>(std::min<std::uint32_t>(
         field<std::uint32_t>(t, TIFFTAG_ROWSPERSTRIP, static_cast<std::uint32_t>(f.height)),
         static_cast<std::uint32_t>(f.height)));
-    if (!f.tiled && !read_strips(t, file.size(), f)) return false;
+    if (f.tiled ? !tiles_fit(t, f) : !read_strips(t, file.size(), f)) return false;
     f.icc = bytes_field(t, TIFFTAG_ICCPROFILE);
     if (f.compression == COMPRESSION_JPEG) f.jpeg_tables = bytes_field(t, TIFFTAG_JPEGTABLES);
     f.plain_samples = has_plain_samples(f);
