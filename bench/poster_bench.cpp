@@ -6,7 +6,8 @@
 // with every library it prints with, doing nothing), and the print step of the interactive program
 // driven in tmux, from the confirmation in the parameter editor to the PDF on disk; a 12-megapixel
 // WebP against libwebp's own decoder writing it as a PNG (dwebp), a 12-megapixel JPEG XL, decoded
-// and made from a JPEG, against libjxl's own (djxl, to a PNG and to the JPEG), and a small JPEG, which no
+// and made from a JPEG, against libjxl's own (djxl, to a PNG and to the JPEG), a 12-megapixel TIFF of
+// LZW strips against ImageMagick writing it as a PNG through libtiff, and a small JPEG, which no
 // photo reader loaded on first use may slow down. Each case runs
 // in turn with its baseline, so that both meet the same machine: median wall time, peak memory of
 // the child and PDF size, each against its target. The exit status is 1 when a target is missed.
@@ -55,13 +56,14 @@ const PhotoSpec kHugePng{"enorme-png.jpg", 20000, 20000, PhotoKind::FlatPng};
 const PhotoSpec kWebp{"foto12mp.webp", 4240, 2832, PhotoKind::Webp};
 const PhotoSpec kJxl{"foto12mp.jxl", 4240, 2832, PhotoKind::Jxl};
 const PhotoSpec kJpegJxl{"foto12mp-jpeg.jxl", 4240, 2832, PhotoKind::JpegJxl};
+const PhotoSpec kTiff{"foto12mp.tif", 4240, 2832, PhotoKind::Tiff};
 constexpr double kDecodedMostShare = 2.0;
 // A small JPEG takes what it took before the first photo reader came in a module of its own.
 const PhotoSpec kSmallJpeg{"foto-piccola.jpg", 640, 480};
 constexpr double kSmallJpegMostSeconds = 0.035;
 
 std::vector<PhotoSpec> every_photo() {
-    std::vector<PhotoSpec> photos{kMainPhoto, kHugePng, kWebp, kJxl, kJpegJxl, kSmallJpeg};
+    std::vector<PhotoSpec> photos{kMainPhoto, kHugePng, kWebp, kJxl, kJpegJxl, kTiff, kSmallJpeg};
     photos.insert(photos.end(), std::begin(kOtherKinds), std::end(kOtherKinds));
     photos.insert(photos.end(), std::begin(kOtherPhotos), std::end(kOtherPhotos));
     return photos;
@@ -134,6 +136,9 @@ int run_bench(const std::string& scratch) {
         side_by_side(poster(photo.label() + fits, photo), djxl, size_of(photo),
                      {.time_share = kDecodedMostShare});
     }
+    // tiffcp writes no PNG: ImageMagick decodes through libtiff to one.
+    const Case to_png{"convert (to PNG)", child({"convert", photo_path(kTiff), scratch + "/convert.png"}), {}};
+    side_by_side(poster(kTiff.label() + fits, kTiff), to_png, size_of(kTiff), {.time_share = kDecodedMostShare});
     side_by_side(poster(kSmallJpeg.label() + fits, kSmallJpeg), img2pdf(kFitsForAll, kSmallJpeg),
                  size_of(kSmallJpeg), {.most_seconds = kSmallJpegMostSeconds});
     side_by_side(poster("PNG 20000x20000" + fits, kHugePng), img2pdf(kFitsForAll, kHugePng), 0,

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstdlib>
 
 #include "support/test_jxl.h"
 #include "support/test_webp.h"
@@ -72,6 +73,8 @@ std::string photo_bytes(const PhotoSpec& photo, const std::string& folder) {
             recipe.idat_bytes = kPngIdatBytes;
             return posteri::test::make_png(recipe);
         }
+        case PhotoKind::Tiff:  // from its pixels as a PNG, which ImageMagick turns into the TIFF
+            return posteri::test::make_png(recipe_for<posteri::test::PngSpec>(photo));
         case PhotoKind::Webp: {
             auto recipe = recipe_for<posteri::test::WebpSpec>(photo);
             recipe.lossless = false;
@@ -106,8 +109,16 @@ bool make_photos(const std::string& folder, const std::vector<PhotoSpec>& photos
     const pid_t pid = fork();
     if (pid < 0) return false;
     if (pid == 0) {
-        for (const PhotoSpec& photo : photos)
-            posteri::test::write_file(folder + "/" + photo.name, photo_bytes(photo, folder));
+        for (const PhotoSpec& photo : photos) {
+            const std::string path = folder + "/" + photo.name;
+            if (photo.kind != PhotoKind::Tiff) {
+                posteri::test::write_file(path, photo_bytes(photo, folder));
+                continue;
+            }
+            posteri::test::write_file(path + ".png", photo_bytes(photo, folder));
+            const std::string convert = "convert '" + path + ".png' -compress lzw '" + path + "'";
+            if (std::system(convert.c_str()) != 0) _exit(1);
+        }
         _exit(0);
     }
     int status = 0;

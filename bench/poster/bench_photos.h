@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The photos the poster benchmark prints: camera-like pictures in the kinds a person brings (RGB
-// JPEGs, one with an ICC profile, an Adobe CMYK JPEG, an RGB PNG, a WebP, two JPEG XL) and a flat PNG too
+// JPEGs, one with an ICC profile, an Adobe CMYK JPEG, an RGB PNG, a WebP, two JPEG XL, a TIFF) and a flat PNG too
 // big to decode whole.
 
 #include <string>
@@ -20,6 +20,7 @@ enum class PhotoKind {
     Webp,      // lossy, as a browser saves a photo
     Jxl,       // lossy (cjxl's default distance), as a camera or an archive saves one
     JpegJxl,   // made from an RGB JPEG, which it rebuilds
+    Tiff,      // LZW strips of a few rows, as a photo editor saves one (written by ImageMagick)
 };
 
 struct PhotoSpec {

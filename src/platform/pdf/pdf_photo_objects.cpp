@@ -49,12 +49,36 @@ std::string decode_array(const PdfImage& image) {
     return decode + "]\n";
 }
 
+std::string number_entry(std::string_view key, int value) {
+    return " /" + std::string(key) + " " + std::to_string(value);
+}
+
+std::string predictor_parameters(const PdfImage& image, int predictor, int colours) {
+    return "   /DecodeParms <<" + number_entry("Predictor", predictor) + number_entry("Colors", colours) +
+           number_entry("BitsPerComponent", image.bits_per_component) + number_entry("Columns", image.width) +
+           " >>\n";
+}
+
 std::string filter_entries(const PdfImage& image) {
-    if (image.coding == PdfImageCoding::Dct) return "   /Filter /DCTDecode\n";
-    const int colours = image.palette.empty() ? image.components : 1;
-    return "   /Filter /FlateDecode\n   /DecodeParms << /Predictor 15 /Colors " + std::to_string(colours) +
-           " /BitsPerComponent " + std::to_string(image.bits_per_component) + " /Columns " +
-           std::to_string(image.width) + " >>\n";
+    switch (image.coding) {
+        case PdfImageCoding::Dct:
+            return "   /Filter /DCTDecode\n";
+        case PdfImageCoding::PngFlate:
+            return "   /Filter /FlateDecode\n" +
+                   predictor_parameters(image, 15, image.palette.empty() ? image.components : 1);
+        case PdfImageCoding::Flate:
+        case PdfImageCoding::Lzw: {
+            const std::string filter =
+                image.coding == PdfImageCoding::Flate ? "   /Filter /FlateDecode\n" : "   /Filter /LZWDecode\n";
+            return image.tiff_predictor ? filter + predictor_parameters(image, 2, image.components) : filter;
+        }
+        case PdfImageCoding::CcittG4:
+            return "   /Filter /CCITTFaxDecode\n   /DecodeParms << /K -1" + number_entry("Columns", image.width) +
+                   number_entry("Rows", image.height) + " /BlackIs1 " + (image.black_is_1 ? "true" : "false") +
+                   " >>\n";
+        default:
+            return {};
+    }
 }
 
 std::size_t data_size(const PdfImage& image) {

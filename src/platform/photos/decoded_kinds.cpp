@@ -5,6 +5,8 @@
 
 #include "platform/photos/jxl/jxl_image.h"
 #include "platform/photos/jxl/jxl_pixels.h"
+#include "platform/photos/tiff/tiff_image.h"
+#include "platform/photos/tiff/tiff_pixels.h"
 #include "platform/photos/webp/webp_image.h"
 #include "platform/photos/webp/webp_pixels.h"
 
@@ -15,6 +17,7 @@ namespace {
 constexpr std::array kDecodedKinds{
     DecodedKind{PhotoKind::Webp, read_webp_header, decode_webp, webp_image},
     DecodedKind{PhotoKind::JpegXl, read_jxl_header, decode_jxl, jxl_image},
+    DecodedKind{PhotoKind::Tiff, read_tiff_header, decode_tiff, tiff_image},
 };
 
 }  // namespace

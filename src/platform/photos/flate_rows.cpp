@@ -82,16 +82,21 @@ std::string deflated(const std::string& rows) {
 
 }  // namespace
 
-std::optional<PdfImage> flate_image(std::string rows, const RowsShape& shape, bool alpha,
-                                    std::string_view icc) {
-    if (alpha) lay_rows_over_white(rows, shape.width, shape.height, shape.colours);
-    apply_up_filter(rows, rows.size() / static_cast<std::size_t>(shape.height));
+bool carry_deflated(std::string& rows, std::size_t row_bytes, PdfImage& image) {
+    apply_up_filter(rows, row_bytes);
     auto packed = std::make_shared<const ByteBlock>(deflated(rows));
-    if (packed->view().empty()) return std::nullopt;
-    PdfImage image;
+    if (packed->view().empty()) return false;
     image.coding = PdfImageCoding::PngFlate;
     image.data = {packed->view()};
     image.block = std::move(packed);
+    return true;
+}
+
+std::optional<PdfImage> flate_image(std::string rows, const RowsShape& shape, bool alpha,
+                                    std::string_view icc) {
+    if (alpha) lay_rows_over_white(rows, shape.width, shape.height, shape.colours);
+    PdfImage image;
+    if (!carry_deflated(rows, rows.size() / static_cast<std::size_t>(shape.height), image)) return std::nullopt;
     image.width = shape.width;
     image.height = shape.height;
     image.components = shape.colours;

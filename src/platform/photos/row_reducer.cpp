@@ -15,11 +15,10 @@ ScaledSize scaled_within(int width, int height, long long most_pixels) {
         std::sqrt(static_cast<double>(std::max(most_pixels, 1LL)) / static_cast<double>(pixels));
     ScaledSize size{std::max(1, static_cast<int>(width * scale)),
                     std::max(1, static_cast<int>(height * scale))};
-    // Rounding may leave one row or column too many.
-    while (static_cast<long long>(size.width) * size.height > most_pixels && size.width > 1 &&
-           size.height > 1) {
-        size.width > size.height ? --size.width : --size.height;
-    }
+    // Rounding, or a side held at one pixel, may leave too many: the other side gives way.
+    const long long most = std::max(most_pixels, 1LL);
+    size.height = static_cast<int>(std::min<long long>(size.height, std::max(1LL, most / size.width)));
+    size.width = static_cast<int>(std::min<long long>(size.width, std::max(1LL, most / size.height)));
     return size;
 }
 
