@@ -23,7 +23,7 @@ void FUN_FULL(Platform& platform, std::string_view options);
 std::string FUN_SCELTA_FILE(Platform& platform, std::string_view pattern);
 // The photo chooser's patterns, in any letter case: the extensions of every kind of photo the
 // program reads (the files are read by their content, whatever their names say).
-inline constexpr std::string_view kPhotoPatterns = "*.jpg;*.jpeg;*.jpe;*.jfif;*.png;*.webp";
+inline constexpr std::string_view kPhotoPatterns = "*.jpg;*.jpeg;*.jpe;*.jfif;*.png;*.webp;*.heic;*.heif;*.avif";
 // 1 portrait, 2 landscape, 0 when the question was left with Esc.
 std::int32_t CHIEDI_O(Platform& platform);
 // The installed printers in byte order in elements 1 .. count, element 0 empty.

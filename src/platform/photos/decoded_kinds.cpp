@@ -3,6 +3,8 @@
 
 #include <array>
 
+#include "platform/photos/heif/heif_image.h"
+#include "platform/photos/heif/heif_pixels.h"
 #include "platform/photos/webp/webp_image.h"
 #include "platform/photos/webp/webp_pixels.h"
 
@@ -12,6 +14,7 @@ namespace {
 
 constexpr std::array kDecodedKinds{
     DecodedKind{PhotoKind::Webp, read_webp_header, decode_webp, webp_image},
+    DecodedKind{PhotoKind::Heif, read_heif_header, decode_heif, heif_image},
 };
 
 }  // namespace

@@ -4,7 +4,21 @@
 #include <algorithm>
 #include <cstddef>
 
+#include "platform/photos/photo_header.h"
+
 namespace posteri {
+
+int reduction_for(long long width, long long height, long long most_pixels, bool interlaced) {
+    const auto within = [&](long long factor) {
+        const long long w = (width + factor - 1) / factor;
+        const long long h = (height + factor - 1) / factor;
+        return w * h <= most_pixels && fits_in_memory(w, h);
+    };
+    if (within(1)) return 1;
+    int factor = 2;
+    while (!within(factor)) factor += interlaced ? 2 : 1;
+    return factor;
+}
 
 RowReducer::RowReducer(cairo_surface_t* surface, int factor, int rows_per_band)
     : surface_(surface), factor_(factor), rows_per_band_(rows_per_band),

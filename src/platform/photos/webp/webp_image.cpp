@@ -1,13 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/photos/webp/webp_image.h"
 
-#include <isa-l/igzip_lib.h>
-
 #include <cstddef>
-#include <memory>
 #include <string>
-#include <vector>
 
+#include "platform/photos/flate_rows.h"
 #include "platform/photos/lcms_colour_profile.h"
 #include "platform/photos/paper_white.h"
 #include "platform/photos/photo_header.h"
@@ -16,8 +13,6 @@
 namespace posteri {
 
 namespace {
-
-constexpr char kUpFilter = 2;  // PNG's filter type that stores each byte less the one above it
 
 // Rows of `width` RGBA pixels, each behind one byte, become RGB rows over white, in place.
 void lay_rows_over_white(std::string& rows, int width, int height) {
@@ -34,50 +29,6 @@ void lay_rows_over_white(std::string& rows, int width, int height) {
         }
     }
     rows.resize(rgb_row * static_cast<std::size_t>(height));
-}
-
-// Every row takes the Up filter, which a photo's rows compress far better with than with none, and
-// which costs one subtraction a byte: from the last row up, so that each row above is still whole.
-void apply_up_filter(std::string& rows, std::size_t row_bytes) {
-    const std::size_t height = rows.size() / row_bytes;
-    for (std::size_t y = height; y-- > 0;) {
-        char* row = rows.data() + y * row_bytes;
-        row[0] = kUpFilter;
-        if (y == 0) break;
-        const char* above = row - row_bytes;
-        for (std::size_t i = 1; i < row_bytes; ++i) {
-            row[i] =
-                static_cast<char>(static_cast<unsigned char>(row[i]) - static_cast<unsigned char>(above[i]));
-        }
-    }
-}
-
-// The rows in a zlib stream, at isa-l's fastest level: a few times quicker than zlib's, for a stream
-// a little larger. Room for the rows is reserved, never copied into as it grows, and filled a piece
-// at a time, so that only the pages the stream takes are ever touched.
-std::string deflated(const std::string& rows) {
-    constexpr std::size_t kPiece = 1 << 20;
-    std::vector<unsigned char> level_buffer(ISAL_DEF_LVL1_DEFAULT);
-    isal_zstream stream;
-    isal_deflate_init(&stream);
-    stream.level = 1;
-    stream.level_buf = level_buffer.data();
-    stream.level_buf_size = static_cast<std::uint32_t>(level_buffer.size());
-    stream.gzip_flag = IGZIP_ZLIB;
-    stream.end_of_stream = 1;
-    stream.next_in = reinterpret_cast<std::uint8_t*>(const_cast<char*>(rows.data()));
-    stream.avail_in = static_cast<std::uint32_t>(rows.size());
-    std::string packed;
-    packed.reserve(rows.size() + rows.size() / 64 + kPiece);  // more than stored blocks take
-    while (stream.internal_state.state != ZSTATE_END) {
-        const std::size_t held = packed.size();
-        packed.resize(held + kPiece);
-        stream.next_out = reinterpret_cast<std::uint8_t*>(packed.data() + held);
-        stream.avail_out = static_cast<std::uint32_t>(kPiece);
-        if (isal_deflate(&stream) != COMP_OK) return {};
-        packed.resize(held + kPiece - stream.avail_out);
-    }
-    return packed;
 }
 
 }  // namespace
@@ -98,17 +49,8 @@ std::optional<PdfImage> webp_image(std::string_view file, long long most_pixels,
     if (decoded == WebpDecoded::Nothing) return std::nullopt;
     cut_short = decoded == WebpDecoded::Part;
     if (features.alpha) lay_rows_over_white(rows, size.width, size.height);
-    apply_up_filter(rows, rows.size() / static_cast<std::size_t>(size.height));
-    auto packed = std::make_shared<const ByteBlock>(deflated(rows));
-    if (packed->view().empty()) return std::nullopt;
-    PdfImage image;
-    image.coding = PdfImageCoding::PngFlate;
-    image.data = {packed->view()};
-    image.block = std::move(packed);
-    image.width = size.width;
-    image.height = size.height;
-    if (usable_icc_profile(features.icc, 3)) image.icc = std::string(features.icc);
-    return image;
+    return flate_rgb_image(std::move(rows), size.width, size.height,
+                           usable_icc_profile(features.icc, 3) ? std::string(features.icc) : std::string());
 }
 
 }  // namespace posteri
