@@ -28,6 +28,9 @@ struct ImageRelease {
 struct OptionsFree {
     void operator()(heif_decoding_options* options) const { heif_decoding_options_free(options); }
 };
+struct NclxFree {
+    void operator()(heif_color_profile_nclx* nclx) const { heif_nclx_color_profile_free(nclx); }
+};
 using Context = std::unique_ptr<heif_context, ContextFree>;
 using Handle = std::unique_ptr<heif_image_handle, HandleRelease>;
 using Image = std::unique_ptr<heif_image, ImageRelease>;
@@ -59,22 +62,23 @@ std::string icc_of(const heif_image_handle* handle) {
     return icc;
 }
 
+// libheif hands out the box even when it refuses it (for primaries it does not know), so it is let go
+// whatever the answer.
 HeifNclx nclx_of(const heif_image_handle* handle) {
-    heif_color_profile_nclx* nclx = nullptr;
-    if (heif_image_handle_get_nclx_color_profile(handle, &nclx).code != heif_error_Ok || nclx == nullptr)
-        return {};
-    const HeifNclx colours{true,
-                           nclx->color_primary_red_x,
-                           nclx->color_primary_red_y,
-                           nclx->color_primary_green_x,
-                           nclx->color_primary_green_y,
-                           nclx->color_primary_blue_x,
-                           nclx->color_primary_blue_y,
-                           nclx->color_primary_white_x,
-                           nclx->color_primary_white_y,
-                           static_cast<int>(nclx->transfer_characteristics)};
-    heif_nclx_color_profile_free(nclx);
-    return colours;
+    heif_color_profile_nclx* given = nullptr;
+    const heif_error error = heif_image_handle_get_nclx_color_profile(handle, &given);
+    const std::unique_ptr<heif_color_profile_nclx, NclxFree> nclx(given);
+    if (error.code != heif_error_Ok || !nclx) return {};
+    return {true,
+            nclx->color_primary_red_x,
+            nclx->color_primary_red_y,
+            nclx->color_primary_green_x,
+            nclx->color_primary_green_y,
+            nclx->color_primary_blue_x,
+            nclx->color_primary_blue_y,
+            nclx->color_primary_white_x,
+            nclx->color_primary_white_y,
+            static_cast<int>(nclx->transfer_characteristics)};
 }
 
 // The EXIF item starts with the offset of its TIFF header from the end of that offset's 4 bytes.
