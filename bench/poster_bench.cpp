@@ -5,7 +5,8 @@
 // .jpg name (decoded reduced, within 10 s and 600 MB), the floor of any run (the program started
 // with every library it prints with, doing nothing), and the print step of the interactive program
 // driven in tmux, from the confirmation in the parameter editor to the PDF on disk; a 12-megapixel
-// WebP against libwebp's own decoder writing it as a PNG (dwebp), and a small JPEG, which no
+// WebP against libwebp's own decoder writing it as a PNG (dwebp), a 12-megapixel HEIC within 1 s and
+// against libheif's own decoder writing it as a PNG (heif-convert), and a small JPEG, which no
 // photo reader loaded on first use may slow down. Each case runs
 // in turn with its baseline, so that both meet the same machine: median wall time, peak memory of
 // the child and PDF size, each against its target. The exit status is 1 when a target is missed.
@@ -52,13 +53,15 @@ const PhotoSpec kOtherPhotos[] = {
 const PhotoSpec kHugePng{"enorme-png.jpg", 20000, 20000, PhotoKind::FlatPng};
 // Decoded photos cost little beyond their decoding: at most twice their own decoder's time.
 const PhotoSpec kWebp{"foto12mp.webp", 4240, 2832, PhotoKind::Webp};
+const PhotoSpec kHeic{"foto12mp.heic", 4240, 2832, PhotoKind::Heic};
+constexpr double kHeicMostSeconds = 1.0;
 constexpr double kDecodedMostShare = 2.0;
 // A small JPEG takes what it took before the first photo reader came in a module of its own.
 const PhotoSpec kSmallJpeg{"foto-piccola.jpg", 640, 480};
 constexpr double kSmallJpegMostSeconds = 0.035;
 
 std::vector<PhotoSpec> every_photo() {
-    std::vector<PhotoSpec> photos{kMainPhoto, kHugePng, kWebp, kSmallJpeg};
+    std::vector<PhotoSpec> photos{kMainPhoto, kHugePng, kWebp, kHeic, kSmallJpeg};
     photos.insert(photos.end(), std::begin(kOtherKinds), std::end(kOtherKinds));
     photos.insert(photos.end(), std::begin(kOtherPhotos), std::end(kOtherPhotos));
     return photos;
@@ -125,6 +128,11 @@ int run_bench(const std::string& scratch) {
         "dwebp (to PNG)", child({"dwebp", "-quiet", photo_path(kWebp), "-o", scratch + "/dwebp.png"}), {}};
     side_by_side(poster(kWebp.label() + fits, kWebp), dwebp, size_of(kWebp),
                  {.time_share = kDecodedMostShare});
+    const Case heif_convert{"heif-convert (to PNG)",
+                            child({"heif-convert", photo_path(kHeic), scratch + "/heif-convert.png"}),
+                            {}};
+    side_by_side(poster(kHeic.label() + fits, kHeic), heif_convert, size_of(kHeic),
+                 {.time_share = kDecodedMostShare, .most_seconds = kHeicMostSeconds});
     side_by_side(poster(kSmallJpeg.label() + fits, kSmallJpeg), img2pdf(kFitsForAll, kSmallJpeg),
                  size_of(kSmallJpeg), {.most_seconds = kSmallJpegMostSeconds});
     side_by_side(poster("PNG 20000x20000" + fits, kHugePng), img2pdf(kFitsForAll, kHugePng), 0,

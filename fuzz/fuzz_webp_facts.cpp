@@ -1,17 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Reads arbitrary bytes as a WebP photo: the header reader (canvas, EXIF, ICC through the demuxer)
-// must never crash, and whatever it accepts must describe a real picture within the 64-megapixel
-// bound. Small pictures are decoded for the screen and for a page as well; a page's image must hold
-// no more pixels than asked for. The decoder module is linked in here rather than loaded, so that
-// it is built with the fuzzer's coverage and sanitizers.
-#include <cairo.h>
-
+// Reads arbitrary bytes as a WebP photo through the reader's header (canvas, EXIF, ICC through the
+// demuxer), screen and page code, with decoded_kind_checks.h's checks. The decoder module is linked
+// in here rather than loaded, so that it is built with the fuzzer's coverage and sanitizers.
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <string>
 
-#include "platform/photos/photo_header.h"
+#include "decoded_kind_checks.h"
 #include "platform/photos/webp/webp_decoder.h"
 #include "platform/photos/webp/webp_image.h"
 #include "platform/photos/webp/webp_pixels.h"
@@ -27,31 +22,9 @@ const WebpDecoder* webp_decoder() {
 
 }  // namespace posteri
 
-namespace {
-
-constexpr long long kLargestDecodedPixels = 1 << 20;
-constexpr long long kMostPrintedPixels = 1 << 14;
-
-void check_decoded(const std::string& bytes) {
-    bool cut_short = false;
-    cairo_surface_destroy(posteri::decode_webp(bytes, kMostPrintedPixels, &cut_short));
-    const auto image = posteri::webp_image(bytes, kMostPrintedPixels, cut_short);
-    if (!image) return;
-    if (image->data.empty() || image->width <= 0 || image->height <= 0) std::abort();
-    if (static_cast<long long>(image->width) * image->height > kMostPrintedPixels) std::abort();
-}
-
-}  // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    const std::string bytes(reinterpret_cast<const char*>(data), size);
-    posteri::PhotoHeader header;
-    if (!posteri::read_webp_header(bytes, header)) return 0;
-    const posteri::PhotoFacts facts = posteri::upright_facts(header);
-    const long long pixels = static_cast<long long>(facts.width) * facts.height;
-    if (facts.width <= 0 || facts.height <= 0 || pixels > posteri::kMostDecodedPixels) std::abort();
-    if (!(facts.dpi_x > 0) || !(facts.dpi_y > 0) || header.orientation < 1 || header.orientation > 8)
-        std::abort();
-    if (pixels <= kLargestDecodedPixels) check_decoded(bytes);
+    static const posteri::DecodedKind reader{posteri::PhotoKind::Webp, posteri::read_webp_header,
+                                             posteri::decode_webp, posteri::webp_image};
+    posteri::fuzz::checked_header(reader, std::string(reinterpret_cast<const char*>(data), size));
     return 0;
 }

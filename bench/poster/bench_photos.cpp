@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstdint>
 
+#include "support/test_heif.h"
 #include "support/test_webp.h"
 
 namespace posteri::bench {
@@ -75,6 +76,12 @@ std::string photo_bytes(const PhotoSpec& photo) {
             auto recipe = recipe_for<posteri::test::WebpSpec>(photo);
             recipe.lossless = false;
             return posteri::test::make_webp(recipe);
+        }
+        case PhotoKind::Heic: {
+            auto recipe = recipe_for<posteri::test::HeifSpec>(photo);
+            recipe.lossless = false;
+            recipe.quality = 50;  // about the size a phone's camera saves at
+            return posteri::test::make_heif(recipe);
         }
         default:
             break;

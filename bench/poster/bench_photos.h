@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The photos the poster benchmark prints: camera-like pictures in the kinds a person brings (RGB
-// JPEGs, one with an ICC profile, an Adobe CMYK JPEG, an RGB PNG, a WebP) and a flat PNG too big to
+// JPEGs, one with an ICC profile, an Adobe CMYK JPEG, an RGB PNG, a WebP, a HEIC) and a flat PNG too big to
 // decode whole.
 
 #include <string>
@@ -18,6 +18,7 @@ enum class PhotoKind {
     Png,       // non-interlaced RGB
     FlatPng,   // RGB of one colour, which compresses to almost nothing
     Webp,      // lossy, as a browser saves a photo
+    Heic,      // lossy HEVC, about as a phone saves a photo
 };
 
 struct PhotoSpec {

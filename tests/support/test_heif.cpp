@@ -58,12 +58,12 @@ heif_encoder* encoder_for(heif_context* context, const HeifSpec& recipe) {
     if (recipe.avif) {
         // Debian's aom stops on an assertion for 4:2:0 and 4:4:4 through libheif 1.15.
         check(heif_encoder_set_parameter_string(encoder, "chroma", "422"));
-        check(heif_encoder_set_lossy_quality(encoder, 95));
+        check(heif_encoder_set_lossy_quality(encoder, recipe.quality));
     } else if (recipe.lossless) {
         check(heif_encoder_set_lossless(encoder, 1));
         check(heif_encoder_set_parameter_string(encoder, "chroma", "444"));
     } else {
-        check(heif_encoder_set_lossy_quality(encoder, 90));
+        check(heif_encoder_set_lossy_quality(encoder, recipe.quality));
     }
     return encoder;
 }

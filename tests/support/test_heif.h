@@ -22,7 +22,8 @@ struct HeifSpec {
     int width = 64;
     int height = 48;
     bool avif = false;
-    bool lossless = true;                    // HEVC only; AVIF is coded at high quality
+    bool lossless = true;                    // HEVC only
+    int quality = 90;                        // of lossy coding, 0 to 100
     int alpha = 255;                         // of every pixel; below 255 adds an alpha image
     std::function<Rgb(int x, int y)> pixel;  // default: four solid quadrants
     int orientation = 1;                     // EXIF's codes, written as the container's irot/imir

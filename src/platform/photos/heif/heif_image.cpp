@@ -7,6 +7,7 @@
 
 #include "platform/photos/flate_rows.h"
 #include "platform/photos/heif/heif_pixels.h"
+#include "platform/photos/photo_header.h"
 
 namespace posteri {
 
@@ -32,9 +33,23 @@ std::string rgb_rows(cairo_surface_t* surface) {
     return rows;
 }
 
-}  // namespace
+// At its own size the image is decoded straight into the rows a page carries, never held twice.
+std::optional<PdfImage> whole_image(const HeifDecoder& decoder, const HeifFeatures& features,
+                                    std::string_view file, bool& cut_short) {
+    const std::size_t row_bytes = 1 + 3 * static_cast<std::size_t>(features.width);
+    std::string rows(row_bytes * static_cast<std::size_t>(features.height), '\0');
+    unsigned char* next = reinterpret_cast<unsigned char*>(rows.data());
+    const HeifDecoded decoded = decoder.decode(file, [&](const unsigned char* row, int pixel_bytes) {
+        heif_row_over_white(row, pixel_bytes, features.width, next + 1, RowLayout::Rgb);
+        next += row_bytes;
+    });
+    if (decoded == HeifDecoded::Nothing) return std::nullopt;
+    cut_short = decoded == HeifDecoded::Part;
+    return flate_rgb_image(std::move(rows), features.width, features.height, heif_colour_profile(features));
+}
 
-std::optional<PdfImage> heif_image(std::string_view file, long long most_pixels, bool& cut_short) {
+// Reduced, the image is summed into a surface first, whose pixels then become the rows.
+std::optional<PdfImage> reduced_image(std::string_view file, long long most_pixels, bool& cut_short) {
     HeifPixels pixels = heif_own_colours(file, most_pixels);
     if (pixels.surface == nullptr) return std::nullopt;
     cut_short = pixels.cut_short;
@@ -44,6 +59,18 @@ std::optional<PdfImage> heif_image(std::string_view file, long long most_pixels,
     std::string rows = rgb_rows(pixels.surface);
     cairo_surface_destroy(pixels.surface);
     return flate_rgb_image(std::move(rows), width, height, std::move(pixels.icc));
+}
+
+}  // namespace
+
+std::optional<PdfImage> heif_image(std::string_view file, long long most_pixels, bool& cut_short) {
+    HeifFeatures features;
+    const HeifDecoder* decoder = heif_features(file, features);
+    if (decoder == nullptr) return std::nullopt;
+    if (static_cast<long long>(features.width) * features.height > most_pixels)
+        return reduced_image(file, most_pixels, cut_short);
+    if (!memory_holds(features.width, features.height)) return std::nullopt;
+    return whole_image(*decoder, features, file, cut_short);
 }
 
 }  // namespace posteri

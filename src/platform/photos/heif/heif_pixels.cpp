@@ -2,6 +2,7 @@
 #include "platform/photos/heif/heif_pixels.h"
 
 #include <cstddef>
+#include <cstring>
 #include <vector>
 
 #include "platform/photos/exif_reader.h"
@@ -15,32 +16,67 @@ namespace posteri {
 
 namespace {
 
-// The decoder and what it read of the file; nullptr when it reads no HEIF or the image is too large
-// to decode.
+// The rows of a decoded image go straight into the surface at its own size, else summed into it by
+// the reducer through one row of its own.
+class SurfaceRows {
+  public:
+    SurfaceRows(cairo_surface_t* surface, int width, int factor)
+        : surface_(surface),
+          width_(width),
+          reducer_(surface, factor, factor),
+          row_(factor > 1 ? 4 * static_cast<std::size_t>(width) : 0) {}
+
+    void add(const unsigned char* row, int pixel_bytes) {
+        if (row_.empty()) {
+            unsigned char* into =
+                cairo_image_surface_get_data(surface_) +
+                static_cast<std::ptrdiff_t>(y_++) * cairo_image_surface_get_stride(surface_);
+            heif_row_over_white(row, pixel_bytes, width_, into, RowLayout::Bgrx);
+            return;
+        }
+        heif_row_over_white(row, pixel_bytes, width_, row_.data(), RowLayout::Bgrx);
+        reducer_.add(row_.data(), width_);
+    }
+    void finish() {
+        if (!row_.empty()) reducer_.flush();
+    }
+
+  private:
+    cairo_surface_t* surface_;
+    int width_;
+    RowReducer reducer_;
+    std::vector<unsigned char> row_;
+    int y_ = 0;
+};
+
+}  // namespace
+
 const HeifDecoder* heif_features(std::string_view file, HeifFeatures& features) {
     const HeifDecoder* decoder = heif_decoder();
     if (decoder == nullptr || !decoder->features(file, features)) return nullptr;
     return decodable_whole(features.width, features.height) ? decoder : nullptr;
 }
 
-// The file's own ICC profile where it is usable, else one made from its nclx box.
-std::string colour_profile(const HeifFeatures& features) {
+std::string heif_colour_profile(const HeifFeatures& features) {
     if (usable_icc_profile(features.icc, 3)) return features.icc;
     std::string icc = nclx_icc_profile(features.nclx);
     return usable_icc_profile(icc, 3) ? icc : std::string();
 }
 
-// A decoded row of RGB or RGBA pixels as BGRX pixels laid over white in the same colours.
-void to_bgrx_over_white(const unsigned char* row, int pixel_bytes, std::vector<unsigned char>& bgrx) {
-    const std::size_t width = bgrx.size() / 4;
-    for (std::size_t x = 0; x < width; ++x, row += pixel_bytes) {
+void heif_row_over_white(const unsigned char* row, int pixel_bytes, int width, unsigned char* out,
+                         RowLayout layout) {
+    if (pixel_bytes == 3 && layout == RowLayout::Rgb) {  // an opaque photo's rows, as most are
+        std::memcpy(out, row, 3 * static_cast<std::size_t>(width));
+        return;
+    }
+    const int out_bytes = layout == RowLayout::Rgb ? 3 : 4;
+    for (int x = 0; x < width; ++x, row += pixel_bytes, out += out_bytes) {
         const unsigned alpha = pixel_bytes == 4 ? row[3] : 255;
-        for (int channel = 0; channel < 3; ++channel)
-            bgrx[4 * x + 2 - channel] = over_white(row[channel], alpha);
+        for (int channel = 0; channel < 3; ++channel) {
+            out[layout == RowLayout::Rgb ? channel : 2 - channel] = over_white(row[channel], alpha);
+        }
     }
 }
-
-}  // namespace
 
 bool read_heif_header(std::string_view file, PhotoHeader& header) {
     HeifFeatures features;
@@ -49,16 +85,12 @@ bool read_heif_header(std::string_view file, PhotoHeader& header) {
     header.stored_width = features.width;
     header.stored_height = features.height;
     header.pdf_colours = true;  // decoded into rows a PDF page carries losslessly
-    if (!features.exif.empty()) {
-        const std::string segment = std::string("Exif\0\0", 6) + features.exif;
-        const ExifFacts exif =
-            read_exif(reinterpret_cast<const unsigned char*>(segment.data()), segment.size());
-        if (exif.resolution) {
-            header.dpi_x = exif.resolution->dpi_x;
-            header.dpi_y = exif.resolution->dpi_y;
-        }
+    // The EXIF orientation is left alone: it describes the stored grid, which libheif turns already.
+    if (const ExifFacts exif = read_exif_block(features.exif); exif.resolution) {
+        header.dpi_x = exif.resolution->dpi_x;
+        header.dpi_y = exif.resolution->dpi_y;
     }
-    header.icc_profile = colour_profile(features);
+    header.icc_profile = heif_colour_profile(features);
     return true;
 }
 
@@ -70,19 +102,16 @@ HeifPixels heif_own_colours(std::string_view file, long long most_pixels) {
     cairo_surface_t* surface =
         white_surface((features.width + factor - 1) / factor, (features.height + factor - 1) / factor);
     if (surface == nullptr) return {};
-    RowReducer reducer(surface, factor, factor);
-    std::vector<unsigned char> bgrx(4 * static_cast<std::size_t>(features.width));
-    const HeifDecoded decoded = decoder->decode(file, [&](const unsigned char* row, int pixel_bytes) {
-        to_bgrx_over_white(row, pixel_bytes, bgrx);
-        reducer.add(bgrx.data(), features.width);
-    });
+    SurfaceRows rows(surface, features.width, factor);
+    const HeifDecoded decoded = decoder->decode(
+        file, [&rows](const unsigned char* row, int pixel_bytes) { rows.add(row, pixel_bytes); });
     if (decoded == HeifDecoded::Nothing) {
         cairo_surface_destroy(surface);
         return {};
     }
-    reducer.flush();
+    rows.finish();
     cairo_surface_mark_dirty(surface);
-    return {surface, colour_profile(features), decoded == HeifDecoded::Part};
+    return {surface, heif_colour_profile(features), decoded == HeifDecoded::Part};
 }
 
 cairo_surface_t* decode_heif(std::string_view file, long long most_pixels, bool* cut_short) {

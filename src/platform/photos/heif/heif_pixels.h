@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/photos/heif/heif_decoder.h"
 #include "platform/photos/photo_header.h"
 
 namespace posteri {
@@ -18,6 +19,20 @@ namespace posteri {
 // the boxes cannot be read, the decoder cannot be loaded, or the image claims more than
 // kMostDecodedPixels, which is refused before anything is allocated for its pixels.
 bool read_heif_header(std::string_view file, PhotoHeader& header);
+
+// The decoder and what it read of the file; nullptr when it reads no HEIF or the image is too large
+// to decode.
+const HeifDecoder* heif_features(std::string_view file, HeifFeatures& features);
+
+// The ICC profile of the image's colours: its own where it is usable, else one made from its nclx
+// box; empty for sRGB.
+std::string heif_colour_profile(const HeifFeatures& features);
+
+// A decoded row of RGB (`pixel_bytes` 3) or RGBA pixels as `width` pixels laid over white in the
+// same colours: three bytes each in reading order, or four as cairo's RGB24 pixels lie in memory.
+enum class RowLayout { Rgb, Bgrx };
+void heif_row_over_white(const unsigned char* row, int pixel_bytes, int width, unsigned char* out,
+                         RowLayout layout);
 
 // The primary image decoded, in its own colours laid over white, reduced by a whole factor to at
 // most `most_pixels`, with the ICC profile of those colours (its own, or one made from its nclx
