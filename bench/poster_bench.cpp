@@ -5,7 +5,8 @@
 // .jpg name (decoded reduced, within 10 s and 600 MB), the floor of any run (the program started
 // with every library it prints with, doing nothing), and the print step of the interactive program
 // driven in tmux, from the confirmation in the parameter editor to the PDF on disk; a 12-megapixel
-// WebP against libwebp's own decoder writing it as a PNG (dwebp), a 12-megapixel JPEG XL, decoded
+// WebP against libwebp's own decoder writing it as a PNG (dwebp), a 12-megapixel HEIC within 1 s and
+// against libheif's own decoder writing it as a PNG (heif-convert), a 12-megapixel JPEG XL, decoded
 // and made from a JPEG, against libjxl's own (djxl, to a PNG and to the JPEG), a 12-megapixel TIFF of
 // LZW strips against ImageMagick writing it as a PNG through libtiff, and a small JPEG, which no
 // photo reader loaded on first use may slow down. Each case runs
@@ -57,13 +58,15 @@ const PhotoSpec kWebp{"foto12mp.webp", 4240, 2832, PhotoKind::Webp};
 const PhotoSpec kJxl{"foto12mp.jxl", 4240, 2832, PhotoKind::Jxl};
 const PhotoSpec kJpegJxl{"foto12mp-jpeg.jxl", 4240, 2832, PhotoKind::JpegJxl};
 const PhotoSpec kTiff{"foto12mp.tif", 4240, 2832, PhotoKind::Tiff};
+const PhotoSpec kHeic{"foto12mp.heic", 4240, 2832, PhotoKind::Heic};
+constexpr double kHeicMostSeconds = 1.0;
 constexpr double kDecodedMostShare = 2.0;
 // A small JPEG takes what it took before the first photo reader came in a module of its own.
 const PhotoSpec kSmallJpeg{"foto-piccola.jpg", 640, 480};
 constexpr double kSmallJpegMostSeconds = 0.035;
 
 std::vector<PhotoSpec> every_photo() {
-    std::vector<PhotoSpec> photos{kMainPhoto, kHugePng, kWebp, kJxl, kJpegJxl, kTiff, kSmallJpeg};
+    std::vector<PhotoSpec> photos{kMainPhoto, kHugePng, kWebp, kHeic, kJxl, kJpegJxl, kTiff, kSmallJpeg};
     photos.insert(photos.end(), std::begin(kOtherKinds), std::end(kOtherKinds));
     photos.insert(photos.end(), std::begin(kOtherPhotos), std::end(kOtherPhotos));
     return photos;
@@ -130,6 +133,11 @@ int run_bench(const std::string& scratch) {
         "dwebp (to PNG)", child({"dwebp", "-quiet", photo_path(kWebp), "-o", scratch + "/dwebp.png"}), {}};
     side_by_side(poster(kWebp.label() + fits, kWebp), dwebp, size_of(kWebp),
                  {.time_share = kDecodedMostShare});
+    const Case heif_convert{"heif-convert (to PNG)",
+                            child({"heif-convert", photo_path(kHeic), scratch + "/heif-convert.png"}),
+                            {}};
+    side_by_side(poster(kHeic.label() + fits, kHeic), heif_convert, size_of(kHeic),
+                 {.time_share = kDecodedMostShare, .most_seconds = kHeicMostSeconds});
     for (const auto& [photo, decoded] : {std::pair{kJxl, "png"}, std::pair{kJpegJxl, "jpg"}}) {
         const Case djxl{std::string("djxl (to ") + decoded + ")",
                         child({"djxl", photo_path(photo), scratch + "/djxl." + decoded, "--quiet"}), {}};

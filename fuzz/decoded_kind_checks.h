@@ -6,7 +6,10 @@
 // image is decoded rows of no more pixels than asked for, or the file's own data.
 #include <cairo.h>
 
+#include <cstddef>
+#include <cstdint>
 #include <cstdlib>
+#include <optional>
 #include <string>
 
 #include "platform/photos/decoded_kinds.h"
@@ -34,16 +37,22 @@ inline void check_decoded(const DecodedKind& kind, const std::string& bytes) {
     }
 }
 
-inline int check_decoded_kind(const DecodedKind& kind, const std::uint8_t* data, std::size_t size) {
-    const std::string bytes(reinterpret_cast<const char*>(data), size);
+// The header the reader took from the bytes, checked, and its pixels decoded when they are few;
+// nothing when it took none.
+inline std::optional<PhotoHeader> checked_header(const DecodedKind& kind, const std::string& bytes) {
     PhotoHeader header;
-    if (!kind.read_header(bytes, header)) return 0;
+    if (!kind.read_header(bytes, header)) return std::nullopt;
     const PhotoFacts facts = upright_facts(header);
     const long long pixels = static_cast<long long>(facts.width) * facts.height;
     if (facts.width <= 0 || facts.height <= 0 || pixels > kMostDecodedPixels) std::abort();
     if (!(facts.dpi_x > 0) || !(facts.dpi_y > 0) || header.orientation < 1 || header.orientation > 8)
         std::abort();
     if (pixels <= kLargestDecodedPixels) check_decoded(kind, bytes);
+    return header;
+}
+
+inline int check_decoded_kind(const DecodedKind& kind, const std::uint8_t* data, std::size_t size) {
+    checked_header(kind, std::string(reinterpret_cast<const char*>(data), size));
     return 0;
 }
 

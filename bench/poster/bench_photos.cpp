@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <cstdlib>
 
+#include "support/test_heif.h"
 #include "support/test_jxl.h"
 #include "support/test_webp.h"
 
@@ -86,6 +87,12 @@ std::string photo_bytes(const PhotoSpec& photo, const std::string& folder) {
         case PhotoKind::JpegJxl:
             return posteri::test::make_jxl(photo_bytes({photo.name, photo.width, photo.height}, folder), "",
                                            folder);
+        case PhotoKind::Heic: {
+            auto recipe = recipe_for<posteri::test::HeifSpec>(photo);
+            recipe.lossless = false;
+            recipe.quality = 50;  // about the size a phone's camera saves at
+            return posteri::test::make_heif(recipe);
+        }
         default:
             break;
     }

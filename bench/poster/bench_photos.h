@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The photos the poster benchmark prints: camera-like pictures in the kinds a person brings (RGB
-// JPEGs, one with an ICC profile, an Adobe CMYK JPEG, an RGB PNG, a WebP, two JPEG XL, a TIFF) and a flat PNG too
-// big to decode whole.
+// JPEGs, one with an ICC profile, an Adobe CMYK JPEG, an RGB PNG, a WebP, a HEIC, two JPEG XL, a TIFF)
+// and a flat PNG too big to decode whole.
 
 #include <string>
 #include <vector>
@@ -21,6 +21,7 @@ enum class PhotoKind {
     Jxl,       // lossy (cjxl's default distance), as a camera or an archive saves one
     JpegJxl,   // made from an RGB JPEG, which it rebuilds
     Tiff,      // LZW strips of a few rows, as a photo editor saves one (written by ImageMagick)
+    Heic,      // lossy HEVC, about as a phone saves a photo
 };
 
 struct PhotoSpec {

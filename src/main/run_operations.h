@@ -24,10 +24,11 @@ void FUN_FULL(Platform& platform, std::string_view options);
 std::string FUN_SCELTA_FILE(Platform& platform, std::string_view pattern, std::string_view description);
 // The photo chooser's patterns, in any letter case: the extensions of every kind of photo the
 // program reads (the files are read by their content, whatever their names say).
-inline constexpr std::string_view kPhotoPatterns = "*.jpg;*.jpeg;*.jpe;*.jfif;*.png;*.webp;*.jxl;*.tif;*.tiff";
+inline constexpr std::string_view kPhotoPatterns =
+    "*.jpg;*.jpeg;*.jpe;*.jfif;*.png;*.heic;*.heif;*.avif;*.webp;*.jxl;*.tif;*.tiff";
 // What the chooser says it lists: the kinds by name, shorter than their dozen extensions, so that
 // the line under the list keeps its keys in sight.
-inline constexpr std::string_view kPhotoKindNames = "JPEG PNG WebP JXL TIFF";
+inline constexpr std::string_view kPhotoKindNames = "JPEG PNG HEIC AVIF WebP JXL TIFF";
 // 1 portrait, 2 landscape, 0 when the question was left with Esc.
 std::int32_t CHIEDI_O(Platform& platform);
 // The installed printers in byte order in elements 1 .. count, element 0 empty.

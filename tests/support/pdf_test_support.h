@@ -69,11 +69,13 @@ struct Picture {
 // Renders part of a page (the first unless told) at `dpi` (the part in pixels of that resolution).
 // Without antialiasing the edges of glyphs and lines are not blended with the paper, so renderings
 // whose pixel grids fall differently on the page compare pixel by pixel.
+// A display profile, when given, is the colour space the page is rendered in, sRGB's otherwise.
 inline Picture render(const fs::path& pdf, int dpi, int x, int y, int width, int height, int page = 1,
-                      bool antialiased = true) {
+                      bool antialiased = true, const fs::path& display_profile = {}) {
     const fs::path out = fs::temp_directory_path() / ("posteri-render-" + std::to_string(::getpid()));
     const std::string command =
-        "pdftoppm -singlefile" + std::string(antialiased ? "" : " -aa no -aaVector no") + " -f " +
+        "pdftoppm -singlefile" + std::string(antialiased ? "" : " -aa no -aaVector no") +
+        (display_profile.empty() ? "" : " -displayprofile " + quoted(display_profile)) + " -f " +
         std::to_string(page) + " -r " + std::to_string(dpi) + " -x " + std::to_string(x) + " -y " +
         std::to_string(y) + " -W " + std::to_string(width) + " -H " + std::to_string(height) + " " +
         quoted(pdf) + " " + quoted(out);

@@ -3,6 +3,8 @@
 
 #include <array>
 
+#include "platform/photos/heif/heif_image.h"
+#include "platform/photos/heif/heif_pixels.h"
 #include "platform/photos/jxl/jxl_image.h"
 #include "platform/photos/jxl/jxl_pixels.h"
 #include "platform/photos/tiff/tiff_image.h"
@@ -18,6 +20,7 @@ constexpr std::array kDecodedKinds{
     DecodedKind{PhotoKind::Webp, read_webp_header, decode_webp, webp_image},
     DecodedKind{PhotoKind::JpegXl, read_jxl_header, decode_jxl, jxl_image},
     DecodedKind{PhotoKind::Tiff, read_tiff_header, decode_tiff, tiff_image},
+    DecodedKind{PhotoKind::Heif, read_heif_header, decode_heif, heif_image},
 };
 
 }  // namespace

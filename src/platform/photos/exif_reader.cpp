@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <string>
 
 namespace posteri {
 
@@ -112,6 +113,14 @@ ExifFacts read_exif(const unsigned char* data, std::size_t size) {
     facts.resolution = resolution_in_dpi(directory);
     if (directory.orientation >= 1 && directory.orientation <= 8) facts.orientation = directory.orientation;
     return facts;
+}
+
+ExifFacts read_exif_block(std::string_view block) {
+    constexpr std::string_view kExifStart{"Exif\0\0", 6};
+    const std::string segment = block.substr(0, kExifStart.size()) == kExifStart
+                                    ? std::string(block)
+                                    : std::string(kExifStart) + std::string(block);
+    return read_exif(reinterpret_cast<const unsigned char*>(segment.data()), segment.size());
 }
 
 }  // namespace posteri

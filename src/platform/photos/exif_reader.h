@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <optional>
+#include <string_view>
 
 namespace posteri {
 
@@ -26,5 +27,9 @@ bool is_exif_segment(const unsigned char* data, std::size_t size);
 
 // `data` is an APP1 segment's payload, starting with "Exif\0\0"; anything else gives no facts.
 ExifFacts read_exif(const unsigned char* data, std::size_t size);
+
+// An EXIF block as containers other than JPEG's store it: the TIFF block alone, or behind the
+// "Exif\0\0" that a JPEG's APP1 segment starts with, as some programs write it.
+ExifFacts read_exif_block(std::string_view block);
 
 }  // namespace posteri

@@ -94,6 +94,7 @@ bool carry_deflated(std::string& rows, std::size_t row_bytes, PdfImage& image) {
 
 std::optional<PdfImage> flate_image(std::string rows, const RowsShape& shape, bool alpha,
                                     std::string_view icc) {
+    if (shape.width <= 0 || shape.height <= 0) return std::nullopt;
     if (alpha) lay_rows_over_white(rows, shape.width, shape.height, shape.colours);
     PdfImage image;
     if (!carry_deflated(rows, rows.size() / static_cast<std::size_t>(shape.height), image)) return std::nullopt;

@@ -6,6 +6,8 @@
 #include <cstddef>
 #include <cstring>
 
+#include "platform/photos/photo_header.h"
+
 namespace posteri {
 
 ScaledSize scaled_within(int width, int height, long long most_pixels) {
@@ -77,6 +79,18 @@ void reduce_grid(const Grid& from, unsigned char* to, std::size_t to_stride, Sca
             put_sample(out, i, from.sample_bytes, (sums[i] + count / 2) / count);
         }
     }
+}
+
+int reduction_for(long long width, long long height, long long most_pixels, bool interlaced) {
+    const auto within = [&](long long factor) {
+        const long long w = (width + factor - 1) / factor;
+        const long long h = (height + factor - 1) / factor;
+        return w * h <= most_pixels && fits_in_memory(w, h);
+    };
+    if (within(1)) return 1;
+    int factor = 2;
+    while (!within(factor)) factor += interlaced ? 2 : 1;
+    return factor;
 }
 
 RowReducer::RowReducer(cairo_surface_t* surface, int factor, int rows_per_band)

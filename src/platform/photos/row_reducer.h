@@ -33,6 +33,10 @@ struct Grid {
 // output pixel the mean of the block of pixels it covers.
 void reduce_grid(const Grid& from, unsigned char* to, std::size_t to_stride, ScaledSize to_size);
 
+// The whole factor by which a width x height image must shrink to hold at most `most_pixels` and
+// fit in memory; even for an interlaced one, whose last pass holds every second row.
+int reduction_for(long long width, long long height, long long most_pixels, bool interlaced = false);
+
 // Sums the rows of one band of output rows and writes their means into the surface.
 class RowReducer {
   public:

@@ -2,6 +2,7 @@
 // Photos printed on a PDF page in their own data: the image object poppler finds, its stream against
 // the file's own bytes, and the colours poppler renders against the preview.
 #include <gtest/gtest.h>
+#include <lcms2.h>
 
 #include <tuple>
 
@@ -11,6 +12,7 @@
 #include "platform/windows/preview_photo.h"
 #include "support/pdf_test_support.h"
 #include "support/temp_folder.h"
+#include "support/test_heif.h"
 #include "support/test_photos.h"
 #include "support/test_webp.h"
 
@@ -50,6 +52,13 @@ std::string webp_of(bool lossless, const std::string& icc, int alpha = 255) {
                             .alpha = alpha,
                             .pixel = patch_colour,
                             .icc = icc});
+}
+
+std::string heif_of(const test::HeifSpec& spec) {
+    test::HeifSpec patches = spec;
+    patches.width = patches.height = kSide;
+    patches.pixel = patch_colour;
+    return test::make_heif(patches);
 }
 
 std::string written(const TempFolder& folder, const char* name, const std::string& bytes) {
@@ -124,6 +133,9 @@ TEST(PdfPhotoObjects, PhotosReachThePageInTheirOwnDataAndThePreviewInItsColours)
         {"lossless WebP, wide-gamut profile", webp_of(true, wide), "icc", 8, "image", false, true},
         {"see-through lossy WebP, wide-gamut profile", webp_of(false, wide, 160), "icc", 8, "image", false,
          true},
+        {"Display P3 HEIC", heif_of({.nclx = test::kDisplayP3}), "icc", 8, "image", false, true},
+        {"see-through AVIF, wide-gamut profile", heif_of({.avif = true, .alpha = 160, .icc = wide}), "icc", 8,
+         "image", false, true},
     };
     const TempFolder folder("posteri-photo-objects");
     for (const Row& row : rows) {
@@ -160,6 +172,61 @@ TEST(PdfPhotoObjects, PhotosReachThePageInTheirOwnDataAndThePreviewInItsColours)
             }
         }
     }
+}
+
+// The ICC profile of the page's image object, as qpdf reads its stream.
+std::string image_profile(const std::string& pdf_file, const std::string& dictionary) {
+    const std::size_t at = dictionary.find("/ICCBased ");
+    if (at == std::string::npos) return {};
+    const std::string object = std::to_string(std::stoi(dictionary.substr(at + 10)));
+    return run("qpdf --show-object=" + object + " --filtered-stream-data " + pdf_file).output;
+}
+
+// The colorants of a display's own Display P3 profile: P3's primaries adapted to D50.
+void expect_display_p3_colorants(const std::string& icc) {
+    cmsHPROFILE profile = cmsOpenProfileFromMem(icc.data(), static_cast<cmsUInt32Number>(icc.size()));
+    ASSERT_NE(profile, nullptr);
+    for (const auto& [tag, expected] :
+         {std::tuple{cmsSigRedColorantTag, cmsCIEXYZ{0.5151, 0.2412, -0.0011}},
+          std::tuple{cmsSigGreenColorantTag, cmsCIEXYZ{0.2920, 0.6922, 0.0419}},
+          std::tuple{cmsSigBlueColorantTag, cmsCIEXYZ{0.1571, 0.0666, 0.7841}}}) {
+        const auto* xyz = static_cast<const cmsCIEXYZ*>(cmsReadTag(profile, tag));
+        ASSERT_NE(xyz, nullptr);
+        EXPECT_NEAR(xyz->X, expected.X, 0.002);
+        EXPECT_NEAR(xyz->Y, expected.Y, 0.002);
+        EXPECT_NEAR(xyz->Z, expected.Z, 0.002);
+    }
+    cmsCloseProfile(profile);
+}
+
+// How far red stands out of a rendered colour.
+int redness(const Rgb& colour) {
+    return colour[0] - std::max(colour[1], colour[2]);
+}
+
+// A Display P3 photo keeps its gamut on the page: its image carries a profile of P3's primaries, and
+// on a wide-gamut display its saturated red renders redder than an sRGB photo's.
+TEST(PdfPhotoObjects, DisplayP3PhotosKeepTheirGamut) {
+    const TempFolder folder("posteri-photo-p3");
+    const std::string display = written(folder, "wide.icc", test::wide_gamut_profile());
+    const auto red = [](int, int) { return test::Rgb{255, 0, 0}; };
+    std::array<Rgb, 2> rendered{};
+    for (const bool p3 : {true, false}) {
+        SCOPED_TRACE(p3 ? "Display P3" : "sRGB");
+        const std::string path = written(folder, "rosso.heic",
+                                         test::make_heif({.width = kSide, .height = kSide, .pixel = red,
+                                                          .nclx = p3 ? test::kDisplayP3 : test::kSrgb}));
+        const auto photo = JpegCodec().load_photo_to_print(path, kSide * kSide);
+        ASSERT_NE(photo, nullptr);
+        const std::string pdf = printed(*photo);
+        const std::string file = written(folder, "rosso.pdf", pdf);
+        const std::string icc = image_profile(file, image_object(pdf).first);
+        ASSERT_FALSE(icc.empty());
+        if (p3) expect_display_p3_colorants(icc);
+        const Picture page = render(file, 72, 0, 0, kSide, kSide, 1, true, display);
+        rendered[p3 ? 0 : 1] = page.at(kSide / 2, kSide / 2);
+    }
+    EXPECT_GT(redness(rendered[0]), redness(rendered[1]) + 10);
 }
 
 // Checksums say nothing of what a writer stored: a small PNG is carried in its own data, read

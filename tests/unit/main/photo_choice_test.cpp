@@ -39,7 +39,8 @@ TEST(FilePatterns, WildcardsIgnoreLetterCase) {
     EXPECT_FALSE(matches_patterns("mare.jpg.txt", "*.jpg"));
     EXPECT_TRUE(matches_patterns("mare.jpeg", "*.jpg; *.jpeg"));
     for (const char* photo :
-         {"a.jpg", "b.JPEG", "c.Jpe", "d.jfif", "e.PNG", "f.webp", "g.WebP", "i.jxl", "j.JXL", "k.TIF", "l.tiff"}) {
+         {"a.jpg", "b.JPEG", "c.Jpe", "d.jfif", "e.PNG", "f.webp", "g.WebP", "h.HEIC", "i.heif", "j.Avif", "k.jxl",
+          "l.JXL", "m.TIF", "n.tiff"}) {
         EXPECT_TRUE(matches_patterns(photo, kPhotoPatterns)) << photo;
     }
     EXPECT_FALSE(matches_patterns("h.webp.txt", kPhotoPatterns));
@@ -85,7 +86,7 @@ TEST_F(FileChooserTest, ShowsTitleFolderFilterThenParentFoldersAndMatchingFiles)
     const std::string& screen = screens[0];
     EXPECT_THAT(screen, HasSubstr(" Scegli il file "));
     EXPECT_THAT(screen, HasSubstr("\xE2\x94\x82 /home/utente "));
-    EXPECT_THAT(screen, HasSubstr("File: JPEG PNG WebP JXL TIFF   Invio apre, Esc annulla"));
+    EXPECT_THAT(screen, HasSubstr("File: JPEG PNG HEIC AVIF WebP JXL TIFF   Invio apre, Esc annulla"));
     EXPECT_THAT(screen, HasSubstr("vacanze/"));
     EXPECT_THAT(screen, HasSubstr("FOTO.JPG"));
     EXPECT_THAT(screen, Not(HasSubstr("note.txt")));

@@ -69,20 +69,6 @@ Samples samples_of(const PngReader& reader) {
     return png_get_color_type(reader.png, reader.info) & PNG_COLOR_MASK_COLOR ? Samples::Bgrx : Samples::GreyInBgrx;
 }
 
-// The whole factor by which a width x height image must shrink to be decoded; even for an
-// interlaced one, whose last pass holds every second row.
-int reduction_for(long long width, long long height, long long most_pixels, bool interlaced) {
-    const auto within = [&](long long factor) {
-        const long long w = (width + factor - 1) / factor;
-        const long long h = (height + factor - 1) / factor;
-        return w * h <= most_pixels && fits_in_memory(w, h);
-    };
-    if (within(1)) return 1;
-    int factor = 2;
-    while (!within(factor)) factor += interlaced ? 2 : 1;
-    return factor;
-}
-
 // The surface, marked as drawn, when at least one row was read into it; nullptr otherwise.
 cairo_surface_t* readable_part(cairo_surface_t* surface, std::uint64_t rows_read) {
     if (rows_read == 0) {

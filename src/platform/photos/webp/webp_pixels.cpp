@@ -9,21 +9,6 @@
 
 namespace posteri {
 
-namespace {
-
-constexpr std::string_view kExifStart{"Exif\0\0", 6};
-
-// WebP's EXIF chunk holds the TIFF block alone, or, as some programs write it, behind the
-// "Exif\0\0" that a JPEG's APP1 segment starts with and read_exif expects.
-ExifFacts exif_facts(std::string_view chunk) {
-    const std::string segment = chunk.substr(0, kExifStart.size()) == kExifStart
-                                    ? std::string(chunk)
-                                    : std::string(kExifStart) + std::string(chunk);
-    return read_exif(reinterpret_cast<const unsigned char*>(segment.data()), segment.size());
-}
-
-}  // namespace
-
 const WebpDecoder* webp_features(std::string_view file, WebpFeatures& features) {
     const WebpDecoder* decoder = webp_decoder();
     if (decoder == nullptr || !decoder->features(file, features)) return nullptr;
@@ -38,7 +23,7 @@ bool read_webp_header(std::string_view file, PhotoHeader& header) {
     header.stored_height = features.height;
     header.pdf_colours = true;  // decoded into rows a PDF page carries losslessly
     if (!features.exif.empty()) {
-        const ExifFacts exif = exif_facts(features.exif);
+        const ExifFacts exif = read_exif_block(features.exif);
         if (exif.resolution) {
             header.dpi_x = exif.resolution->dpi_x;
             header.dpi_y = exif.resolution->dpi_y;
