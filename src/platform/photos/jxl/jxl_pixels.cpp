@@ -13,12 +13,6 @@ namespace posteri {
 
 namespace {
 
-// read_exif takes the TIFF block as a JPEG's APP1 segment holds it, behind "Exif\0\0".
-ExifFacts exif_facts(const std::string& tiff_block) {
-    const std::string segment = std::string("Exif\0\0", 6) + tiff_block;
-    return read_exif(reinterpret_cast<const unsigned char*>(segment.data()), segment.size());
-}
-
 // cairo's RGB24 pixels lie blue, green, red in memory; libjxl gives red, green, blue.
 void swap_red_and_blue(cairo_surface_t* surface) {
     unsigned char* data = cairo_image_surface_get_data(surface);
@@ -47,7 +41,7 @@ bool read_jxl_header(std::string_view file, PhotoHeader& header) {
     header.pdf_colours = true;  // its own JPEG, or rows a PDF page carries losslessly
     // The codestream's orientation is the one viewers apply; an Exif box's is not read for it.
     header.orientation = facts.orientation;
-    if (const ExifFacts exif = exif_facts(facts.exif); exif.resolution) {
+    if (const ExifFacts exif = read_exif_block(facts.exif); exif.resolution) {
         header.dpi_x = exif.resolution->dpi_x;
         header.dpi_y = exif.resolution->dpi_y;
     }
