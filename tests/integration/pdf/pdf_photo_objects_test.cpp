@@ -54,8 +54,8 @@ std::string webp_of(bool lossless, const std::string& icc, int alpha = 255) {
                             .icc = icc});
 }
 
-std::string heif_of(const test::HeifSpec& spec) {
-    test::HeifSpec patches = spec;
+std::string heif_of(const test::HeifSpec& recipe) {
+    test::HeifSpec patches = recipe;
     patches.width = patches.height = kSide;
     patches.pixel = patch_colour;
     return test::make_heif(patches);

@@ -48,7 +48,7 @@ TEST_F(HeifReaderTest, FactsAndPixelsComeAsTheContainerTurnsThem) {
     const std::string exif6 =
         test::make_exif({.orientation = 6, .x_resolution = 300, .y_resolution = 200, .unit = 2});
     const std::array upright{kRed, kGreen, kBlue, kWhite};
-    for (const auto& [name, spec, facts, expected] :
+    for (const auto& [name, recipe, facts, expected] :
          {std::tuple{"HEIC", HeifSpec{}, PhotoFacts{64, 48, 96, 96}, upright},
           std::tuple{"AVIF", HeifSpec{.avif = true}, PhotoFacts{64, 48, 96, 96}, upright},
           std::tuple{"half see-through HEIC", HeifSpec{.alpha = 128}, PhotoFacts{64, 48, 96, 96},
@@ -59,7 +59,7 @@ TEST_F(HeifReaderTest, FactsAndPixelsComeAsTheContainerTurnsThem) {
                      std::array{kGreen, kRed, kWhite, kBlue}},
           std::tuple{"EXIF 6 alone", HeifSpec{.exif = exif6}, PhotoFacts{64, 48, 300, 200}, upright}}) {
         SCOPED_TRACE(name);
-        const std::string path = photo(test::make_heif(spec));
+        const std::string path = photo(test::make_heif(recipe));
         EXPECT_EQ(codec_.facts(path), facts);
         const auto shown = codec_.load_photo(path);
         ASSERT_NE(shown, nullptr);

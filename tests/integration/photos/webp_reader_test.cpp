@@ -56,7 +56,7 @@ TEST_F(WebpReaderTest, FactsAndPixelsOfEveryKindComeUpright) {
         test::make_exif({.orientation = 6, .x_resolution = 300, .y_resolution = 200, .unit = 2});
     const std::string exif3 = test::make_exif({.big_endian = true, .orientation = 3});
     const auto raw_tiff = [](const std::string& app1) { return app1.substr(6); };  // without "Exif\0\0"
-    for (const auto& [name, spec, facts, orientation, expected] :
+    for (const auto& [name, recipe, facts, orientation, expected] :
          {std::tuple{"lossless", WebpSpec{}, PhotoFacts{64, 48, 96, 96}, 1,
                      std::array{kRed, kGreen, kBlue, kWhite}},
           std::tuple{"lossy", WebpSpec{.lossless = false}, PhotoFacts{64, 48, 96, 96}, 1,
@@ -70,7 +70,7 @@ TEST_F(WebpReaderTest, FactsAndPixelsOfEveryKindComeUpright) {
           std::tuple{"EXIF 3 behind Exif", WebpSpec{.exif = exif3}, PhotoFacts{64, 48, 96, 96}, 3,
                      std::array{kWhite, kBlue, kGreen, kRed}}}) {
         SCOPED_TRACE(name);
-        const std::string path = photo(test::make_webp(spec));
+        const std::string path = photo(test::make_webp(recipe));
         EXPECT_EQ(codec_.facts(path), facts);
         const auto shown = codec_.load_photo(path);
         ASSERT_NE(shown, nullptr);
