@@ -7,10 +7,7 @@
 #include <array>
 #include <tuple>
 
-#include "platform/photos/cairo_bitmap.h"
-#include "platform/photos/jpeg_codec.h"
-#include "support/bitmap_colours.h"
-#include "support/temp_folder.h"
+#include "support/photo_reader_test.h"
 #include "support/test_heif.h"
 
 namespace posteri {
@@ -24,20 +21,9 @@ using test::kWhite;
 using test::LooksLike;
 using test::Rgb;
 
-class HeifReaderTest : public ::testing::Test {
+class HeifReaderTest : public test::PhotoReaderTest {
   protected:
-    std::string photo(const std::string& bytes) {
-        const std::string path = (folder_.path() / "foto.heic").string();
-        test::write_file(path, bytes);
-        return path;
-    }
-    Rgb colour_at(const MemoryBitmap& bitmap, int x, int y) { return test::colour_at(codec_, bitmap, x, y); }
-    static const EmbeddedPhoto* embedded(const std::unique_ptr<MemoryBitmap>& bitmap) {
-        return dynamic_cast<const CairoBitmap&>(*bitmap).embedded();
-    }
-
-    TempFolder folder_{"posteri-heif"};
-    JpegCodec codec_;
+    HeifReaderTest() : PhotoReaderTest("foto.heic") {}
 };
 
 // HEVC and AV1, see-through, turned and mirrored by the container with an EXIF tag that says

@@ -7,11 +7,8 @@
 #include <array>
 #include <tuple>
 
-#include "platform/photos/cairo_bitmap.h"
-#include "platform/photos/jpeg_codec.h"
 #include "platform/photos/row_reducer.h"
-#include "support/bitmap_colours.h"
-#include "support/temp_folder.h"
+#include "support/photo_reader_test.h"
 #include "support/test_jxl.h"
 
 namespace posteri {
@@ -24,23 +21,15 @@ using test::kWhite;
 using test::LooksLike;
 using test::Rgb;
 
-class JxlReaderTest : public ::testing::Test {
+class JxlReaderTest : public test::PhotoReaderTest {
   protected:
-    std::string photo(const std::string& bytes) {
-        const std::string path = (folder_.path() / "foto.jxl").string();
-        test::write_file(path, bytes);
-        return path;
-    }
+    JxlReaderTest() : PhotoReaderTest("foto.jxl") {}
     std::string jxl(const std::string& source, const std::string& options) {
         return test::make_jxl(source, options, folder_.path());
     }
-    Rgb colour_at(const MemoryBitmap& bitmap, int x, int y) { return test::colour_at(codec_, bitmap, x, y); }
     static const PdfImage& printed_image(const std::unique_ptr<MemoryBitmap>& bitmap) {
-        return *dynamic_cast<const CairoBitmap&>(*bitmap).embedded()->image;
+        return *embedded(bitmap)->image;
     }
-
-    TempFolder folder_{"posteri-jxl"};
-    JpegCodec codec_;
 };
 
 // Each kind cjxl makes: the facts of the upright photo, its upright corners (quadrants red, green /
@@ -162,14 +151,6 @@ TEST_F(JxlReaderTest, CutFilesPrintTheirReadablePartMarkedIncomplete) {
             EXPECT_THAT(colour_at(*printed, 0, 0), LooksLike(Rgb{220, 20, 20}));
         }
     }
-}
-
-// The grid a header claims is refused beyond 64 megapixels before any pixel is allocated.
-TEST_F(JxlReaderTest, HeadersClaimingMoreThan64MegapixelsAreRefused) {
-    EXPECT_EQ(codec_.facts(photo(test::jxl_claiming(8000, 8000))), (PhotoFacts{8000, 8000, 96, 96}));
-    EXPECT_EQ(codec_.facts(photo(test::jxl_claiming(8001, 8000))), std::nullopt);
-    EXPECT_EQ(codec_.facts(photo(test::jxl_claiming(1 << 30, 1 << 30))), std::nullopt);
-    EXPECT_EQ(codec_.load_photo_to_print(photo(test::jxl_claiming(8000, 8000)), 1000), nullptr);
 }
 
 // A grid keeps its samples at its own size; reduced, each pixel is the mean of the block it

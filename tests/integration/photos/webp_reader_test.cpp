@@ -7,11 +7,9 @@
 #include <array>
 #include <tuple>
 
-#include "platform/photos/cairo_bitmap.h"
-#include "platform/photos/jpeg_codec.h"
 #include "platform/photos/photo_kinds.h"
-#include "support/bitmap_colours.h"
-#include "support/temp_folder.h"
+#include "support/photo_reader_test.h"
+#include "support/test_jxl.h"
 #include "support/test_webp.h"
 
 namespace posteri {
@@ -26,25 +24,14 @@ using test::kRed;
 using test::kWhite;
 using test::LooksLike;
 
-class WebpReaderTest : public ::testing::Test {
+class WebpReaderTest : public test::PhotoReaderTest {
   protected:
-    std::string photo(const std::string& bytes) {
-        const std::string path = (folder_.path() / "foto.webp").string();
-        test::write_file(path, bytes);
-        return path;
-    }
-    Rgb colour_at(const MemoryBitmap& bitmap, int x, int y) { return test::colour_at(codec_, bitmap, x, y); }
+    WebpReaderTest() : PhotoReaderTest("foto.webp") {}
     std::array<Rgb, 4> corners(const MemoryBitmap& bitmap) {
         const int right = bitmap.width() - 1, bottom = bitmap.height() - 1;
         return {colour_at(bitmap, 0, 0), colour_at(bitmap, right, 0), colour_at(bitmap, 0, bottom),
                 colour_at(bitmap, right, bottom)};
     }
-    static const EmbeddedPhoto* embedded(const std::unique_ptr<MemoryBitmap>& bitmap) {
-        return dynamic_cast<const CairoBitmap&>(*bitmap).embedded();
-    }
-
-    TempFolder folder_{"posteri-webp"};
-    JpegCodec codec_;
 };
 
 // Lossy and lossless, see-through, animated (its first frame), turned by EXIF in either of the
@@ -123,12 +110,18 @@ TEST_F(WebpReaderTest, CutFilesPrintTheirReadablePartMarkedIncomplete) {
     }
 }
 
-// The canvas a header claims is refused beyond 64 megapixels before any pixel is allocated.
+// The size a WebP or JPEG XL header claims is refused beyond 64 megapixels before any pixel is
+// allocated; at the bound it is read, and refused to print as the file holds no pixels.
 TEST_F(WebpReaderTest, HeadersClaimingMoreThan64MegapixelsAreRefused) {
-    EXPECT_EQ(codec_.facts(photo(test::webp_claiming(8000, 8000))), (PhotoFacts{8000, 8000, 96, 96}));
-    EXPECT_EQ(codec_.facts(photo(test::webp_claiming(8001, 8000))), std::nullopt);
-    EXPECT_EQ(codec_.facts(photo(test::webp_claiming(16384, 16384))), std::nullopt);
-    EXPECT_EQ(codec_.load_photo_to_print(photo(test::webp_claiming(8000, 8000)), 1000), nullptr);
+    // Each kind with the largest side its header can say.
+    for (const auto& [claiming, largest] :
+         {std::pair{&test::webp_claiming, 16384}, {&test::jxl_claiming, 1 << 30}}) {
+        SCOPED_TRACE(largest);
+        EXPECT_EQ(codec_.facts(photo(claiming(8000, 8000))), (PhotoFacts{8000, 8000, 96, 96}));
+        EXPECT_EQ(codec_.load_photo_to_print(photo(claiming(8000, 8000)), 1000), nullptr);
+        EXPECT_EQ(codec_.facts(photo(claiming(8001, 8000))), std::nullopt);
+        EXPECT_EQ(codec_.facts(photo(claiming(largest, largest))), std::nullopt);
+    }
 }
 
 // Kinds are told by their first bytes alone; near misses are no kind.
