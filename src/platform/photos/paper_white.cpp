@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <cstddef>
 
+#include "platform/photos/photo_header.h"
+
 namespace posteri {
 
 namespace {
@@ -21,6 +23,7 @@ void lay_pixels_over_white(unsigned char* pixel, long long count) {
 }  // namespace
 
 cairo_surface_t* white_surface(long long width, long long height) {
+    if (!fits_in_memory(width, height)) return nullptr;
     cairo_surface_t* surface =
         cairo_image_surface_create(CAIRO_FORMAT_RGB24, static_cast<int>(width), static_cast<int>(height));
     if (cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS) {

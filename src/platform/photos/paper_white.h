@@ -17,7 +17,7 @@ inline std::uint8_t over_white(unsigned colour, unsigned alpha) {
 }
 
 // A surface of paper white (every byte 0xFF, alpha too), so that what is not decoded into it prints
-// as nothing; nullptr when it cannot be made.
+// as nothing; nullptr when it cannot be made or would not fit in memory (fits_in_memory).
 cairo_surface_t* white_surface(long long width, long long height);
 
 // Where transparency meets the paper: in the screen's sRGB, as a decoded PNG is drawn, or in the

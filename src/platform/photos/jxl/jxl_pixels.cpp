@@ -71,8 +71,7 @@ cairo_surface_t* decode_jxl(std::string_view file, long long most_pixels, bool* 
     const JxlReader* reader = jxl_facts(file, facts);
     if (reader == nullptr) return nullptr;
     const ScaledSize size = scaled_within(facts.width, facts.height, most_pixels);
-    cairo_surface_t* surface =
-        fits_in_memory(size.width, size.height) ? white_surface(size.width, size.height) : nullptr;
+    cairo_surface_t* surface = white_surface(size.width, size.height);
     if (surface == nullptr) return nullptr;
     const DecodedGrid grid = decoded_grid(*reader, file, facts, 4);
     if (!grid.pixels) {

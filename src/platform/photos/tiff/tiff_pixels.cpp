@@ -92,8 +92,7 @@ cairo_surface_t* decode_tiff(std::string_view file, long long most_pixels, bool*
     const TiffDecoder* decoder = tiff_features(file, features);
     if (decoder == nullptr) return nullptr;
     const ScaledSize size = scaled_within(features.width, features.height, most_pixels);
-    cairo_surface_t* surface =
-        fits_in_memory(size.width, size.height) ? white_surface(size.width, size.height) : nullptr;
+    cairo_surface_t* surface = white_surface(size.width, size.height);
     if (surface == nullptr) return nullptr;
     const int components = tiff_components(features);
     const std::size_t row_bytes = static_cast<std::size_t>(components) * size.width;

@@ -39,8 +39,7 @@ cairo_surface_t* decode_webp(std::string_view file, long long most_pixels, bool*
     const WebpDecoder* decoder = webp_features(file, features);
     if (decoder == nullptr) return nullptr;
     const ScaledSize size = scaled_within(features.width, features.height, most_pixels);
-    cairo_surface_t* surface =
-        fits_in_memory(size.width, size.height) ? white_surface(size.width, size.height) : nullptr;
+    cairo_surface_t* surface = white_surface(size.width, size.height);
     if (surface == nullptr) return nullptr;
     const WebpOutput output{size.width, size.height, WebpSamples::Bgra, cairo_image_surface_get_data(surface),
                             static_cast<std::size_t>(cairo_image_surface_get_stride(surface))};
